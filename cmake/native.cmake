@@ -1,0 +1,49 @@
+# Native build: the portable core with its tests (under sanitizers), fuzz
+# targets (libFuzzer), benchmarks, and the test data every other build reads.
+find_package(GTest REQUIRED)
+find_package(benchmark REQUIRED)
+
+set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+
+vantorel_core_library(vantorel_core)
+vantorel_core_library(vantorel_core_san)
+target_compile_options(vantorel_core_san PRIVATE ${SANITIZE})
+target_link_options(vantorel_core_san PUBLIC ${SANITIZE})
+
+set(VANTOREL_TESTDATA_DIR ${CMAKE_BINARY_DIR}/testdata)
+add_subdirectory(tests/data)
+
+file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
+add_executable(core_tests ${CORE_TEST_SOURCES})
+target_compile_options(core_tests PRIVATE ${VANTOREL_WARNINGS} ${SANITIZE})
+target_compile_definitions(core_tests PRIVATE
+  VANTOREL_TESTDATA="${VANTOREL_TESTDATA_DIR}" VANTOREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(core_tests PRIVATE vantorel_core_san GTest::gtest GTest::gtest_main)
+add_dependencies(core_tests testdata)
+include(GoogleTest)
+gtest_discover_tests(core_tests DISCOVERY_MODE PRE_TEST
+  PROPERTIES ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1")
+
+# One libFuzzer target per parser of outside input (fuzz/<name>.cpp).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
+  vantorel_core_library(vantorel_core_fuzz)
+  target_compile_options(vantorel_core_fuzz PRIVATE ${SANITIZE} -fsanitize=fuzzer-no-link)
+  foreach(src ${FUZZ_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(fuzz_${name} ${src})
+    target_compile_options(fuzz_${name} PRIVATE ${VANTOREL_WARNINGS} ${SANITIZE} -fsanitize=fuzzer)
+    target_link_options(fuzz_${name} PRIVATE ${SANITIZE} -fsanitize=fuzzer)
+    target_link_libraries(fuzz_${name} PRIVATE vantorel_core_fuzz)
+    list(APPEND VANTOREL_FUZZERS fuzz_${name})
+  endforeach()
+  set_property(GLOBAL PROPERTY VANTOREL_FUZZERS ${VANTOREL_FUZZERS})
+endif()
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+if(BENCH_SOURCES)
+  add_executable(core_bench ${BENCH_SOURCES})
+  target_compile_options(core_bench PRIVATE ${VANTOREL_WARNINGS} -O2)
+  target_compile_definitions(core_bench PRIVATE VANTOREL_TESTDATA="${VANTOREL_TESTDATA_DIR}")
+  target_link_libraries(core_bench PRIVATE vantorel_core benchmark::benchmark benchmark::benchmark_main)
+endif()

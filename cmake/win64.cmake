@@ -1,0 +1,58 @@
+# Win64 build: Vantorel.exe and the Windows tests, which ctest runs under Wine.
+# The bootstrap's cache provides Scintilla, the image libraries and GoogleTest.
+foreach(var VANTOREL_SCINTILLA VANTOREL_MINGW_LIBS VANTOREL_GTEST_MINGW VANTOREL_TESTDATA_DIR)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "${var} is not set: build through scripts/test or scripts/run")
+  endif()
+endforeach()
+
+enable_language(RC)
+# Everything static: the product is one exe that imports system DLLs only.
+set(WIN_LINK_STATIC -static -static-libgcc -static-libstdc++)
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+vantorel_core_library(vantorel_core)
+
+add_library(png_static STATIC IMPORTED)
+set_target_properties(png_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libpng16.a
+  INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_MINGW_LIBS}/include)
+add_library(jpeg_static STATIC IMPORTED)
+set_target_properties(jpeg_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libjpeg.a
+  INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_MINGW_LIBS}/include)
+
+add_library(vantorel_win STATIC ${VANTOREL_WIN32_SOURCES})
+target_include_directories(vantorel_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${VANTOREL_SCINTILLA}/include)
+target_compile_options(vantorel_win PRIVATE ${VANTOREL_WARNINGS})
+target_link_libraries(vantorel_win PUBLIC vantorel_core png_static jpeg_static
+  /usr/x86_64-w64-mingw32/lib/libz.a
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32)
+
+# The editor component travels inside the exe as data and is mapped from there.
+configure_file(${CMAKE_SOURCE_DIR}/src/app/embedded.rc.in ${CMAKE_BINARY_DIR}/embedded.rc @ONLY)
+
+add_executable(Vantorel WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
+target_compile_options(Vantorel PRIVATE ${VANTOREL_WARNINGS})
+target_link_libraries(Vantorel PRIVATE vantorel_win)
+target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc
+  PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest")
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/app)
+
+# Windows tests: GoogleTest cross-built by the bootstrap, run under Wine.
+add_library(gtest_mingw STATIC IMPORTED)
+set_target_properties(gtest_mingw PROPERTIES IMPORTED_LOCATION ${VANTOREL_GTEST_MINGW}/lib/libgtest.a
+  INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_GTEST_MINGW}/include)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+# Tests see the same embedded data as the product (icons, manifest, editor image).
+add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
+target_compile_options(win_tests PRIVATE ${VANTOREL_WARNINGS})
+string(REPLACE "/" "\\\\" testdata_win "Z:${VANTOREL_TESTDATA_DIR}")
+target_compile_definitions(win_tests PRIVATE
+  VANTOREL_TESTDATA=L"${testdata_win}" VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/Vantorel.exe")
+target_link_libraries(win_tests PRIVATE vantorel_win gtest_mingw)
+target_link_options(win_tests PRIVATE ${WIN_LINK_STATIC})
+add_dependencies(win_tests Vantorel)
+include(GoogleTest)
+gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)

@@ -1,0 +1,25 @@
+#pragma once
+// Reading the directory of an ICO file held in memory.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace vantorel {
+
+struct IcoEntry {
+  int width = 0;   // 0 in the file means 256
+  int height = 0;
+  int bitCount = 0;
+  std::uint32_t offset = 0;  // of the image data in the file
+  std::uint32_t size = 0;
+};
+
+// The entries of an icon file whose images lie wholly inside the bytes;
+// entries that point outside are dropped. Empty when the header is wrong.
+std::vector<IcoEntry> ReadIcoDirectory(std::span<const std::uint8_t> ico);
+
+// The entry of the given square size with the most colours, if any.
+std::optional<IcoEntry> PickIcoEntry(std::span<const IcoEntry> entries, int size);
+
+}  // namespace vantorel

@@ -1,0 +1,65 @@
+#include "app/startup_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include "analysis/pe_check.h"
+#include "analysis/pe_check_win32.h"
+#include "app/app_state_win32.h"
+#include "app/command_line.h"
+#include "app/icons_win32.h"
+#include "app/prompts_win32.h"
+#include "app/text_win32.h"
+
+namespace vantorel {
+
+void PrepareProcess() {
+  // OLE rather than COM alone: the main window accepts dropped files.
+  OleInitialize(nullptr);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+  InitCommonControlsEx(&controls);
+
+  AppState& app = App();
+  app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
+  app.ShellIcons[1].reset(ExtractIconW(nullptr, L"shell32.dll", 4));
+  for (int id = 0; id < kCommandCount; ++id) app.CommandIcons[id].reset(LoadCommandIcon(id));
+
+  app.CurrentPath.clear();
+  app.LibraryHandle = nullptr;
+  app.ModuleBase = 0;
+}
+
+void ReadStartupArgument(const std::wstring& commandLine) {
+  AppState& app = App();
+  app.CurrentPath = ToWide(FirstArgument(ToU16(commandLine)));
+  if (app.CurrentPath.empty() || IsProjectPath(ToU16(app.CurrentPath))) return;
+  const int result = CheckPeFile(app.CurrentPath);
+  if (result == kPe32Plus) return;
+  ShowError(ToWide(PeCheckMessage(result)));
+  app.CurrentPath.clear();
+}
+
+void ReleaseProcess() {
+  AppState& app = App();
+  for (auto& icon : app.ShellIcons) icon.reset();
+  for (auto& icon : app.CommandIcons) icon.reset();
+  if (app.LibraryHandle) FreeLibrary(app.LibraryHandle);
+  app.LibraryHandle = nullptr;
+  app.ModuleBase = 0;
+  app.CurrentPath.clear();
+  OleUninitialize();
+}
+
+int RunVantorel(const std::wstring& commandLine) {
+  PrepareProcess();
+  ReadStartupArgument(commandLine);
+  // The editor component is mapped here, after the check and before any file
+  // is opened; then the file named on the command line is opened and the
+  // main window runs its loop.
+  ReleaseProcess();
+  return 0;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/app_state_win32.h"
+#include "app/startup_win32.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+namespace vantorel {
+namespace {
+
+using testing::ScriptedPrompts;
+using testing::TempFolder;
+
+const std::wstring kProgram = L"\"C:\\Program Files\\Vantorel\\Vantorel.exe\"";
+
+class StartupArgument : public ::testing::Test {
+ protected:
+  void TearDown() override { App().CurrentPath.clear(); }
+  // Runs the argument steps of start-up on a command line after the program.
+  void Start(const std::wstring& arguments) { ReadStartupArgument(kProgram + L" " + arguments); }
+  ScriptedPrompts prompts;
+};
+
+TEST_F(StartupArgument, NoArgumentLeavesNothingOpenAndSaysNothing) {
+  ReadStartupArgument(kProgram);
+  EXPECT_TRUE(App().CurrentPath.empty());
+  ReadStartupArgument(kProgram + L"   ");
+  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(StartupArgument, ProjectExtensionInAnyCaseIsNotChecked) {
+  Start(L"C:\\x\\Lib.PRJ");
+  EXPECT_EQ(App().CurrentPath, L"C:\\x\\Lib.PRJ");
+  EXPECT_TRUE(prompts.messages.empty()) << "a project is not a library: no PE check";
+}
+
+TEST_F(StartupArgument, DotInFolderNameIsNoExtension) {
+  TempFolder dir;
+  const std::wstring folder = dir.File(L"dir.old");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring lib = folder + L"\\lib";
+  ASSERT_TRUE(CopyFileW(testing::Library64().c_str(), lib.c_str(), FALSE));
+  Start(lib);
+  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_TRUE(prompts.messages.empty());
+  // The same name that is not a library is checked, not taken for a project.
+  const std::wstring text = folder + L"\\prj";
+  dir.Write(L"dir.old\\prj", std::vector<unsigned char>(600, 'x'));
+  Start(text);
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
+  EXPECT_TRUE(App().CurrentPath.empty());
+}
+
+TEST_F(StartupArgument, ThirtyTwoBitLibraryNamesTheOtherEdition) {
+  Start(L"\"" + testing::Library32() + L"\"");
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  const auto& m = prompts.messages[0];
+  EXPECT_EQ(m.text, L"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  EXPECT_EQ(m.caption, L"Vantorel");
+  EXPECT_EQ(m.buttons(), static_cast<UINT>(MB_OK));
+  EXPECT_EQ(m.icon(), 0u);
+  EXPECT_EQ(m.owner, nullptr) << "no window is active at start-up";
+  EXPECT_TRUE(App().CurrentPath.empty());
+}
+
+TEST_F(StartupArgument, OnlyTheFirstOfTwoArgumentsCounts) {
+  Start(testing::Library64() + L" " + testing::Library32());
+  EXPECT_EQ(App().CurrentPath, testing::Library64());
+  EXPECT_TRUE(prompts.messages.empty()) << "the 32-bit second argument must be ignored";
+}
+
+TEST_F(StartupArgument, QuotedPathWithBlanksIsOnePath) {
+  TempFolder dir;
+  ASSERT_TRUE(CreateDirectoryW(dir.File(L"My Libs").c_str(), nullptr));
+  const std::wstring lib = dir.File(L"My Libs\\a.dll");
+  ASSERT_TRUE(CopyFileW(testing::Library64().c_str(), lib.c_str(), FALSE));
+  Start(L"\"" + lib + L"\" ignored");
+  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(StartupArgument, MissingFileIsReportedAsLocked) {
+  TempFolder dir;
+  Start(dir.File(L"nothing.dll"));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"File is locked\ncan't load.");
+  EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
+  EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
+  EXPECT_TRUE(App().CurrentPath.empty());
+}
+
+TEST_F(StartupArgument, NotAPeFileHasItsOwnMessage) {
+  TempFolder dir;
+  Start(dir.Write(L"text.dll", std::vector<unsigned char>(4096, 'A')));
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
+  EXPECT_TRUE(App().CurrentPath.empty());
+}
+
+TEST(Startup, PrepareLoadsIconsAndReleaseFreesThem) {
+  PrepareProcess();
+  for (const auto& icon : App().CommandIcons) {
+    ASSERT_NE(icon.get(), nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon.get(), &info));
+    BITMAP bm{};
+    GetObjectW(info.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 16);
+    EXPECT_EQ(bm.bmHeight, 16);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
+  for (const auto& icon : App().ShellIcons) EXPECT_NE(icon.get(), nullptr);
+  ReleaseProcess();
+  for (const auto& icon : App().CommandIcons) EXPECT_EQ(icon.get(), nullptr);
+  for (const auto& icon : App().ShellIcons) EXPECT_EQ(icon.get(), nullptr);
+}
+
+}  // namespace
+}  // namespace vantorel
