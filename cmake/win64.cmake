@@ -67,3 +67,10 @@ if(WIN_BENCH_SOURCES)
   target_link_libraries(win_bench PRIVATE vantorel_win)
   target_link_options(win_bench PRIVATE ${WIN_LINK_STATIC} -municode)
 endif()
+
+# End-to-end scenarios: the real exe on an X display, driven with xdotool.
+add_test(NAME e2e.message_box_32bit
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_32bit.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)
+set_tests_properties(e2e.message_box_32bit PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+add_test(NAME e2e.imports_only_system_dlls
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# The shipped exe imports nothing but DLLs every Windows has: one file is
+# all there is to copy.
+set -uo pipefail
+exe=$1
+system='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|msimg32|version|imm32|advapi32|msvcrt|uxtheme|winmm|ws2_32|bcrypt|crypt32)\.dll$'
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
+[ -n "$dlls" ] || { echo "no imports read from $exe"; exit 1; }
+bad=$(grep -v -E "$system" <<<"$dlls")
+if [ -n "$bad" ]; then
+  echo "non-system imports: $bad"
+  exit 1
+fi
+x86_64-w64-mingw32-objdump -f "$exe" | grep -q 'pei-x86-64' || { echo "not a PE32+ x86-64 image"; exit 1; }
+# The GUI subsystem (2), not a console program.
+x86_64-w64-mingw32-objdump -p "$exe" | grep -q -E '^Subsystem\s+0+2\s' || { echo "not a GUI program"; exit 1; }
+echo "imports: $(tr '\n' ' ' <<<"$dlls")"

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# End to end: the real Vantorel.exe started with a 32-bit library on an X
+# display, as a user would. The message box must appear as a window of its
+# own; pressing Return dismisses it and the process ends with exit code 0.
+# Usage: message_box_32bit.sh EXE   (a screenshot goes beside the build's logs)
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
+source "$cache/env.sh"
+exe=$1
+lib32='Z:\usr\lib\gcc\i686-w64-mingw32\12-posix\libgcc_s_dw2-1.dll'
+# A prefix without a virtual desktop, so each top-level window is an X window.
+prefix=$build/wine/e2e
+prepare_prefix "$prefix" >/dev/null
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+start_display
+wineserver -p >/dev/null 2>&1 </dev/null
+trap 'wineserver -k >/dev/null 2>&1; stop_wine_session' EXIT
+
+log=$build/e2e-message-box.log
+wine "$exe" "$lib32" >"$log" 2>&1 </dev/null &
+pid=$!
+win=
+for _ in $(seq 200); do
+  win=$(xdotool search --onlyvisible --name '^Vantorel$' 2>/dev/null | head -n 1)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+if [ -z "$win" ]; then
+  echo "no message box appeared"
+  kill "$pid" 2>/dev/null
+  exit 1
+fi
+sleep 0.5
+import -window root "$build/e2e-message-box.png" 2>/dev/null || true
+xdotool windowfocus --sync "$win" 2>/dev/null
+xdotool key --clearmodifiers Return
+for _ in $(seq 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then
+  echo "the process did not end after the message box was dismissed"
+  kill "$pid"
+  exit 1
+fi
+wait "$pid"
+rc=$?
+echo "exit code $rc"
+[ "$rc" -eq 0 ]
