@@ -11,7 +11,8 @@ if [ -n "$bad" ]; then
   echo "non-system imports: $bad"
   exit 1
 fi
-x86_64-w64-mingw32-objdump -f "$exe" | grep -q 'pei-x86-64' || { echo "not a PE32+ x86-64 image"; exit 1; }
+headers=$(x86_64-w64-mingw32-objdump -f -p "$exe")
+grep -q 'pei-x86-64' <<<"$headers" || { echo "not a PE32+ x86-64 image"; exit 1; }
 # The GUI subsystem (2), not a console program.
-x86_64-w64-mingw32-objdump -p "$exe" | grep -q -E '^Subsystem\s+0+2\s' || { echo "not a GUI program"; exit 1; }
+grep -q -E '^Subsystem[[:space:]]+0+2[[:space:]]' <<<"$headers" || { echo "not a GUI program"; exit 1; }
 echo "imports: $(tr '\n' ' ' <<<"$dlls")"
