@@ -88,7 +88,8 @@ struct PeBuilder {
     Put32(b, opt + 36, 0x200);
     std::size_t imageEnd = 0x1000;
     for (const auto& s : sections)
-      imageEnd = std::max<std::size_t>(imageEnd, s.virtualAddress + std::max<std::size_t>(s.virtualSize, s.data.size()));
+      imageEnd = std::max<std::size_t>(
+          imageEnd, s.virtualAddress + std::max<std::size_t>(s.virtualSize, s.data.size()));
     Put32(b, opt + 56, sizeOfImage ? sizeOfImage : static_cast<std::uint32_t>(AlignUp(imageEnd, 0x1000)));
     Put32(b, opt + 60, 0x400);
     const std::size_t rvaCount = opt + (is64 ? 108 : 92);
@@ -124,7 +125,7 @@ struct PeBuilder {
 
 struct ExportSpec {
   std::uint32_t base = 1;
-  std::vector<std::uint32_t> functions;                   // slot addresses, 0 = empty slot
+  std::vector<std::uint32_t> functions;                      // slot addresses, 0 = empty slot
   std::vector<std::pair<std::string, std::uint16_t>> names;  // in name-table order: name, slot
 };
 
@@ -133,7 +134,8 @@ struct ExportLayout {
   std::uint32_t directory = 0, functions = 0, names = 0, ordinals = 0, strings = 0;
 };
 
-inline Bytes BuildExportSection(const ExportSpec& spec, std::uint32_t sectionRva, ExportLayout* layout = nullptr) {
+inline Bytes BuildExportSection(const ExportSpec& spec, std::uint32_t sectionRva,
+                                ExportLayout* layout = nullptr) {
   ExportLayout l;
   l.directory = sectionRva;
   l.functions = sectionRva + 40;
@@ -147,7 +149,8 @@ inline Bytes BuildExportSection(const ExportSpec& spec, std::uint32_t sectionRva
   Put32(b, 28, l.functions);
   Put32(b, 32, l.names);
   Put32(b, 36, l.ordinals);
-  for (std::size_t i = 0; i < spec.functions.size(); ++i) Put32(b, l.functions - sectionRva + 4 * i, spec.functions[i]);
+  for (std::size_t i = 0; i < spec.functions.size(); ++i)
+    Put32(b, l.functions - sectionRva + 4 * i, spec.functions[i]);
   for (std::size_t j = 0; j < spec.names.size(); ++j) {
     Put32(b, l.names - sectionRva + 4 * j, sectionRva + static_cast<std::uint32_t>(b.size()));
     Put16(b, l.ordinals - sectionRva + 2 * j, spec.names[j].second);

@@ -35,7 +35,8 @@ TEST(VersionResource, FirstTranslationSelectsTheStringTable) {
 
 TEST(VersionResource, GermanTranslationWithEnglishStringsFindsNothing) {
   const Bytes info = BuildVersionInfo({{0x0407, 0x04E4}}, {kEnglishStrings});
-  for (const auto& key : VersionKeys) EXPECT_EQ(Read(info, key.key), u"") << std::string(key.key.begin(), key.key.end());
+  for (const auto& key : VersionKeys)
+    EXPECT_EQ(Read(info, key.key), u"") << std::string(key.key.begin(), key.key.end());
   EXPECT_EQ(ReadFirstTranslation(info)->language, 0x0407);
 }
 
@@ -56,7 +57,8 @@ TEST(VersionResource, WithoutTranslationTableEverythingIsEmpty) {
 
 TEST(VersionResource, QueriesFollowTheSystemsPathRules) {
   // Keys compare without regard to case and empty path components are skipped.
-  const Bytes info = BuildVersionInfo({{0x0409, 0x04B0}}, {{u"040904b0", {{u"FileVersion", u"lower-case table"}}}});
+  const Bytes info =
+      BuildVersionInfo({{0x0409, 0x04B0}}, {{u"040904b0", {{u"FileVersion", u"lower-case table"}}}});
   EXPECT_EQ(Read(info, u"FileVersion"), u"lower-case table");
   EXPECT_EQ(QueryVersionString(info, u"\\\\stringfileinfo\\040904B0\\\\FILEVERSION\\"), u"lower-case table");
   EXPECT_FALSE(QueryVersionString(info, u"\\StringFileInfo\\040904B0\\FileVers"));
@@ -90,10 +92,11 @@ TEST(VersionResource, MalformedDataNeverReadsOutside) {
     const std::u16string value = Read(prefix, u"FileVersion");
     EXPECT_TRUE(value.empty() || value == u"1.2.3.4") << n;
   }
-  // Zero-length children end the search instead of looping.
+  // A zero-length first child (StringFileInfo, right after the root's fixed
+  // info at 0x5C) ends the search instead of looping.
   Bytes zeroLength = info;
   testing::Put16(zeroLength, 0x5C, 0);
-  (void)Read(zeroLength, u"FileVersion");
+  EXPECT_EQ(Read(zeroLength, u"FileVersion"), u"");
   // A root key with no terminator inside the data.
   Bytes unterminated(64, 'A');
   EXPECT_FALSE(QueryVersionValue(unterminated, u"\\VarFileInfo"));
@@ -105,8 +108,8 @@ TEST(VersionResource, MalformedDataNeverReadsOutside) {
 
 TEST(FindVersionResource, LocatesTheResourceInAFilesBytes) {
   const Bytes english = BuildVersionInfo({{0x0409, 0x04B0}}, {kEnglishStrings});
-  const Bytes german =
-      BuildVersionInfo({{0x0407, 0x04E4}}, {{u"040704E4", {{u"FileVersion", u"9.9"}, {u"ProductName", u"Deutsch"}}}});
+  const Bytes german = BuildVersionInfo(
+      {{0x0407, 0x04E4}}, {{u"040704E4", {{u"FileVersion", u"9.9"}, {u"ProductName", u"Deutsch"}}}});
 
   const Bytes file = testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0409, english}})).bytes;
   auto found = FindVersionResource(file);
@@ -122,14 +125,17 @@ TEST(FindVersionResource, LocatesTheResourceInAFilesBytes) {
 
   // Language choice: neutral first, then the preferred one, then the first listed.
   const Bytes two =
-      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0407, german}, {0x0409, english}})).bytes;
+      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0407, german}, {0x0409, english}}))
+          .bytes;
   EXPECT_EQ(ReadFileVersionStrings(two).values[0], u"1.2.3.4");
   EXPECT_EQ(FindVersionResource(two, 0x0407)->size(), german.size());
   EXPECT_EQ(FindVersionResource(two, 0x0411)->size(), english.size()) << "US English before the first";
   const Bytes neutral =
-      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0409, english}, {0x0000, german}})).bytes;
+      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0409, english}, {0x0000, german}}))
+          .bytes;
   EXPECT_EQ(ReadFileVersionStrings(neutral).values[5], u"Deutsch");
-  const Bytes onlyGerman = testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0407, german}})).bytes;
+  const Bytes onlyGerman =
+      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0407, german}})).bytes;
   EXPECT_EQ(ReadFileVersionStrings(onlyGerman).values[0], u"9.9");
 }
 
@@ -144,7 +150,8 @@ TEST(FindVersionResource, FilesWithoutUsableResourceGiveNothing) {
   EXPECT_FALSE(none.languageId);
   EXPECT_FALSE(FindVersionResource(Bytes(600, 0)));
 
-  const testing::PeFile good = testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0409, english}}));
+  const testing::PeFile good =
+      testing::MakeVersionDll(testing::BuildVersionResourceSection({{0x0409, english}}));
   const std::size_t rsrc = good.rawOffsets[1];
   auto patched = [&](std::size_t at, std::uint32_t value) {
     Bytes b = good.bytes;

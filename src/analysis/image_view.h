@@ -1,0 +1,154 @@
+// Bounds-checked access to PE data: a byte reader that fails instead of
+// reading past its end, the parsed headers, and the image view in which an
+// RVA is simply an offset (a library mapped by the system, or a file laid out
+// section by section with LayOutImage).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace vantorel {
+
+// Every read of outside data goes through this. Offsets are 64-bit so that
+// "offset + length" never wraps for any 32-bit field read from a file.
+class ByteReader {
+ public:
+  ByteReader() = default;
+  ByteReader(const void* data, std::size_t size)
+      : data_(static_cast<const std::uint8_t*>(data)), size_(data ? size : 0) {}
+  explicit ByteReader(std::span<const std::uint8_t> bytes) : ByteReader(bytes.data(), bytes.size()) {}
+
+  const std::uint8_t* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+  bool contains(std::uint64_t offset, std::uint64_t length) const {
+    return offset <= size_ && length <= size_ - offset;
+  }
+  // How many whole elements of elementSize fit from offset to the end.
+  std::uint64_t countFitting(std::uint64_t offset, std::uint64_t elementSize) const {
+    if (elementSize == 0 || offset >= size_) return 0;
+    return (size_ - offset) / elementSize;
+  }
+
+  std::optional<std::uint8_t> read8(std::uint64_t offset) const;
+  std::optional<std::uint16_t> read16(std::uint64_t offset) const;
+  std::optional<std::uint32_t> read32(std::uint64_t offset) const;
+  std::optional<std::uint64_t> read64(std::uint64_t offset) const;
+
+  // The zero-terminated byte string at offset, without its terminator. Fails
+  // when offset is outside the data or no zero byte follows within
+  // maxLength bytes (or before the end of the data).
+  std::optional<std::string_view> readCString(std::uint64_t offset, std::size_t maxLength = SIZE_MAX) const;
+
+  std::optional<std::span<const std::uint8_t>> span(std::uint64_t offset, std::uint64_t length) const;
+  std::optional<ByteReader> sub(std::uint64_t offset, std::uint64_t length) const;
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// A mapped image: base plus SizeOfImage; RVAs are offsets into it.
+class ImageView : public ByteReader {
+ public:
+  ImageView() = default;
+  ImageView(const void* base, std::size_t sizeOfImage) : ByteReader(base, sizeOfImage) {}
+  explicit ImageView(std::span<const std::uint8_t> image) : ByteReader(image) {}
+};
+
+struct DataDirectory {
+  std::uint32_t rva = 0;
+  std::uint32_t size = 0;
+};
+
+struct PeSection {
+  std::array<char, 8> name{};
+  std::uint32_t virtualSize = 0;
+  std::uint32_t virtualAddress = 0;
+  std::uint32_t sizeOfRawData = 0;
+  std::uint32_t pointerToRawData = 0;
+  std::uint32_t characteristics = 0;
+
+  // Uninitialised data has no bytes in the file, whatever SizeOfRawData says.
+  bool HasRawData() const { return pointerToRawData != 0 && sizeOfRawData != 0; }
+  // Linkers leave VirtualSize 0 in some images; the raw size then stands in.
+  std::uint64_t VirtualExtent() const { return virtualSize ? virtualSize : sizeOfRawData; }
+  bool ContainsRva(std::uint64_t rva) const {
+    return rva >= virtualAddress && rva < virtualAddress + VirtualExtent();
+  }
+};
+
+enum : unsigned {
+  kDirectoryExport = 0,
+  kDirectoryResource = 2,
+  kDirectoryCount = 16,
+};
+
+// The loader has long refused images with more sections than this; it also
+// bounds the work of a hostile section table.
+inline constexpr std::size_t kMaxSections = 96;
+
+struct PeHeaders {
+  std::uint32_t ntOffset = 0;  // e_lfanew: where "PE\0\0" sits
+  bool is64 = false;           // PE32+ optional header
+  std::uint16_t machine = 0;
+  std::uint16_t characteristics = 0;
+  std::uint32_t sizeOfImage = 0;
+  std::uint32_t sizeOfHeaders = 0;
+  std::uint32_t sectionAlignment = 0;
+  std::uint32_t fileAlignment = 0;
+  std::uint32_t numberOfRvaAndSizes = 0;
+  std::uint64_t sectionTableOffset = 0;
+  std::array<DataDirectory, kDirectoryCount> directories{};  // zero beyond numberOfRvaAndSizes
+  std::vector<PeSection> sections;                           // only the readable ones, at most kMaxSections
+
+  bool RvaInAnySection(std::uint64_t rva) const;
+  // Where the headers end for mapping purposes: SizeOfHeaders, stretched to
+  // cover the section table when a file undersells it.
+  std::uint64_t HeadersEnd() const;
+};
+
+// Reads the MZ and PE headers, the optional header (PE32 or PE32+) and the
+// section table from the start of a file or of an image: both share the
+// header layout. Empty when the signatures or the optional-header magic are
+// wrong or the fixed fields do not fit.
+std::optional<PeHeaders> ReadPeHeaders(const ByteReader& bytes);
+
+// The headers' claim of SizeOfImage, for building an ImageView over a module
+// the system has mapped (its first page is always readable).
+std::optional<std::uint32_t> ReadSizeOfImage(const ByteReader& headerPage);
+
+inline constexpr std::size_t kDefaultMaxImageSize = std::size_t{512} << 20;
+
+// Lays out a PE file's bytes as the loader would map them: the headers at 0,
+// each section's raw data at its VirtualAddress, the rest zero (bss). Sizes
+// are capped by the file, by SizeOfImage and by maxImageSize. Empty when the
+// headers cannot be read or SizeOfImage is 0.
+std::optional<std::vector<std::uint8_t>> LayOutImage(std::span<const std::uint8_t> file,
+                                                     std::size_t maxImageSize = kDefaultMaxImageSize);
+
+// Translates RVAs of a PE *file* (not laid out) to its bytes the way
+// LayOutImage places them: a section's raw data at its VirtualAddress (a later
+// section wins where two overlap), the headers at 0. Lets small structures be
+// read without laying out a whole file. RVAs that would read as zero fill are
+// not mapped.
+class FileRvaReader {
+ public:
+  FileRvaReader(const ByteReader& file, const PeHeaders& headers) : file_(file), headers_(&headers) {}
+
+  // The bytes from rva up to maxLength, cut where rva's region of the file ends.
+  std::optional<std::span<const std::uint8_t>> spanUpTo(std::uint64_t rva, std::uint64_t maxLength) const;
+  // Exactly length bytes at rva, or nothing.
+  std::optional<std::span<const std::uint8_t>> span(std::uint64_t rva, std::uint64_t length) const;
+
+ private:
+  ByteReader file_;
+  const PeHeaders* headers_;
+};
+
+}  // namespace vantorel
