@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "analysis/version_info.h"
 #include "app/handles_win32.h"
+#include "codegen/function_table.h"
 
 namespace vantorel {
 
@@ -18,6 +20,12 @@ struct AppState {
   // The open library as the system loader returned it, and its image base.
   HMODULE LibraryHandle = nullptr;
   std::uintptr_t ModuleBase = 0;
+  // One entry per export of the open library, as last opened or loaded.
+  vantorel::FunctionList FunctionList;
+  // The open library's version strings (and its path, handle and base).
+  vantorel::LibraryInfo LibraryInfo;
+  // The resource tree of the main window, once it exists; every open empties it.
+  HWND ResourceTree = nullptr;
   // Artwork of the six commands, indexed by command id.
   std::array<UniqueIcon, kCommandCount> CommandIcons;
   // Icons 0 and 4 of the system's shell32.dll, for the resource tree.

@@ -7,6 +7,7 @@
 
 #include "analysis/pe_check.h"
 #include "analysis/pe_check_win32.h"
+#include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
 #include "app/command_line.h"
 #include "app/icons_win32.h"
@@ -29,6 +30,8 @@ void PrepareProcess() {
   app.CurrentPath.clear();
   app.LibraryHandle = nullptr;
   app.ModuleBase = 0;
+  app.FunctionList.clear();
+  app.LibraryInfo = {};
 }
 
 void ReadStartupArgument(const std::wstring& commandLine) {
@@ -41,14 +44,27 @@ void ReadStartupArgument(const std::wstring& commandLine) {
   app.CurrentPath.clear();
 }
 
+void OpenStartupFile() {
+  AppState& app = App();
+  if (app.CurrentPath.empty()) return;
+  if (IsProjectPath(ToU16(app.CurrentPath))) {
+    // Projects are loaded from a copy of the path; loading one sets the
+    // current path itself.
+    const std::wstring project = app.CurrentPath;
+    app.CurrentPath.clear();
+    (void)project;
+    return;
+  }
+  LoadLibraryFile(app.CurrentPath);
+}
+
 void ReleaseProcess() {
   AppState& app = App();
   for (auto& icon : app.ShellIcons) icon.reset();
   for (auto& icon : app.CommandIcons) icon.reset();
-  if (app.LibraryHandle) FreeLibrary(app.LibraryHandle);
-  app.LibraryHandle = nullptr;
-  app.ModuleBase = 0;
+  ReleaseLibrary();
   app.CurrentPath.clear();
+  app.FunctionList.clear();
   OleUninitialize();
 }
 
@@ -56,8 +72,10 @@ int RunVantorel(const std::wstring& commandLine) {
   PrepareProcess();
   ReadStartupArgument(commandLine);
   // The editor component is mapped here, after the check and before any file
-  // is opened; then the file named on the command line is opened and the
-  // main window runs its loop.
+  // is opened.
+  OpenStartupFile();
+  // The main window is built here, after the file is open, so that its first
+  // display already shows it.
   ReleaseProcess();
   return 0;
 }

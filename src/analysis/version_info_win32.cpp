@@ -1,0 +1,71 @@
+#include "analysis/version_info_win32.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "analysis/file_facts.h"
+#include "analysis/version_resource.h"
+#include "app/handles_win32.h"
+#include "app/text_win32.h"
+
+namespace vantorel {
+
+std::wstring GetVersionString(const std::wstring& path, const std::wstring& key) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  if (size == 0) return {};
+  std::vector<std::uint8_t> info(size);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return {};
+
+  void* translation = nullptr;
+  UINT translationBytes = 0;
+  if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) ||
+      !translation || translationBytes < 4) {
+    return {};
+  }
+  VersionTranslation first;
+  std::memcpy(&first.language, translation, 2);
+  std::memcpy(&first.codePage, static_cast<const std::uint8_t*>(translation) + 2, 2);
+
+  if (key == L"Language") {
+    wchar_t name[128] = {};
+    const DWORD n = VerLanguageNameW(first.language, name, 128);
+    return std::wstring(name, std::min<DWORD>(n, 127));
+  }
+  const std::wstring subBlock = ToWide(StringFileInfoPath(first, ToU16(key)));
+  void* value = nullptr;
+  UINT chars = 0;
+  if (!VerQueryValueW(info.data(), subBlock.c_str(), &value, &chars) || !value) return {};
+  // The value ends at the reported length or its first zero, whichever is
+  // first; it lies inside the buffer the system filled.
+  const auto* text = static_cast<const wchar_t*>(value);
+  const auto* end = reinterpret_cast<const wchar_t*>(info.data() + info.size());
+  const std::size_t room = static_cast<std::size_t>(std::max<std::ptrdiff_t>(end - text, 0));
+  const std::size_t limit = std::min<std::size_t>(chars, room);
+  return std::wstring(text, std::find(text, text + limit, L'\0'));
+}
+
+std::wstring FileFingerprint(const std::wstring& path) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return {};
+  return ToWide(FingerprintStream([&](std::uint8_t* buffer, std::size_t capacity) -> std::int64_t {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, static_cast<DWORD>(capacity), &got, nullptr)) return -1;
+    return got;
+  }));
+}
+
+long long CurrentFileSize(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return -1;
+  }
+  return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+}  // namespace vantorel

@@ -1,0 +1,174 @@
+// Opening libraries: the requester, the check, the system loader, the export
+// listing from the loaded image and the version strings.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "analysis/exports.h"
+#include "analysis/image_view.h"
+#include "analysis/library_win32.h"
+#include "analysis/version_resource.h"
+#include "app/app_state_win32.h"
+#include "app/text_win32.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+namespace vantorel {
+namespace {
+
+using testing::ScriptedPrompts;
+
+std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The export names of a file laid out section by section, as raw bytes.
+std::vector<std::string> FileExportNames(const std::wstring& path) {
+  std::vector<std::string> names;
+  const auto bytes = ReadWholeFile(path);
+  const auto image = LayOutImage(bytes);
+  if (!image) return names;
+  for (const auto& e : ListExports(ImageView(*image))) names.push_back(e.name);
+  return names;
+}
+
+std::string Narrow(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  return out;
+}
+
+class OpenLibrary : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t dir[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, dir);
+    savedDirectory_ = dir;
+  }
+  void TearDown() override {
+    ReleaseLibrary();
+    App().CurrentPath.clear();
+    App().FunctionList.clear();
+    App().LibraryInfo = {};
+    SetCurrentDirectoryW(savedDirectory_.c_str());
+  }
+  ScriptedPrompts prompts;
+  std::wstring savedDirectory_;
+};
+
+TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
+  const std::wstring path = testing::Library64();
+  EXPECT_EQ(LoadLibraryFile(path), 1);
+  AppState& app = App();
+  EXPECT_EQ(app.CurrentPath, path);
+  ASSERT_NE(app.LibraryHandle, nullptr);
+  EXPECT_EQ(app.ModuleBase, reinterpret_cast<std::uintptr_t>(app.LibraryHandle));
+  EXPECT_EQ(app.LibraryInfo.moduleBase, app.ModuleBase);
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_TRUE(prompts.requesters.empty()) << "a given path is not asked for";
+
+  const auto names = FileExportNames(path);
+  ASSERT_EQ(app.FunctionList.size(), names.size());
+  ASSERT_FALSE(names.empty());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const FunctionEntry& f = app.FunctionList[i];
+    EXPECT_EQ(Narrow(f.Function), names[i]);
+    EXPECT_EQ(f.Alias, MakeAlias(f.Function));
+    EXPECT_EQ(f.Para, u"?");
+    EXPECT_EQ(f.Conv, u"FASTCALL");
+    EXPECT_EQ(f.Comment, u"");
+    EXPECT_EQ(f.checked, 1);
+  }
+
+  // The current directory follows the library's folder.
+  wchar_t dir[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, dir);
+  EXPECT_EQ(std::wstring(dir) + L"\\", path.substr(0, path.find_last_of(L'\\') + 1));
+
+  // The system's version API and the portable reader agree.
+  const auto portable = ReadFileVersionStrings(ReadWholeFile(path));
+  for (std::size_t i = 0; i + 1 < kVersionKeyCount; ++i) {
+    EXPECT_EQ(app.LibraryInfo.versionStrings[i], TrimSpaces(portable.values[i])) << i;
+  }
+  EXPECT_FALSE(app.LibraryInfo.versionStrings[kFileVersionIndex].empty());
+  EXPECT_FALSE(app.LibraryInfo.versionStrings[kLanguageIndex].empty());
+}
+
+TEST_F(OpenLibrary, CancellingTheRequesterLeavesNothingOpen) {
+  LoadLibraryFile(testing::Library64());
+  ASSERT_FALSE(App().FunctionList.empty());
+  EXPECT_EQ(LoadLibraryFile(L""), 1);
+  ASSERT_EQ(prompts.requesters.size(), 1u);
+  EXPECT_FALSE(prompts.requesters[0].save);
+  EXPECT_EQ(prompts.requesters[0].title, L"Load DLL");
+  EXPECT_EQ(prompts.requesters[0].initialPath, L"");
+  EXPECT_EQ(prompts.requesters[0].filter,
+            L"DLLs (*.dll, *.ocx, *.sys, *.exe)|*.dll;*.ocx;*.sys;*.exe|All Files (*.*)|*.*");
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+  EXPECT_EQ(App().ModuleBase, 0u);
+  EXPECT_TRUE(App().FunctionList.empty());
+}
+
+TEST_F(OpenLibrary, ChosenThirtyTwoBitLibraryIsRefusedWithMessage) {
+  prompts.fileAnswers.push_back(testing::Library32());
+  LoadLibraryFile(L"");
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
+  EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
+  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+  EXPECT_TRUE(App().FunctionList.empty());
+}
+
+TEST_F(OpenLibrary, ChosenFileIsCheckedButGivenPathIsNot) {
+  testing::TempFolder dir;
+  const std::wstring text = dir.Write(L"notes.dll", std::vector<unsigned char>(2048, 'n'));
+  prompts.fileAnswers.push_back(text);
+  LoadLibraryFile(L"");
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
+  EXPECT_TRUE(App().CurrentPath.empty());
+
+  // Given directly (a dropped file), the same file is not checked: the
+  // loader refuses it, and the path stays with an empty list.
+  LoadLibraryFile(text);
+  EXPECT_EQ(prompts.messages.size(), 1u);
+  EXPECT_EQ(App().CurrentPath, text);
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+  EXPECT_EQ(App().ModuleBase, 0u);
+  EXPECT_TRUE(App().FunctionList.empty());
+}
+
+TEST_F(OpenLibrary, RefusedLibraryStillHasItsVersionStrings) {
+  // A 32-bit library given directly: the 64-bit loader refuses it, but its
+  // version resource is read from the file.
+  const std::wstring zlib32 = testing::kWineLibraries32 + L"\\zlib1.dll";
+  LoadLibraryFile(zlib32);
+  EXPECT_EQ(App().CurrentPath, zlib32);
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_EQ(App().LibraryInfo.versionStrings[kFileVersionIndex], u"1.2.13");
+  EXPECT_EQ(App().LibraryInfo.versionStrings[5], u"zlib");
+  EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(OpenLibrary, OpeningAnotherReleasesTheFirst) {
+  // A library nothing else in this process loads, so releasing it unloads it.
+  const std::wstring first = testing::kWineLibraries + L"\\hid.dll";
+  ASSERT_EQ(GetModuleHandleW(L"hid.dll"), nullptr);
+  LoadLibraryFile(first);
+  ASSERT_NE(App().LibraryHandle, nullptr);
+  EXPECT_EQ(GetModuleHandleW(L"hid.dll"), App().LibraryHandle);
+  LoadLibraryFile(testing::Library64());
+  EXPECT_EQ(GetModuleHandleW(L"hid.dll"), nullptr);
+  EXPECT_EQ(App().LibraryInfo.path, ToU16(testing::Library64()));
+}
+
+}  // namespace
+}  // namespace vantorel
