@@ -1,0 +1,611 @@
+// Writes the malformed and hostile files the parsers are tested against:
+//   - 512-byte header files for the PE check (short, bad signatures, offsets
+//     at and past the end, odd magic, not executable, minimal valid ones);
+//   - PE32+ libraries whose export or resource directory sets a trap deep
+//     inside an otherwise valid image (huge counts, offsets past the end,
+//     unterminated names, loops), each next to a valid control file built
+//     the same way;
+//   - raw version-resource blobs with broken lengths.
+// tests/data/README.md lists every file with what a correct parser does.
+//
+// The hostile libraries use one page (0x1000) for file and section
+// alignment, so every file offset equals its RVA: the file's bytes can be
+// used directly as the mapped image.
+//
+// Usage: make_malformed <output directory>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Set16(Bytes& b, std::size_t at, std::uint32_t v) {
+    if (b.size() < at + 2) b.resize(at + 2);
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Set32(Bytes& b, std::size_t at, std::uint32_t v) {
+    Set16(b, at, v & 0xFFFF);
+    Set16(b, at + 2, v >> 16);
+}
+void Set64(Bytes& b, std::size_t at, std::uint64_t v) {
+    Set32(b, at, static_cast<std::uint32_t>(v));
+    Set32(b, at + 4, static_cast<std::uint32_t>(v >> 32));
+}
+void SetBytes(Bytes& b, std::size_t at, const void* p, std::size_t n) {
+    if (b.size() < at + n) b.resize(at + n);
+    std::memcpy(b.data() + at, p, n);
+}
+void SetText(Bytes& b, std::size_t at, const char* s, bool terminate = true) {
+    SetBytes(b, at, s, std::strlen(s) + (terminate ? 1 : 0));
+}
+
+bool g_ok = true;
+std::string g_dir;
+
+void Write(const std::string& name, const Bytes& data) {
+    const std::string path = g_dir + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        std::fprintf(stderr, "make_malformed: cannot write %s\n", path.c_str());
+        g_ok = false;
+        return;
+    }
+    if (std::fwrite(data.data(), 1, data.size(), f) != data.size()) g_ok = false;
+    if (std::fclose(f) != 0) g_ok = false;
+}
+
+// ---- Headers for the PE check -------------------------------------------------
+
+constexpr std::uint32_t kLfanew = 0x80;
+constexpr std::size_t kSig = kLfanew;             // "PE\0\0"
+constexpr std::size_t kCoff = kLfanew + 4;        // COFF file header
+constexpr std::size_t kOpt = kLfanew + 4 + 20;    // optional header
+constexpr std::uint16_t kCharacteristicsDll64 = 0x2022;  // executable, large address aware, DLL
+constexpr std::uint16_t kCharacteristicsDll32 = 0x2102;  // executable, 32-bit machine, DLL
+
+void DosHeader(Bytes& b, std::uint32_t lfanew) {
+    SetText(b, 0, "MZ", false);
+    Set32(b, 0x3C, lfanew);
+}
+
+// Fills the optional header fields a loader looks at; data directories stay
+// zero unless the caller sets them.
+void OptionalHeader64(Bytes& b, std::uint32_t sectionAlign, std::uint32_t fileAlign,
+                      std::uint32_t sizeOfImage, std::uint32_t sizeOfHeaders) {
+    Set16(b, kOpt + 0, 0x20B);
+    Set64(b, kOpt + 24, 0x6F0000000ull);  // ImageBase
+    Set32(b, kOpt + 32, sectionAlign);
+    Set32(b, kOpt + 36, fileAlign);
+    Set16(b, kOpt + 40, 6);  // OS version 6.0
+    Set16(b, kOpt + 48, 6);  // subsystem version 6.0
+    Set32(b, kOpt + 56, sizeOfImage);
+    Set32(b, kOpt + 60, sizeOfHeaders);
+    Set16(b, kOpt + 68, 2);  // GUI subsystem
+    Set64(b, kOpt + 72, 0x100000);
+    Set64(b, kOpt + 80, 0x1000);
+    Set64(b, kOpt + 88, 0x100000);
+    Set64(b, kOpt + 96, 0x1000);
+    Set32(b, kOpt + 108, 16);  // NumberOfRvaAndSizes
+}
+
+// 512 bytes: DOS header, PE signature, COFF header and a full PE32+ optional
+// header without sections.
+Bytes Header64() {
+    Bytes b(512, 0);
+    DosHeader(b, kLfanew);
+    SetBytes(b, kSig, "PE\0\0", 4);
+    Set16(b, kCoff + 0, 0x8664);
+    Set16(b, kCoff + 16, 0xF0);
+    Set16(b, kCoff + 18, kCharacteristicsDll64);
+    OptionalHeader64(b, 0x1000, 0x200, 0x1000, 0x200);
+    return b;
+}
+
+Bytes Header32() {
+    Bytes b(512, 0);
+    DosHeader(b, kLfanew);
+    SetBytes(b, kSig, "PE\0\0", 4);
+    Set16(b, kCoff + 0, 0x14C);
+    Set16(b, kCoff + 16, 0xE0);
+    Set16(b, kCoff + 18, kCharacteristicsDll32);
+    Set16(b, kOpt + 0, 0x10B);
+    Set32(b, kOpt + 28, 0x10000000);  // ImageBase
+    Set32(b, kOpt + 32, 0x1000);
+    Set32(b, kOpt + 36, 0x200);
+    Set16(b, kOpt + 40, 6);
+    Set16(b, kOpt + 48, 6);
+    Set32(b, kOpt + 56, 0x1000);
+    Set32(b, kOpt + 60, 0x200);
+    Set16(b, kOpt + 68, 2);
+    Set32(b, kOpt + 72, 0x100000);
+    Set32(b, kOpt + 76, 0x1000);
+    Set32(b, kOpt + 80, 0x100000);
+    Set32(b, kOpt + 84, 0x1000);
+    Set32(b, kOpt + 92, 16);
+    return b;
+}
+
+// A file whose PE signature sits `tail` bytes before the end of 512 bytes:
+// the fields after it are cut off by the end of the file.
+Bytes SignatureNearEnd(std::uint32_t tail) {
+    Bytes b(512, 0);
+    const std::uint32_t at = 512 - tail;
+    DosHeader(b, at);
+    SetBytes(b, at, "PE\0\0", 4);
+    return b;
+}
+
+void WriteHeaderFiles() {
+    Write("empty.bin", {});
+    Write("header_pe32plus.bin", Header64());
+    Write("header_pe32.bin", Header32());
+
+    Bytes shortFile = Header64();
+    shortFile.resize(511);
+    Write("short_511.bin", shortFile);
+
+    Bytes badMz = Header64();
+    SetText(badMz, 0, "ZM", false);
+    Write("bad_mz.bin", badMz);
+
+    // Only the last byte differs: a check of "PE" alone accepts it.
+    Bytes badPe = Header64();
+    SetBytes(badPe, kSig, "PE\0\1", 4);
+    Write("bad_pe_signature.bin", badPe);
+
+    // e_lfanew = length - 4: the signature fits, Characteristics and Magic
+    // lie past the end and read as 0.
+    Write("lfanew_len_minus_4.bin", SignatureNearEnd(4));
+
+    // e_lfanew = length - 3: the signature cannot fit.
+    Bytes minus3(512, 0);
+    DosHeader(minus3, 509);
+    SetBytes(minus3, 509, "PE\0", 3);
+    Write("lfanew_len_minus_3.bin", minus3);
+
+    // Magic is the last word of the file: nothing after it is needed.
+    Bytes magicLast = SignatureNearEnd(0x1A);
+    Set16(magicLast, 512 - 0x1A + 0x16, kCharacteristicsDll64);
+    Set16(magicLast, 512 - 0x1A + 0x18, 0x20B);
+    Write("magic_at_end.bin", magicLast);
+
+    // Only the low byte of Magic (0x0B) is in the file; the missing high
+    // byte reads as 0, giving 0x000B.
+    Bytes magicCut = SignatureNearEnd(0x19);
+    Set16(magicCut, 512 - 0x19 + 0x16, kCharacteristicsDll64);
+    magicCut[511] = 0x0B;
+    Write("magic_cut_off.bin", magicCut);
+
+    // Top bit set: negative as a signed value, huge as an unsigned one.
+    Bytes negative = Header64();
+    Set32(negative, 0x3C, 0x80000080u);
+    Write("lfanew_negative.bin", negative);
+
+    Bytes rom = Header64();
+    Set16(rom, kOpt, 0x0107);
+    Write("magic_rom.bin", rom);
+
+    Bytes notExecutable = Header64();
+    Set16(notExecutable, kCoff + 18, kCharacteristicsDll64 & ~0x0002);
+    Write("not_executable.bin", notExecutable);
+}
+
+// ---- PE32+ images with sections ------------------------------------------------
+
+constexpr std::uint32_t kPage = 0x1000;
+constexpr std::uint32_t kTextRva = 0x1000;  // four one-byte functions (ret)
+constexpr std::uint32_t kDataRva = 0x2000;  // the export or resource directory
+constexpr std::uint32_t kImageSize = 0x3000;
+
+enum Directory { kExportDir = 0, kResourceDir = 2 };
+
+// Headers page, a code page and one data page holding `data` (padded with
+// `fill`). The data page is the last section, so it ends where the file and
+// the image end.
+Bytes Image64(Directory dir, const Bytes& data, std::uint32_t dirSize, std::uint8_t fill) {
+    Bytes b(kImageSize, 0);
+    DosHeader(b, kLfanew);
+    SetBytes(b, kSig, "PE\0\0", 4);
+    Set16(b, kCoff + 0, 0x8664);
+    Set16(b, kCoff + 2, 2);  // NumberOfSections
+    Set16(b, kCoff + 16, 0xF0);
+    Set16(b, kCoff + 18, kCharacteristicsDll64);
+    OptionalHeader64(b, kPage, kPage, kImageSize, kPage);
+    Set32(b, kOpt + 4, kPage);      // SizeOfCode
+    Set32(b, kOpt + 8, kPage);      // SizeOfInitializedData
+    Set32(b, kOpt + 20, kTextRva);  // BaseOfCode
+    Set32(b, kOpt + 112 + 8 * dir, kDataRva);
+    Set32(b, kOpt + 112 + 8 * dir + 4, dirSize);
+
+    const std::size_t sections = kOpt + 0xF0;
+    const char* dataName = dir == kExportDir ? ".edata" : ".rsrc";
+    struct {
+        const char* name;
+        std::uint32_t rva, characteristics;
+    } const table[] = {{".text", kTextRva, 0x60000020u}, {dataName, kDataRva, 0x40000040u}};
+    for (int i = 0; i < 2; ++i) {
+        const std::size_t h = sections + 40 * i;
+        SetText(b, h, table[i].name, false);
+        Set32(b, h + 8, kPage);               // VirtualSize
+        Set32(b, h + 12, table[i].rva);       // VirtualAddress
+        Set32(b, h + 16, kPage);              // SizeOfRawData
+        Set32(b, h + 20, table[i].rva);       // PointerToRawData
+        Set32(b, h + 36, table[i].characteristics);
+    }
+    for (std::uint32_t i = 0; i < 4; ++i) b[kTextRva + i] = 0xC3;
+    std::memset(b.data() + kDataRva, fill, kPage);
+    SetBytes(b, kDataRva, data.data(), data.size());
+    return b;
+}
+
+// The control export table, laid out in the data page (offsets are from the
+// page start; RVA = 0x2000 + offset). Four address slots, slot 2 empty, three
+// names: Alpha -> slot 0, Beta -> slot 1, Gamma -> slot 3. The rest of the
+// page is 0xFF, so reading past the real tables finds name RVAs and ordinals
+// that are out of range rather than plausible zeros.
+namespace exp {
+constexpr std::uint32_t kDir = 0x000;
+constexpr std::uint32_t kEat = 0x040;
+constexpr std::uint32_t kOrdinals = 0x060;
+constexpr std::uint32_t kDllName = 0x080;
+constexpr std::uint32_t kAlpha = 0x0A0, kBeta = 0x0B0, kGamma = 0x0C0;
+constexpr std::uint32_t kNames = 0x100;
+constexpr std::uint32_t kEnd = 0x10C;
+// Field offsets inside the directory.
+constexpr std::uint32_t kNumberOfFunctions = 20, kNumberOfNames = 24;
+constexpr std::uint32_t kAddressOfFunctions = 28, kAddressOfNames = 32;
+}  // namespace exp
+
+Bytes ExportTable() {
+    using namespace exp;
+    Bytes d(kEnd, 0xFF);
+    std::memset(d.data(), 0, 40);
+    Set32(d, kDir + 12, kDataRva + kDllName);
+    Set32(d, kDir + 16, 1);  // Base
+    Set32(d, kDir + kNumberOfFunctions, 4);
+    Set32(d, kDir + kNumberOfNames, 3);
+    Set32(d, kDir + kAddressOfFunctions, kDataRva + kEat);
+    Set32(d, kDir + kAddressOfNames, kDataRva + kNames);
+    Set32(d, kDir + 36, kDataRva + kOrdinals);
+    const std::uint32_t eat[] = {kTextRva, kTextRva + 1, 0, kTextRva + 3};
+    for (int i = 0; i < 4; ++i) Set32(d, kEat + 4 * i, eat[i]);
+    const std::uint16_t ordinals[] = {0, 1, 3};
+    const std::uint32_t names[] = {kAlpha, kBeta, kGamma};
+    for (int i = 0; i < 3; ++i) {
+        Set16(d, kOrdinals + 2 * i, ordinals[i]);
+        Set32(d, kNames + 4 * i, kDataRva + names[i]);
+    }
+    SetText(d, kDllName, "exports.dll");
+    SetText(d, kAlpha, "Alpha");
+    SetText(d, kBeta, "Beta");
+    SetText(d, kGamma, "Gamma");
+    return d;
+}
+
+Bytes ExportImage(const Bytes& table) { return Image64(kExportDir, table, exp::kEnd, 0xFF); }
+
+void WriteExportFiles() {
+    using namespace exp;
+    Write("exports_valid.dll", ExportImage(ExportTable()));
+
+    Bytes t = ExportTable();
+    Set32(t, kNumberOfFunctions, 0);
+    Write("exports_count_zero.dll", ExportImage(t));
+
+    // Times four this wraps to 0xFFFFFFFC in 32 bits.
+    t = ExportTable();
+    Set32(t, kNumberOfFunctions, 0xFFFFFFFFu);
+    Write("exports_count_huge.dll", ExportImage(t));
+
+    // Times four this wraps to 4 in 32 bits, so a 32-bit bounds check passes.
+    t = ExportTable();
+    Set32(t, kNumberOfNames, 0x40000001u);
+    Write("exports_names_count_huge.dll", ExportImage(t));
+
+    // Beta's name starts at the first byte past the image, Gamma's so close
+    // to 2^32 that adding its length wraps.
+    t = ExportTable();
+    Set32(t, kNames + 4, kImageSize);
+    Set32(t, kNames + 8, 0xFFFFFFFEu);
+    Write("exports_name_outside_image.dll", ExportImage(t));
+
+    // Gamma's name fills the last 16 bytes of the image with no terminator.
+    Bytes img = ExportImage(ExportTable());
+    SetText(img, kImageSize - 16, "GammaGammaGamma!", false);
+    Set32(img, kDataRva + kNames + 8, kImageSize - 16);
+    Write("exports_name_unterminated.dll", img);
+
+    // Beta's ordinal indexes far past the four address slots.
+    t = ExportTable();
+    Set16(t, kOrdinals + 2, 0xFFFF);
+    Write("exports_ordinal_out_of_range.dll", ExportImage(t));
+
+    // The address table starts at 0x80000000 (negative as a signed value).
+    t = ExportTable();
+    Set32(t, kAddressOfFunctions, 0x80000000u);
+    Write("exports_functions_outside.dll", ExportImage(t));
+
+    // The name table starts 4 bytes before 2^32.
+    t = ExportTable();
+    Set32(t, kAddressOfNames, 0xFFFFFFFCu);
+    Write("exports_names_outside.dll", ExportImage(t));
+
+    // Directory in the header page, outside every section; a copy of the
+    // control directory sits there, so a walk that skips the section test
+    // finds Alpha, Beta and Gamma.
+    img = ExportImage(ExportTable());
+    const std::uint32_t inHeaders = 0x400;
+    std::memcpy(img.data() + inHeaders, img.data() + kDataRva, 40);
+    Set32(img, kOpt + 112, inHeaders);
+    Write("exports_dir_in_headers.dll", img);
+
+    // Directory RVA far beyond the image.
+    img = ExportImage(ExportTable());
+    Set32(img, kOpt + 112, 0x00100000);
+    Write("exports_dir_past_image.dll", img);
+
+    // Directory starts inside the last section but its 40 bytes run 24 bytes
+    // past the end of the image.
+    img = ExportImage(ExportTable());
+    Set32(img, kOpt + 112, kImageSize - 16);
+    Write("exports_dir_straddles_end.dll", img);
+}
+
+// The control resource tree (offsets from the start of the data page, which
+// is also the resource section; directory offsets are relative to it):
+//   type "VTDATA" / name 1      / lang 1033 -> 8 bytes "VT-DATA1"
+//   type 10       / name "DATA" / lang 1033 -> 4 bytes 01 02 03 04
+//   type 23       / name 1      / lang 1033 -> 9 bytes "<p>ok</p>"
+// Unused bytes are 0xFF: entries read past a directory's real ones carry
+// offsets out of range.
+namespace res {
+constexpr std::uint32_t kRoot = 0x000;
+constexpr std::uint32_t kNamesVt = 0x040, kNamesRc = 0x060, kNamesHtml = 0x080;
+constexpr std::uint32_t kLangVt = 0x0A0, kLangRc = 0x0C0, kLangHtml = 0x0E0;
+constexpr std::uint32_t kDataVt = 0x200, kDataRc = 0x210, kDataHtml = 0x220;
+constexpr std::uint32_t kStrVt = 0x300, kStrData = 0x310;
+constexpr std::uint32_t kBytesVt = 0x400, kBytesRc = 0x410, kBytesHtml = 0x420;
+constexpr std::uint32_t kEnd = 0x430;
+constexpr std::uint32_t kSubdir = 0x80000000u, kNamed = 0x80000000u;
+}  // namespace res
+
+struct ResEntry {
+    std::uint32_t name, offset;
+};
+
+void ResDirectory(Bytes& d, std::uint32_t at, std::uint16_t named, std::uint16_t ids,
+                  const std::vector<ResEntry>& entries) {
+    std::memset(d.data() + at, 0, 16);
+    Set16(d, at + 12, named);
+    Set16(d, at + 14, ids);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        Set32(d, at + 16 + 8 * i, entries[i].name);
+        Set32(d, at + 20 + 8 * i, entries[i].offset);
+    }
+}
+
+void ResDataEntry(Bytes& d, std::uint32_t at, std::uint32_t rva, std::uint32_t size) {
+    Set32(d, at, rva);
+    Set32(d, at + 4, size);
+    Set32(d, at + 8, 0);
+    Set32(d, at + 12, 0);
+}
+
+void ResString(Bytes& d, std::uint32_t at, const char* text) {
+    const std::size_t n = std::strlen(text);
+    Set16(d, at, static_cast<std::uint32_t>(n));
+    for (std::size_t i = 0; i < n; ++i) Set16(d, at + 2 + 2 * i, static_cast<std::uint8_t>(text[i]));
+}
+
+Bytes ResourceTree() {
+    using namespace res;
+    Bytes d(kEnd, 0xFF);
+    ResDirectory(d, kRoot, 1, 2,
+                 {{kNamed | kStrVt, kSubdir | kNamesVt}, {10, kSubdir | kNamesRc}, {23, kSubdir | kNamesHtml}});
+    ResDirectory(d, kNamesVt, 0, 1, {{1, kSubdir | kLangVt}});
+    ResDirectory(d, kNamesRc, 1, 0, {{kNamed | kStrData, kSubdir | kLangRc}});
+    ResDirectory(d, kNamesHtml, 0, 1, {{1, kSubdir | kLangHtml}});
+    ResDirectory(d, kLangVt, 0, 1, {{1033, kDataVt}});
+    ResDirectory(d, kLangRc, 0, 1, {{1033, kDataRc}});
+    ResDirectory(d, kLangHtml, 0, 1, {{1033, kDataHtml}});
+    ResDataEntry(d, kDataVt, kDataRva + kBytesVt, 8);
+    ResDataEntry(d, kDataRc, kDataRva + kBytesRc, 4);
+    ResDataEntry(d, kDataHtml, kDataRva + kBytesHtml, 9);
+    ResString(d, kStrVt, "VTDATA");
+    ResString(d, kStrData, "DATA");
+    SetText(d, kBytesVt, "VT-DATA1", false);
+    const std::uint8_t rc[] = {1, 2, 3, 4};
+    SetBytes(d, kBytesRc, rc, 4);
+    SetText(d, kBytesHtml, "<p>ok</p>", false);
+    return d;
+}
+
+// The directory size covers the whole section, so a parser that bounds its
+// reads by it still reaches the traps near the end of the section.
+Bytes ResourceImage(const Bytes& tree) { return Image64(kResourceDir, tree, kPage, 0xFF); }
+
+void WriteResourceFiles() {
+    using namespace res;
+    Write("resources_valid.dll", ResourceImage(ResourceTree()));
+
+    // An extra type 5 whose subdirectory is the root itself.
+    Bytes t = ResourceTree();
+    ResDirectory(t, kRoot, 1, 3,
+                 {{kNamed | kStrVt, kSubdir | kNamesVt},
+                  {5, kSubdir | kRoot},
+                  {10, kSubdir | kNamesRc},
+                  {23, kSubdir | kNamesHtml}});
+    Write("resources_loop_self.dll", ResourceImage(t));
+
+    // The language entry of 10/"DATA" leads back to the root, three levels
+    // down, where a data entry belongs.
+    t = ResourceTree();
+    ResDirectory(t, kLangRc, 0, 1, {{1033, kSubdir | kRoot}});
+    Write("resources_loop_deep.dll", ResourceImage(t));
+
+    // The name directory of type 10, moved to the end of the section, claims
+    // 0xFFFF named and 0xFFFF id entries; only 30 entries fit before the end
+    // of the image, the first real, the rest 0xFF bytes.
+    Bytes img = ResourceImage(ResourceTree());
+    const std::uint32_t tail = kPage - 0x100;
+    ResDirectory(img, kDataRva + tail, 0xFFFF, 0xFFFF, {{kNamed | kStrData, kSubdir | kLangRc}});
+    Set32(img, kDataRva + kRoot + 16 + 8 + 4, kSubdir | tail);  // root entry of type 10
+    Write("resources_count_huge.dll", img);
+
+    // Type 2 points to a subdirectory far past the section; type 4 to one
+    // whose header straddles the end of the section; type 23 gains a second
+    // language (1031) whose data entry would start at the first byte past
+    // the section.
+    t = ResourceTree();
+    ResDirectory(t, kRoot, 1, 4,
+                 {{kNamed | kStrVt, kSubdir | kNamesVt},
+                  {2, kSubdir | 0x7FFFFFF0u},
+                  {4, kSubdir | (kPage - 8)},
+                  {10, kSubdir | kNamesRc},
+                  {23, kSubdir | kNamesHtml}});
+    ResDirectory(t, kLangHtml, 0, 2, {{1031, kPage}, {1033, kDataHtml}});
+    Write("resources_offset_past_end.dll", ResourceImage(t));
+
+    // Second languages (1031) whose data entries are hostile: VTDATA's claims
+    // 0xFFFFFFF0 bytes (RVA + size wraps in 32 bits), DATA's points past the
+    // image.
+    t = ResourceTree();
+    ResDirectory(t, kLangVt, 0, 2, {{1031, 0x230}, {1033, kDataVt}});
+    ResDirectory(t, kLangRc, 0, 2, {{1031, 0x240}, {1033, kDataRc}});
+    ResDataEntry(t, 0x230, kDataRva + kBytesVt, 0xFFFFFFF0u);
+    ResDataEntry(t, 0x240, 0x00100000, 4);
+    Write("resources_data_past_end.dll", ResourceImage(t));
+
+    // Type name "VTDATA" claims 0xFFFF characters (128 KiB, far past the
+    // section); name "DATA" has its length word in the last two bytes of the
+    // section and its characters past the end.
+    img = ResourceImage(ResourceTree());
+    Set16(img, kDataRva + kStrVt, 0xFFFF);
+    Set16(img, kDataRva + kPage - 2, 4);
+    Set32(img, kDataRva + kNamesRc + 16, kNamed | (kPage - 2));
+    Write("resources_name_huge_length.dll", img);
+}
+
+// ---- Version resource blobs ------------------------------------------------------
+
+// One node of a version resource: wLength, wValueLength, wType, the key in
+// UTF-16 with its terminator, padding to 4 bytes, the value, padding, then
+// the children.
+struct VersionNode {
+    std::string key;
+    Bytes value;
+    std::uint16_t valueLength;  // in WORDs for text, bytes for binary
+    std::uint16_t type;         // 1 text, 0 binary
+    std::vector<VersionNode> children;
+};
+
+void Align4(Bytes& b) {
+    while (b.size() % 4) b.push_back(0);
+}
+
+Bytes Serialize(const VersionNode& n) {
+    Bytes b(6, 0);
+    for (char c : n.key) b.insert(b.end(), {static_cast<std::uint8_t>(c), 0});
+    b.insert(b.end(), {0, 0});
+    Align4(b);
+    b.insert(b.end(), n.value.begin(), n.value.end());
+    for (const VersionNode& child : n.children) {
+        Align4(b);
+        const Bytes c = Serialize(child);
+        b.insert(b.end(), c.begin(), c.end());
+    }
+    Set16(b, 0, static_cast<std::uint32_t>(b.size()));
+    Set16(b, 2, n.valueLength);
+    Set16(b, 4, n.type);
+    return b;
+}
+
+VersionNode Text(const std::string& key, const std::string& text) {
+    Bytes v;
+    for (char c : text) v.insert(v.end(), {static_cast<std::uint8_t>(c), 0});
+    v.insert(v.end(), {0, 0});
+    return {key, v, static_cast<std::uint16_t>(text.size() + 1), 1, {}};
+}
+
+// Offset of the node whose key is `key` (its wLength field).
+std::size_t FindNode(const Bytes& blob, const std::string& key) {
+    Bytes pattern;
+    for (char c : key) pattern.insert(pattern.end(), {static_cast<std::uint8_t>(c), 0});
+    pattern.insert(pattern.end(), {0, 0});
+    for (std::size_t i = 6; i + pattern.size() <= blob.size(); i += 2)
+        if (std::memcmp(blob.data() + i, pattern.data(), pattern.size()) == 0) return i - 6;
+    std::fprintf(stderr, "make_malformed: no version node %s\n", key.c_str());
+    std::exit(1);
+}
+
+Bytes VersionBlob() {
+    Bytes fixed(52, 0);
+    Set32(fixed, 0, 0xFEEF04BD);
+    Set32(fixed, 4, 0x00010000);
+    Set32(fixed, 8, 0x00010002);  // FileVersion 1.2.3.4
+    Set32(fixed, 12, 0x00030004);
+    Set32(fixed, 16, 0x00010002);
+    Set32(fixed, 20, 0x00030004);
+    Set32(fixed, 24, 0x3F);
+    Set32(fixed, 32, 0x00040004);  // VOS_NT_WINDOWS32
+    Set32(fixed, 36, 2);           // VFT_DLL
+    Bytes translation;
+    Set16(translation, 0, 0x0409);
+    Set16(translation, 2, 0x04B0);
+    const VersionNode root{
+        "VS_VERSION_INFO", fixed, 52, 0,
+        {VersionNode{"StringFileInfo", {}, 0, 1,
+                     {VersionNode{"040904B0", {}, 0, 1,
+                                  {Text("FileVersion", "1.2.3.4"), Text("CompanyName", "Vantorel")}}}},
+         VersionNode{"VarFileInfo", {}, 0, 1, {VersionNode{"Translation", translation, 4, 0, {}}}}}};
+    return Serialize(root);
+}
+
+void WriteVersionFiles() {
+    const Bytes valid = VersionBlob();
+    Write("version_valid.bin", valid);
+
+    // A child claiming 0 bytes: a walk that advances by wLength never moves.
+    Bytes b = valid;
+    Set16(b, FindNode(valid, "StringFileInfo"), 0);
+    Write("version_zero_length.bin", b);
+
+    // The string table claims more bytes than its parent and the file hold.
+    b = valid;
+    Set16(b, FindNode(valid, "040904B0"), 0x7FF0);
+    Write("version_child_overruns.bin", b);
+
+    // CompanyName's value claims 0xFFFF characters.
+    b = valid;
+    const std::size_t company = FindNode(valid, "CompanyName");
+    Set16(b, company + 2, 0xFFFF);
+    Write("version_value_length_huge.bin", b);
+
+    // Cut off inside the key "CompanyName", before its terminator; the
+    // lengths still describe the whole blob.
+    b = valid;
+    b.resize(company + 6 + 8);
+    Write("version_truncated_key.bin", b);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_malformed <output directory>\n");
+        return 2;
+    }
+    g_dir = std::string(argv[1]) + "/";
+    WriteHeaderFiles();
+    WriteExportFiles();
+    WriteResourceFiles();
+    WriteVersionFiles();
+    return g_ok ? 0 : 1;
+}
