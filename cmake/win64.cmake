@@ -74,3 +74,14 @@ add_test(NAME e2e.message_box_32bit
 set_tests_properties(e2e.message_box_32bit PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)
+
+# Independent oracles for the corpus tests: what sha1sum and exiftool say of
+# Wine's own libraries, computed on the build machine.
+set(WINE_CORPUS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corpus.sha1 ${CMAKE_BINARY_DIR}/corpus.exif
+  COMMAND sh -c "cd ${WINE_CORPUS} && sha1sum *.dll > ${CMAKE_BINARY_DIR}/corpus.sha1 && exiftool -T -FileName -FileVersion -FileDescription -CompanyName -ProductName *.dll > ${CMAKE_BINARY_DIR}/corpus.exif"
+  VERBATIM)
+add_custom_target(corpus_oracles DEPENDS ${CMAKE_BINARY_DIR}/corpus.sha1 ${CMAKE_BINARY_DIR}/corpus.exif)
+add_dependencies(win_tests corpus_oracles)
+string(REPLACE "/" "\\\\" build_win "Z:${CMAKE_BINARY_DIR}")
+target_compile_definitions(win_tests PRIVATE VANTOREL_BUILD_DIR=L"${build_win}")
