@@ -72,6 +72,13 @@ const std::vector<std::wstring>& Corpus() {
   return files;
 }
 
+// The test environment switches off Wine's .NET and HTML engines
+// (WINEDLLOVERRIDES "mscoree,mshtml="): the loader refuses those two.
+bool DisabledByTestEnvironment(const std::wstring& path) {
+  const std::string name = FileName(path);
+  return name == "mscoree.dll" || name == "mshtml.dll";
+}
+
 // The listing from the image the system maps equals the listing from the
 // file laid out by hand. Mapped without running its code: several of these
 // libraries expect to be loaded by Wine itself.
@@ -80,6 +87,7 @@ TEST(WineCorpus, LoadedImageListsWhatTheFileHolds) {
   int withExports = 0;
   for (const auto& path : Corpus()) {
     HMODULE mapped = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!mapped && DisabledByTestEnvironment(path)) continue;
     ASSERT_NE(mapped, nullptr) << FileName(path);
     const FunctionList loaded = ListLoadedExports(mapped);
     FreeLibrary(mapped);
