@@ -1,0 +1,256 @@
+#include "editor/image_layout.h"
+
+#include <algorithm>
+#include <array>
+
+namespace vantorel {
+namespace {
+
+constexpr std::uint16_t kMachineAmd64 = 0x8664;
+constexpr std::uint16_t kMagicPe32Plus = 0x20B;
+constexpr std::uint32_t kPeSignature = 0x00004550;
+constexpr std::uint32_t kFixedOptionalHeader = 112;  // PE32+ fields before the data directories
+constexpr std::uint32_t kSectionHeaderSize = 40;
+constexpr std::uint32_t kMaxSections = 96;
+constexpr std::uint32_t kMaxImageSize = 0x40000000;  // 1 GiB: far above any editor component
+constexpr std::size_t kMaxNameLength = 4096;
+
+// Little-endian reads that fail instead of reading past the end; offsets are
+// 64-bit so that offset + width never wraps.
+template <class T>
+std::optional<T> Read(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
+  if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return std::nullopt;
+  T value = 0;
+  for (std::size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<T>(bytes[offset + i]) << (8 * i));
+  return value;
+}
+
+bool Fits(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::uint64_t length) {
+  return offset <= bytes.size() && bytes.size() - offset >= length;
+}
+
+bool FitsImage(std::uint32_t sizeOfImage, ImageDirectory d) {
+  return std::uint64_t{d.rva} + d.size <= sizeOfImage;
+}
+
+std::optional<std::string_view> ReadCString(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
+  if (offset >= bytes.size()) return std::nullopt;
+  const std::size_t available = std::min<std::size_t>(bytes.size() - offset, kMaxNameLength + 1);
+  const auto* start = bytes.data() + offset;
+  const auto* end = std::find(start, start + available, std::uint8_t{0});
+  if (end == start + available) return std::nullopt;
+  return std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start));
+}
+
+template <class T>
+void Add(std::span<std::uint8_t> bytes, std::uint64_t offset, T delta) {
+  T value = 0;
+  for (std::size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<T>(bytes[offset + i]) << (8 * i));
+  value = static_cast<T>(value + delta);
+  for (std::size_t i = 0; i < sizeof(T); ++i) bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
+  if (Read<std::uint16_t>(file, 0) != 0x5A4D) return std::nullopt;
+  const auto lfanew = Read<std::uint32_t>(file, 0x3C);
+  // e_lfanew is signed; a negative one points before the file.
+  if (!lfanew || static_cast<std::int32_t>(*lfanew) < 0) return std::nullopt;
+  ImageLayout layout;
+  layout.ntOffset = *lfanew;
+  const std::uint64_t nt = *lfanew;
+  if (Read<std::uint32_t>(file, nt) != kPeSignature) return std::nullopt;
+
+  // The offsets below are PE32+ ones: anything else would be read wrongly.
+  const std::uint64_t fileHeader = nt + 4;
+  const std::uint64_t optional = nt + 24;
+  const auto machine = Read<std::uint16_t>(file, fileHeader);
+  const auto sectionCount = Read<std::uint16_t>(file, fileHeader + 2);
+  const auto optionalSize = Read<std::uint16_t>(file, fileHeader + 16);
+  const auto characteristics = Read<std::uint16_t>(file, fileHeader + 18);
+  if (!machine || !sectionCount || !optionalSize || !characteristics) return std::nullopt;
+  if (*machine != kMachineAmd64 || *sectionCount > kMaxSections) return std::nullopt;
+  if (*optionalSize < kFixedOptionalHeader || !Fits(file, optional, *optionalSize)) return std::nullopt;
+  if (Read<std::uint16_t>(file, optional) != kMagicPe32Plus) return std::nullopt;
+  layout.fileCharacteristics = *characteristics;
+
+  layout.entryPoint = *Read<std::uint32_t>(file, optional + 16);
+  layout.preferredBase = *Read<std::uint64_t>(file, optional + 24);
+  layout.sectionAlignment = *Read<std::uint32_t>(file, optional + 32);
+  layout.sizeOfImage = *Read<std::uint32_t>(file, optional + 56);
+  layout.sizeOfHeaders = *Read<std::uint32_t>(file, optional + 60);
+  const std::uint32_t directoryCount = std::min(*Read<std::uint32_t>(file, optional + 108), 16u);
+  if (kFixedOptionalHeader + directoryCount * 8u > *optionalSize) return std::nullopt;
+
+  const std::uint32_t alignment = layout.sectionAlignment;
+  if (alignment == 0 || (alignment & (alignment - 1)) != 0) return std::nullopt;
+  if (layout.sizeOfImage == 0 || layout.sizeOfImage > kMaxImageSize) return std::nullopt;
+  // The loader copies SizeOfHeaders bytes and reads the section table from
+  // that copy, so the table must lie inside them.
+  const std::uint64_t tableStart = optional + *optionalSize;
+  const std::uint64_t tableEnd = tableStart + std::uint64_t{*sectionCount} * kSectionHeaderSize;
+  if (tableEnd > layout.sizeOfHeaders || layout.sizeOfHeaders > file.size() ||
+      layout.sizeOfHeaders > layout.sizeOfImage) {
+    return std::nullopt;
+  }
+
+  std::array<ImageDirectory, 16> directories{};
+  for (std::uint32_t i = 0; i < directoryCount; ++i) {
+    directories[i].rva = *Read<std::uint32_t>(file, optional + kFixedOptionalHeader + i * 8);
+    directories[i].size = *Read<std::uint32_t>(file, optional + kFixedOptionalHeader + i * 8 + 4);
+  }
+  layout.exports = directories[0];
+  layout.imports = directories[1];
+  layout.exceptions = directories[3];
+  layout.relocations = directories[5];
+  layout.tls = directories[9];
+  for (const ImageDirectory& d : {layout.imports, layout.exceptions, layout.relocations}) {
+    if (d.size != 0 && !FitsImage(layout.sizeOfImage, d)) return std::nullopt;
+  }
+  // RtlAddFunctionTable wants its entries 32-bit aligned.
+  if (layout.exceptions.size != 0 && layout.exceptions.rva % 4 != 0) return std::nullopt;
+
+  layout.sections.reserve(*sectionCount);
+  for (std::uint32_t i = 0; i < *sectionCount; ++i) {
+    const std::uint64_t at = tableStart + std::uint64_t{i} * kSectionHeaderSize;
+    ImageSection s;
+    s.virtualSize = *Read<std::uint32_t>(file, at + 8);
+    s.virtualAddress = *Read<std::uint32_t>(file, at + 12);
+    s.rawSize = *Read<std::uint32_t>(file, at + 16);
+    s.rawOffset = *Read<std::uint32_t>(file, at + 20);
+    s.characteristics = *Read<std::uint32_t>(file, at + 36);
+    // Sections never overlap the headers: copying them would overwrite the
+    // section table being walked.
+    if (s.virtualAddress < layout.sizeOfHeaders || s.virtualAddress >= layout.sizeOfImage) return std::nullopt;
+    const std::uint32_t room = layout.sizeOfImage - s.virtualAddress;
+    s.extent = std::max(s.virtualSize, s.rawSize);
+    if (s.extent == 0) s.extent = std::min(alignment, room);
+    if (s.extent > room) return std::nullopt;
+    if (s.rawSize != 0 && !Fits(file, s.rawOffset, s.rawSize)) return std::nullopt;
+    layout.sections.push_back(s);
+  }
+
+  if (layout.entryPoint != 0) {
+    const bool inCode = std::any_of(layout.sections.begin(), layout.sections.end(), [&](const ImageSection& s) {
+      return (s.characteristics & kScnMemExecute) && layout.entryPoint >= s.virtualAddress &&
+             layout.entryPoint - s.virtualAddress < s.extent;
+    });
+    if (!inCode) return std::nullopt;
+  }
+  return layout;
+}
+
+bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, std::int64_t delta) {
+  if (directory.size == 0) return true;
+  const std::uint64_t end = std::uint64_t{directory.rva} + directory.size;
+  if (end > image.size()) return false;
+  std::uint64_t block = directory.rva;
+  while (end - block >= 8) {
+    const std::uint32_t page = *Read<std::uint32_t>(image, block);
+    const std::uint32_t blockSize = *Read<std::uint32_t>(image, block + 4);
+    if (page == 0) break;
+    if (blockSize < 8 || blockSize > end - block) return false;
+    const std::uint32_t entries = (blockSize - 8) / 2;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+      const std::uint16_t entry = *Read<std::uint16_t>(image, block + 8 + i * 2);
+      const std::uint64_t site = std::uint64_t{page} + (entry & 0x0FFF);
+      switch (entry >> 12) {
+        case 3:  // HIGHLOW
+          if (!Fits(image, site, 4)) return false;
+          Add<std::uint32_t>(image, site, static_cast<std::uint32_t>(delta));
+          break;
+        case 10:  // DIR64
+          if (!Fits(image, site, 8)) return false;
+          Add<std::uint64_t>(image, site, static_cast<std::uint64_t>(delta));
+          break;
+        default:  // ABSOLUTE pads a block; other kinds do not occur in x86-64 images
+          break;
+      }
+    }
+    block += blockSize;
+  }
+  return true;
+}
+
+std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
+                                                       ImageDirectory directory) {
+  std::vector<ImportedLibrary> libraries;
+  if (directory.size == 0) return libraries;
+  // Descriptors run to one whose Name is 0, which may lie past the
+  // directory's stated size; the image bounds them.
+  for (std::uint64_t at = directory.rva;; at += 20) {
+    if (!Fits(image, at, 20)) return std::nullopt;
+    const std::uint32_t lookup = *Read<std::uint32_t>(image, at);
+    const std::uint32_t nameRva = *Read<std::uint32_t>(image, at + 12);
+    const std::uint32_t firstThunk = *Read<std::uint32_t>(image, at + 16);
+    if (nameRva == 0) break;
+    // Without an address table there is nowhere to put the functions.
+    if (firstThunk == 0) return std::nullopt;
+    ImportedLibrary library;
+    const auto name = ReadCString(image, nameRva);
+    if (!name) return std::nullopt;
+    library.name = *name;
+    const std::uint64_t names = lookup != 0 ? lookup : firstThunk;
+    for (std::uint64_t i = 0;; ++i) {
+      const auto entry = Read<std::uint64_t>(image, names + i * 8);
+      if (!entry) return std::nullopt;
+      if (*entry == 0) break;
+      ImportedFunction f;
+      const std::uint64_t slot = std::uint64_t{firstThunk} + i * 8;
+      if (!Fits(image, slot, 8)) return std::nullopt;
+      f.slotRva = static_cast<std::uint32_t>(slot);
+      if (*entry >> 63) {
+        f.byOrdinal = true;
+        f.ordinal = static_cast<std::uint16_t>(*entry & 0xFFFF);
+      } else {
+        const auto function = ReadCString(image, *entry + 2);  // after the 16-bit hint
+        if (!function) return std::nullopt;
+        f.name = *function;
+      }
+      library.functions.push_back(f);
+    }
+    libraries.push_back(std::move(library));
+  }
+  return libraries;
+}
+
+std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, ImageDirectory directory,
+                                           std::string_view name) {
+  if (directory.size < 40 || !Fits(image, directory.rva, directory.size)) return std::nullopt;
+  const std::uint64_t d = directory.rva;
+  const std::uint32_t functionCount = *Read<std::uint32_t>(image, d + 20);
+  const std::uint32_t nameCount = *Read<std::uint32_t>(image, d + 24);
+  const std::uint32_t functions = *Read<std::uint32_t>(image, d + 28);
+  const std::uint32_t names = *Read<std::uint32_t>(image, d + 32);
+  const std::uint32_t ordinals = *Read<std::uint32_t>(image, d + 36);
+  for (std::uint32_t i = 0; i < nameCount; ++i) {
+    const auto nameRva = Read<std::uint32_t>(image, std::uint64_t{names} + std::uint64_t{i} * 4);
+    if (!nameRva) return std::nullopt;
+    const auto candidate = ReadCString(image, *nameRva);
+    if (!candidate) return std::nullopt;
+    if (*candidate != name) continue;
+    const auto index = Read<std::uint16_t>(image, std::uint64_t{ordinals} + std::uint64_t{i} * 2);
+    if (!index || *index >= functionCount) return std::nullopt;
+    const auto rva = Read<std::uint32_t>(image, std::uint64_t{functions} + std::uint64_t{*index} * 4);
+    if (!rva || *rva == 0 || *rva >= image.size()) return std::nullopt;
+    // An address inside the export directory names another library's export.
+    if (*rva >= directory.rva && *rva - directory.rva < directory.size) return std::nullopt;
+    return *rva;
+  }
+  return std::nullopt;
+}
+
+std::uint32_t SectionProtection(std::uint32_t characteristics) {
+  // Indexed by [execute][read][write].
+  static constexpr std::uint32_t kTable[2][2][2] = {
+      {{0x01 /*NOACCESS*/, 0x08 /*WRITECOPY*/}, {0x02 /*READONLY*/, 0x04 /*READWRITE*/}},
+      {{0x10 /*EXECUTE*/, 0x80 /*EXECUTE_WRITECOPY*/}, {0x20 /*EXECUTE_READ*/, 0x40 /*EXECUTE_READWRITE*/}},
+  };
+  std::uint32_t protection = kTable[(characteristics & kScnMemExecute) ? 1 : 0][(characteristics & kScnMemRead) ? 1 : 0]
+                                   [(characteristics & kScnMemWrite) ? 1 : 0];
+  if (characteristics & kScnMemNotCached) protection |= 0x200;  // PAGE_NOCACHE
+  return protection;
+}
+
+}  // namespace vantorel

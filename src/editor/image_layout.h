@@ -1,0 +1,95 @@
+#pragma once
+// Reading a 64-bit PE image for mapping it by hand. Every field is checked
+// against the bytes it comes from before anything trusts it; the Win32 loader
+// only allocates, copies, protects and calls. No Windows headers here.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace vantorel {
+
+// Section characteristics the loader acts on.
+inline constexpr std::uint32_t kScnMemDiscardable = 0x02000000;
+inline constexpr std::uint32_t kScnMemNotCached = 0x04000000;
+inline constexpr std::uint32_t kScnMemExecute = 0x20000000;
+inline constexpr std::uint32_t kScnMemRead = 0x40000000;
+inline constexpr std::uint32_t kScnMemWrite = 0x80000000;
+
+struct ImageDirectory {
+  std::uint32_t rva = 0;
+  std::uint32_t size = 0;
+};
+
+struct ImageSection {
+  std::uint32_t virtualAddress = 0;
+  std::uint32_t virtualSize = 0;
+  std::uint32_t rawOffset = 0;
+  std::uint32_t rawSize = 0;
+  std::uint32_t characteristics = 0;
+  // Bytes the section covers once mapped: the larger of its virtual and raw
+  // sizes, or one section alignment (clipped to the image) when both are 0.
+  std::uint32_t extent = 0;
+};
+
+struct ImageLayout {
+  std::uint32_t ntOffset = 0;  // e_lfanew
+  std::uint64_t preferredBase = 0;
+  std::uint32_t sizeOfImage = 0;
+  std::uint32_t sizeOfHeaders = 0;
+  std::uint32_t sectionAlignment = 0;
+  std::uint32_t entryPoint = 0;  // RVA, 0 = none
+  std::uint16_t fileCharacteristics = 0;
+  ImageDirectory exports;
+  ImageDirectory imports;
+  ImageDirectory exceptions;
+  ImageDirectory relocations;
+  ImageDirectory tls;
+  std::vector<ImageSection> sections;
+
+  // File offset of OptionalHeader.ImageBase, which the mapped copy rewrites.
+  std::uint64_t ImageBaseOffset() const { return std::uint64_t{ntOffset} + 24 + 24; }
+};
+
+// Checks and reads the headers of an x86-64 PE32+ image held as file bytes.
+// None when anything the loader would use lies outside the file or the
+// image: headers, section table, raw data, the import, relocation and
+// exception directories, the entry point (which must be in executable code).
+std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file);
+
+// Adds delta to every DIR64 site (and the low half of delta to every HIGHLOW
+// site) listed by the base-relocation directory of a mapped image. Absolute
+// and unknown entry types are skipped. False when a block or a site lies
+// outside the image; sites before the fault have been changed by then.
+bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, std::int64_t delta);
+
+// One function an image imports and the address-table slot that receives it.
+struct ImportedFunction {
+  std::uint32_t slotRva = 0;
+  bool byOrdinal = false;
+  std::uint16_t ordinal = 0;
+  std::string_view name;  // NUL-terminated inside the image when by name
+};
+
+struct ImportedLibrary {
+  std::string_view name;  // NUL-terminated inside the image
+  std::vector<ImportedFunction> functions;
+};
+
+// The import descriptors of a mapped image, in order, up to the first one
+// whose Name is 0. None when a descriptor, a name or a thunk lies outside the
+// image. The names point into the image.
+std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
+                                                       ImageDirectory directory);
+
+// The RVA of an export found by name in a mapped image; none when absent,
+// forwarded elsewhere, or when the export table is damaged.
+std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, ImageDirectory directory,
+                                           std::string_view name);
+
+// Page protection (PAGE_* value) for a section's execute, read and write
+// characteristics, with PAGE_NOCACHE for a not-cached section.
+std::uint32_t SectionProtection(std::uint32_t characteristics);
+
+}  // namespace vantorel
