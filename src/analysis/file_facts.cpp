@@ -41,29 +41,51 @@ std::uint32_t LoadBigEndian32(const std::uint8_t* p) {
   return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
+// Fully unrolled with the five working variables renamed from round to round
+// instead of moved, and the schedule kept in a 16-word ring.
+#define VANTOREL_SHA1_W(i) \
+  (w[(i)&15] = Rotl(w[((i) + 13) & 15] ^ w[((i) + 8) & 15] ^ w[((i) + 2) & 15] ^ w[(i)&15], 1))
+#define VANTOREL_SHA1_ROUND(a, b, c, d, e, f, k, word) \
+  do {                                                 \
+    e += Rotl(a, 5) + (f) + (k) + (word);              \
+    b = Rotl(b, 30);                                   \
+  } while (0)
+#define VANTOREL_SHA1_F1(b, c, d) (d ^ (b & (c ^ d)))
+#define VANTOREL_SHA1_F2(b, c, d) (b ^ c ^ d)
+#define VANTOREL_SHA1_F3(b, c, d) ((b & c) | (d & (b | c)))
+#define VANTOREL_SHA1_FIVE(first, F, k, W)                           \
+  VANTOREL_SHA1_ROUND(a, b, c, d, e, F(b, c, d), k, W((first) + 0)); \
+  VANTOREL_SHA1_ROUND(e, a, b, c, d, F(a, b, c), k, W((first) + 1)); \
+  VANTOREL_SHA1_ROUND(d, e, a, b, c, F(e, a, b), k, W((first) + 2)); \
+  VANTOREL_SHA1_ROUND(c, d, e, a, b, F(d, e, a), k, W((first) + 3)); \
+  VANTOREL_SHA1_ROUND(b, c, d, e, a, F(c, d, e), k, W((first) + 4))
+#define VANTOREL_SHA1_PLAIN(i) w[(i)]
+
 void CompressPortable(std::uint32_t* state, const std::uint8_t* data, std::size_t blocks) {
   for (; blocks > 0; --blocks, data += 64) {
     std::uint32_t w[16];
     for (int i = 0; i < 16; ++i) w[i] = LoadBigEndian32(data + 4 * i);
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-    // The schedule lives in a 16-word ring instead of 80 words.
-    auto schedule = [&w](int i) {
-      w[i & 15] = Rotl(w[(i + 13) & 15] ^ w[(i + 8) & 15] ^ w[(i + 2) & 15] ^ w[i & 15], 1);
-      return w[i & 15];
-    };
-    auto step = [&](std::uint32_t f, std::uint32_t k, std::uint32_t word) {
-      const std::uint32_t t = Rotl(a, 5) + f + e + k + word;
-      e = d;
-      d = c;
-      c = Rotl(b, 30);
-      b = a;
-      a = t;
-    };
-    for (int i = 0; i < 16; ++i) step((b & c) | (~b & d), 0x5A827999u, w[i]);
-    for (int i = 16; i < 20; ++i) step((b & c) | (~b & d), 0x5A827999u, schedule(i));
-    for (int i = 20; i < 40; ++i) step(b ^ c ^ d, 0x6ED9EBA1u, schedule(i));
-    for (int i = 40; i < 60; ++i) step((b & c) | (b & d) | (c & d), 0x8F1BBCDCu, schedule(i));
-    for (int i = 60; i < 80; ++i) step(b ^ c ^ d, 0xCA62C1D6u, schedule(i));
+    VANTOREL_SHA1_FIVE(0, VANTOREL_SHA1_F1, 0x5A827999u, VANTOREL_SHA1_PLAIN);
+    VANTOREL_SHA1_FIVE(5, VANTOREL_SHA1_F1, 0x5A827999u, VANTOREL_SHA1_PLAIN);
+    VANTOREL_SHA1_FIVE(10, VANTOREL_SHA1_F1, 0x5A827999u, VANTOREL_SHA1_PLAIN);
+    VANTOREL_SHA1_ROUND(a, b, c, d, e, VANTOREL_SHA1_F1(b, c, d), 0x5A827999u, w[15]);
+    VANTOREL_SHA1_ROUND(e, a, b, c, d, VANTOREL_SHA1_F1(a, b, c), 0x5A827999u, VANTOREL_SHA1_W(16));
+    VANTOREL_SHA1_ROUND(d, e, a, b, c, VANTOREL_SHA1_F1(e, a, b), 0x5A827999u, VANTOREL_SHA1_W(17));
+    VANTOREL_SHA1_ROUND(c, d, e, a, b, VANTOREL_SHA1_F1(d, e, a), 0x5A827999u, VANTOREL_SHA1_W(18));
+    VANTOREL_SHA1_ROUND(b, c, d, e, a, VANTOREL_SHA1_F1(c, d, e), 0x5A827999u, VANTOREL_SHA1_W(19));
+    VANTOREL_SHA1_FIVE(20, VANTOREL_SHA1_F2, 0x6ED9EBA1u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(25, VANTOREL_SHA1_F2, 0x6ED9EBA1u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(30, VANTOREL_SHA1_F2, 0x6ED9EBA1u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(35, VANTOREL_SHA1_F2, 0x6ED9EBA1u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(40, VANTOREL_SHA1_F3, 0x8F1BBCDCu, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(45, VANTOREL_SHA1_F3, 0x8F1BBCDCu, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(50, VANTOREL_SHA1_F3, 0x8F1BBCDCu, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(55, VANTOREL_SHA1_F3, 0x8F1BBCDCu, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(60, VANTOREL_SHA1_F2, 0xCA62C1D6u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(65, VANTOREL_SHA1_F2, 0xCA62C1D6u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(70, VANTOREL_SHA1_F2, 0xCA62C1D6u, VANTOREL_SHA1_W);
+    VANTOREL_SHA1_FIVE(75, VANTOREL_SHA1_F2, 0xCA62C1D6u, VANTOREL_SHA1_W);
     state[0] += a;
     state[1] += b;
     state[2] += c;
@@ -71,6 +93,14 @@ void CompressPortable(std::uint32_t* state, const std::uint8_t* data, std::size_
     state[4] += e;
   }
 }
+
+#undef VANTOREL_SHA1_PLAIN
+#undef VANTOREL_SHA1_FIVE
+#undef VANTOREL_SHA1_F3
+#undef VANTOREL_SHA1_F2
+#undef VANTOREL_SHA1_F1
+#undef VANTOREL_SHA1_ROUND
+#undef VANTOREL_SHA1_W
 
 #if VANTOREL_SHA_X86
 
