@@ -1,0 +1,143 @@
+#include "codegen/source_generator.h"
+
+#include <algorithm>
+
+namespace vantorel {
+
+namespace {
+
+// ";" and 74 "=": the rule above and below the banner's credit.
+constexpr std::u16string_view kRule = u";==========================================================================\n";
+constexpr std::u16string_view kCredit =
+    u"; Generated with Vantorel - a tool by the Vantorel developers, 2026\n";
+
+// The digit's value in the given base, or -1 when it is none.
+int DigitValue(char16_t c, int base) {
+  int value = -1;
+  if (c >= u'0' && c <= u'9') value = c - u'0';
+  else if (c >= u'a' && c <= u'f') value = c - u'a' + 10;
+  else if (c >= u'A' && c <= u'F') value = c - u'A' + 10;
+  return value < base ? value : -1;
+}
+
+// "a, b, c" for 3; empty for 0.
+void AppendParameterList(std::u16string& out, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) out += u", ";
+    out.push_back(static_cast<char16_t>(u'a' + i));
+  }
+}
+
+}  // namespace
+
+int ReadParameterCount(std::u16string_view para) {
+  std::size_t i = 0;
+  while (i < para.size() && (para[i] == u' ' || para[i] == u'\t')) ++i;
+  bool negative = false;
+  if (i < para.size() && (para[i] == u'+' || para[i] == u'-')) {
+    negative = para[i] == u'-';
+    ++i;
+  }
+  int base = 10;
+  if (i < para.size() && para[i] == u'$') {
+    base = 16;
+    ++i;
+  } else if (i < para.size() && para[i] == u'%') {
+    base = 2;
+    ++i;
+  }
+  // Project files may hold any digit string; the value only matters up to
+  // the cap, so it saturates just above it instead of overflowing.
+  constexpr int kSaturated = kMaxSourceParameters + 1;
+  int value = 0;
+  for (; i < para.size(); ++i) {
+    const int digit = DigitValue(para[i], base);
+    if (digit < 0) break;
+    value = std::min(value * base + digit, kSaturated);
+  }
+  if (negative) return 0;  // a negative count declares no parameters
+  return std::min(value, kMaxSourceParameters);
+}
+
+std::u16string_view SourceFilePart(std::u16string_view path) {
+  const std::size_t slash = path.find_last_of(u"\\/");
+  return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::u16string_view SourceBaseName(std::u16string_view path) {
+  const std::u16string_view file = SourceFilePart(path);
+  return file.substr(0, std::min(file.rfind(u'.'), file.size()));
+}
+
+std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath) {
+  std::size_t ticked = 0;
+  std::size_t valueLength = 0;
+  for (const SourceRow& row : rows) {
+    if (!row.ticked) continue;
+    ++ticked;
+    valueLength += 4 * row.alias.size() + row.function.size() + row.comment.size();
+  }
+  if (ticked == 0) return {};
+
+  const std::u16string_view file = SourceFilePart(libraryPath);
+  std::u16string text;
+  // Fixed pieces of the three per-row lines plus the longest parameter list.
+  text.reserve(512 + 2 * file.size() + valueLength + ticked * (16 + 10 + 30 + 76));
+
+  text += kRule;
+  text += kCredit;
+  text += kRule;
+  text += u'\n';
+
+  for (const SourceRow& row : rows) {
+    if (!row.ticked) continue;
+    text += u"Prototype ";
+    text += row.alias;
+    text += u'(';
+    AppendParameterList(text, ReadParameterCount(row.para));
+    text += u')';
+    if (!row.comment.empty()) {
+      text += u"; ";
+      text += row.comment;
+    }
+    text += u'\n';
+  }
+  text += u'\n';
+
+  for (const SourceRow& row : rows) {
+    if (!row.ticked) continue;
+    text += u"Global ";
+    text += row.alias;
+    text += u'.';
+    text += row.alias;
+    text += u'\n';
+  }
+  text += u'\n';
+
+  text += u"Procedure.i ";
+  text += SourceBaseName(libraryPath);
+  text += u"_LoadDLL()\n";
+  text += u"  Protected hDLL.i\n";
+  text += u'\n';
+  text += u"  hDLL = OpenLibrary(#PB_Any, \"";
+  text += file;
+  text += u"\")\n";
+  text += u"  If hDLL <> 0\n";
+  for (const SourceRow& row : rows) {
+    if (!row.ticked) continue;
+    text += u"    ";
+    text += row.alias;
+    text += u" = GetFunction(hDLL, \"";
+    text += row.function;
+    text += u"\")\n";
+  }
+  text += u'\n';
+  text += u"    ProcedureReturn hDLL\n";
+  text += u"  EndIf\n";
+  text += u'\n';
+  text += u"  ProcedureReturn #False\n";
+  text += u"EndProcedure\n";
+  return text;
+}
+
+}  // namespace vantorel
