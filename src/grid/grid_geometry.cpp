@@ -1,0 +1,64 @@
+#include "grid/grid_geometry.h"
+
+#include <algorithm>
+
+namespace vantorel {
+
+std::uint64_t ApplyRowStateChange(std::uint64_t state, const RowStateChange& change) {
+  auto icon = [](std::int64_t v) { return v >= 0 && v <= 255; };
+  auto placement = [](std::int64_t v) { return v >= 0 && v < row_state::kPlacementCount; };
+  if (icon(change.iconA)) state = row_state::WithIconA(state, static_cast<int>(change.iconA));
+  if (icon(change.iconB)) state = row_state::WithIconB(state, static_cast<int>(change.iconB));
+  if (placement(change.placementA)) state = row_state::WithPlacementA(state, static_cast<int>(change.placementA));
+  if (placement(change.placementB)) state = row_state::WithPlacementB(state, static_cast<int>(change.placementB));
+  return state;
+}
+
+std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap, int clientWidth,
+                                       int scrollBarWidth) {
+  const std::int64_t x = stripWidth + gap;
+  if (x < static_cast<std::int64_t>(clientWidth) - scrollBarWidth) return static_cast<int>(x);
+  return std::nullopt;
+}
+
+int StripIconHalfHit(int icon, bool builtInIcons) {
+  if (builtInIcons && (icon == kIconPlusBox || icon == kIconMinusBox || icon == kIconBlank)) return 4;
+  return kStripIconSize / 2;
+}
+
+int StripIconTop(int placement, int cellHeight, int indent) {
+  const int half = kStripIconSize / 2;
+  switch (placement) {
+    case 1:
+      return 2;
+    case 2:
+      return cellHeight - kStripIconSize - 2;
+    case 3:
+      // Follows the top of what is visible but never leaves the cell.
+      return std::min(indent + 2, std::max(2, cellHeight - kStripIconSize - 2));
+    case 4: {
+      const int visible = std::max(0, cellHeight - indent);
+      return std::min(indent + visible / 2 - half, std::max(0, cellHeight - kStripIconSize - 2));
+    }
+    default:
+      return cellHeight / 2 - half;
+  }
+}
+
+int StripCellIndent(int cellTop, int visibleTop) { return std::clamp(visibleTop - cellTop, 0, 255); }
+
+int StripIconPartAt(const StripCellFacts& cell, int x, int yInCell) {
+  auto hits = [&](int icon, int placement, int centreX) {
+    if (icon == 0 || icon > cell.imageCount) return false;
+    const int h = StripIconHalfHit(icon, cell.builtInIcons);
+    if (x < centreX - h || x >= centreX + h) return false;
+    const int centreY = StripIconTop(placement, cell.cellHeight, cell.indent) + kStripIconSize / 2;
+    return yInCell >= centreY - h && yInCell < centreY + h;
+  };
+  if (hits(row_state::IconA(cell.state), row_state::PlacementA(cell.state), kStripIconInset)) return 1;
+  if (hits(row_state::IconB(cell.state), row_state::PlacementB(cell.state), cell.stripWidth - kStripIconInset))
+    return 2;
+  return 0;
+}
+
+}  // namespace vantorel

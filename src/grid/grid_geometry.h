@@ -1,0 +1,113 @@
+#pragma once
+// The grid's row state word and the geometry of its row-header strip:
+// where the list goes beside the strip, where strip icons sit and which
+// icon a point hits. Pure arithmetic, shared by painting and hit testing
+// so both always agree.
+#include <cstdint>
+#include <optional>
+
+namespace vantorel {
+
+// Row state word of a GridRow: bits 0-7 icon A, 8-15 icon B (1-based image
+// indexes, 0 = none), 16-19 placement of A, 20-23 placement of B, bit 31 the
+// row starts a strip group.
+namespace row_state {
+inline constexpr std::uint64_t kGroupStart = 0x80000000u;
+inline constexpr int kPlacementCount = 5;
+
+constexpr int IconA(std::uint64_t state) { return static_cast<int>(state & 0xFF); }
+constexpr int IconB(std::uint64_t state) { return static_cast<int>((state >> 8) & 0xFF); }
+constexpr int PlacementA(std::uint64_t state) { return static_cast<int>((state >> 16) & 0xF); }
+constexpr int PlacementB(std::uint64_t state) { return static_cast<int>((state >> 20) & 0xF); }
+constexpr bool StartsGroup(std::uint64_t state) { return (state & kGroupStart) != 0; }
+
+constexpr std::uint64_t WithField(std::uint64_t state, int shift, std::uint64_t mask, std::uint64_t value) {
+  return (state & ~(mask << shift)) | ((value & mask) << shift);
+}
+constexpr std::uint64_t WithIconA(std::uint64_t s, int v) { return WithField(s, 0, 0xFF, static_cast<std::uint64_t>(v)); }
+constexpr std::uint64_t WithIconB(std::uint64_t s, int v) { return WithField(s, 8, 0xFF, static_cast<std::uint64_t>(v)); }
+constexpr std::uint64_t WithPlacementA(std::uint64_t s, int v) {
+  return WithField(s, 16, 0xF, static_cast<std::uint64_t>(v));
+}
+constexpr std::uint64_t WithPlacementB(std::uint64_t s, int v) {
+  return WithField(s, 20, 0xF, static_cast<std::uint64_t>(v));
+}
+}  // namespace row_state
+
+// The parts of one SetRowState call; -1 leaves a part as it is.
+struct RowStateChange {
+  std::int64_t iconA = -1;
+  std::int64_t iconB = -1;
+  std::int64_t placementA = -1;
+  std::int64_t placementB = -1;
+};
+
+// The state after a SetRowState call. Icons outside 0-255 and placements
+// outside 0-4 do not fit their bits and are ignored like -1.
+std::uint64_t ApplyRowStateChange(std::uint64_t state, const RowStateChange& change);
+
+// Left edge of the list beside a strip of stripWidth + gap pixels, or none
+// when that leaves no room for more than a vertical scroll bar.
+std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap, int clientWidth,
+                                       int scrollBarWidth);
+
+// Strip icons: 16 x 16 images; A centred 12 pixels from the strip's left
+// edge, B 12 pixels from its right edge.
+inline constexpr int kStripIconSize = 16;
+inline constexpr int kStripIconInset = 12;
+// Strip cells this high or lower have no room for their icons.
+inline constexpr int kStripIconMinCellHeight = 20;
+
+// Built-in icon numbers (1-based, as stored in a row state).
+enum BuiltInStripIcon : int {
+  kIconEmptyBox = 1,
+  kIconTickedBox = 2,
+  kIconPlusBox = 3,
+  kIconMinusBox = 4,
+  kIconBlank = 5,
+  kIconBlank2 = 6,
+};
+
+// Half the side of the clickable square of an icon: the plus, minus and
+// first blank built-in icons only show a small box in their middle.
+int StripIconHalfHit(int icon, bool builtInIcons);
+
+// Top of a strip icon inside its cell for a placement: 0 centred, 1 near the
+// top, 2 near the bottom; 3 and 4 follow the visible part of a cell whose
+// first `indent` pixels are scrolled away (3 near its top, 4 centred in it).
+int StripIconTop(int placement, int cellHeight, int indent);
+
+// The indent a strip cell records while painted: how much of it lies above
+// the first visible row, capped to the byte it is kept in.
+int StripCellIndent(int cellTop, int visibleTop);
+
+// Which icon of a strip cell a point hits: 0 none, 1 icon A, 2 icon B. The
+// point is in strip coordinates (x from the strip's left edge, y from the
+// cell's top); icons count only when set and within the image count.
+struct StripCellFacts {
+  std::uint64_t state = 0;
+  int indent = 0;
+  int cellHeight = 0;
+  int stripWidth = 0;
+  int imageCount = 0;
+  bool builtInIcons = false;
+};
+int StripIconPartAt(const StripCellFacts& cell, int x, int yInCell);
+
+// Strip groups: a row with the group bit starts a group that runs to the row
+// before the next start; rows above the first start belong to a group that
+// starts at row 0. startsGroup(i) tells whether row i has the bit.
+template <typename StartsGroup>
+std::int64_t StripGroupFirstRow(std::int64_t row, StartsGroup&& startsGroup) {
+  while (row > 0 && !startsGroup(row)) --row;
+  return row < 0 ? 0 : row;
+}
+
+template <typename StartsGroup>
+std::int64_t StripGroupEndRow(std::int64_t firstRow, std::int64_t rowCount, StartsGroup&& startsGroup) {
+  std::int64_t end = firstRow + 1;
+  while (end < rowCount && !startsGroup(end)) ++end;
+  return end;
+}
+
+}  // namespace vantorel

@@ -1,0 +1,743 @@
+#include "grid/grid_list_win32.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+#include "grid/grid_clipboard.h"
+
+namespace vantorel {
+namespace {
+
+using grid_handles::SelectedObject;
+using grid_handles::UniqueBrush;
+using grid_handles::UniqueFont;
+
+constexpr int kOutOfSight = -30000;
+
+int ReadCommonControlsMajor() {
+  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  if (!comctl) return 5;
+  auto get = reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+  if (!get) return 5;
+  DLLVERSIONINFO info{};
+  info.cbSize = sizeof(info);
+  if (FAILED(get(&info))) return 5;
+  return static_cast<int>(info.dwMajorVersion);
+}
+
+struct SharedOwned {
+  UniqueBrush faceBrush;
+  UniqueFont smallFont;
+};
+
+std::wstring WindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+std::wstring ComboItemText(HWND combo, LRESULT index) {
+  if (index < 0) return {};
+  const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT got =
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+  return text;
+}
+
+std::u16string ToU16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
+std::wstring ToWide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+// Clipboard text through the clipboard's own lifetime rules.
+class OpenedClipboard {
+ public:
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  ~OpenedClipboard() {
+    if (open_) CloseClipboard();
+  }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+  explicit operator bool() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+struct GlobalFreer {
+  void operator()(HGLOBAL h) const { GlobalFree(h); }
+};
+using UniqueGlobal = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, GlobalFreer>;
+
+}  // namespace
+
+GridShared& SharedGridState() {
+  static SharedOwned owned;
+  static GridShared shared = [] {
+    GridShared s;
+    owned.faceBrush.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+    s.faceBrush = owned.faceBrush.get();
+    s.whiteBrush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    s.nullBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(7, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    owned.smallFont.reset(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH,
+                                      L"Verdana"));
+    s.smallFont = owned.smallFont.get();
+    s.scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    s.commonControlsMajor = ReadCommonControlsMajor();
+    return s;
+  }();
+  return shared;
+}
+
+std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, int width, int height, int rowHeight,
+                                           DWORD extraStyle, std::int64_t engineFlags) {
+  static const bool initialised = [] {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
+    return InitCommonControlsEx(&icc) != FALSE;
+  }();
+  (void)initialised;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  std::unique_ptr<GridList> list;
+  try {
+    list = std::make_unique<GridList>(Key{});
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  list->listId = id;
+  list->flags = engineFlags;
+  list->parent_ = parent;
+  list->gridLineColour = GetSysColor(COLOR_BTNFACE);
+
+  const DWORD style = (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_REPORT | extraStyle) & ~WS_TABSTOP;
+  list->listWindow = CreateWindowExW(0, WC_LISTVIEWW, L"", style, x, y, width, height, parent,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  if (!list->listWindow) return nullptr;
+  HWND lv = list->listWindow;
+  const LRESULT ex = SendMessageW(lv, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  SendMessageW(lv, LVM_SETEXTENDEDLISTVIEWSTYLE, static_cast<WPARAM>(-1),
+               (ex | LVS_EX_HEADERDRAGDROP) & ~static_cast<LRESULT>(LVS_EX_TRACKSELECT));
+
+  // The list view sizes its rows by its small images; a 1-pixel-wide image
+  // list of the wanted height is the only way to set the row height. The
+  // list view owns it from here and destroys it with itself: destroying it
+  // now would leave the list view a dangling handle to measure rows with on
+  // the next font change.
+  HIMAGELIST rowSizer = ImageList_Create(1, std::max(rowHeight, 1), ILC_COLOR, 0, 1);
+  if (!rowSizer) return nullptr;
+  SendMessageW(lv, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(rowSizer));
+
+  // List column 0 only holds the row; it is never shown.
+  LVCOLUMNW hidden{};
+  hidden.mask = LVCF_WIDTH | LVCF_TEXT;
+  hidden.cx = 0;
+  hidden.pszText = const_cast<wchar_t*>(L"");
+  if (SendMessageW(lv, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&hidden)) != 0) return nullptr;
+
+  list->header = reinterpret_cast<HWND>(SendMessageW(lv, LVM_GETHEADER, 0, 0));
+  if (!list->header) return nullptr;
+  SetWindowLongPtrW(list->header, GWL_STYLE, GetWindowLongPtrW(list->header, GWL_STYLE) & ~HDS_FULLDRAG);
+  if (HFONT font = reinterpret_cast<HFONT>(SendMessageW(list->header, WM_GETFONT, 0, 0))) {
+    LOGFONTW lf{};
+    if (GetObjectW(font, sizeof(lf), &lf) && lf.lfHeight != 0) list->headerHeight = std::abs(lf.lfHeight) + 5;
+  }
+
+  // The in-place editors, out of sight until a cell of their type is current.
+  list->editBox = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, kOutOfSight, kOutOfSight,
+                                  10, 10, lv, nullptr, instance, nullptr);
+  list->listChoice = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"ComboBox", L"",
+      WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_HASSTRINGS | CBS_AUTOHSCROLL | CBS_OWNERDRAWFIXED | WS_VSCROLL |
+          WS_BORDER | WS_TABSTOP,
+      kOutOfSight, kOutOfSight, 100, 350, lv, nullptr, instance, nullptr);
+  list->editChoice = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"ComboBox", L"",
+      WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_HASSTRINGS | CBS_AUTOHSCROLL | WS_VSCROLL | WS_BORDER, kOutOfSight,
+      kOutOfSight, 100, 350, lv, nullptr, instance, nullptr);
+  if (!list->editBox || !list->listChoice || !list->editChoice) return nullptr;
+  SendMessageW(list->editBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+  SendMessageW(list->listChoice, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), 15);
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetComboBoxInfo(list->editChoice, &info)) list->editChoiceEdit = info.hwndItem;
+  if (!list->editChoiceEdit) list->editChoiceEdit = FindWindowExW(list->editChoice, nullptr, L"Edit", nullptr);
+
+  SetPropW(lv, kListPointerProp, list.get());
+  list->oldListProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));
+  list->oldHeaderProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list->header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::HeaderProc)));
+  // The parent is subclassed once, however many engines it holds; the
+  // subclass stays until the parent goes.
+  if (!GetPropW(parent, kOldParentProcProp)) {
+    const LONG_PTR old =
+        SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ParentProc));
+    SetPropW(parent, kOldParentProcProp, reinterpret_cast<HANDLE>(old));
+  }
+  list->ReadColumnOrder();
+  return list;
+}
+
+GridList::~GridList() {
+  if (listWindow && IsWindow(listWindow)) {
+    callback = nullptr;
+    DestroyWindow(listWindow);
+  }
+}
+
+std::int64_t GridList::Raise(GridEvent event, CellEvent& record) {
+  if (!callback) return 1;
+  GridControl* grid = listWindow ? static_cast<GridControl*>(GetPropW(listWindow, kGridProp)) : nullptr;
+  // A copy: the callback may replace or remove itself.
+  GridCallback call = callback;
+  return call(grid, event, record);
+}
+
+CellEvent GridList::FormatRecord(std::int64_t row, std::int64_t column) const {
+  CellEvent record;
+  record.row = row;
+  record.column = column;
+  record.font = ListFont();
+  record.backColour = (row == -1 || column == -1) ? GetSysColor(COLOR_BTNFACE) : 0xFFFFFF;
+  record.textColour = 0;
+  record.keyColour = 0xFFFFFF;
+  record.gradientTop = -1;
+  record.gradientBottom = -1;
+  record.hotColour = -1;
+  return record;
+}
+
+std::int64_t GridList::RowCount() const {
+  return listWindow ? SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0) : 0;
+}
+
+std::int64_t GridList::HeaderItemCount() const {
+  return header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+}
+
+std::wstring GridList::ItemText(std::int64_t row, std::int64_t listColumn) const {
+  if (!listWindow || row < 0 || listColumn < 0) return {};
+  std::wstring buffer(256, L'\0');
+  while (true) {
+    LVITEMW item{};
+    item.iSubItem = static_cast<int>(listColumn);
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const LRESULT got = SendMessageW(listWindow, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                     reinterpret_cast<LPARAM>(&item));
+    if (got < static_cast<LRESULT>(buffer.size()) - 1 || buffer.size() >= (1u << 24)) {
+      buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+      return buffer;
+    }
+    buffer.assign(buffer.size() * 4, L'\0');
+  }
+}
+
+void GridList::SetItemText(std::int64_t row, std::int64_t listColumn, const std::wstring& text) {
+  if (!listWindow) return;
+  LVITEMW item{};
+  item.iSubItem = static_cast<int>(listColumn);
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(listWindow, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+HFONT GridList::ListFont() const {
+  return listWindow ? reinterpret_cast<HFONT>(SendMessageW(listWindow, WM_GETFONT, 0, 0)) : nullptr;
+}
+
+HWND GridList::EditorFor(std::int64_t type) const {
+  switch (type) {
+    case 0:
+      return editBox;
+    case 3:
+      return listChoice;
+    case 4:
+      return editChoice;
+    default:
+      return nullptr;
+  }
+}
+
+void GridList::HideEditors() {
+  HWND focus = GetFocus();
+  for (HWND editor : {editBox, listChoice, editChoice}) {
+    if (!editor) continue;
+    if (focus == editor || IsChild(editor, focus)) SetFocus(listWindow);
+    if (editor != editBox) SendMessageW(editor, CB_SHOWDROPDOWN, FALSE, 0);
+    SetWindowPos(editor, nullptr, kOutOfSight, kOutOfSight, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+std::wstring GridList::EditorText() const {
+  switch (editType) {
+    case 0:
+      return editBox ? WindowText(editBox) : editText;
+    case 4:
+      return editChoice ? WindowText(editChoice) : editText;
+    case 3: {
+      if (!listChoice) return editText;
+      const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
+      return selected < 0 ? editText : ComboItemText(listChoice, selected);
+    }
+    default:
+      return editText;
+  }
+}
+
+void GridList::PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColumn) {
+  CellEvent format = FormatRecord(row, listColumn - 1);
+  Raise(GridEvent::CellFormat, format);
+  HFONT font = format.font ? format.font : ListFont();
+  RECT cell{};
+  cell.top = static_cast<LONG>(listColumn);
+  cell.left = LVIR_BOUNDS;
+  if (!SendMessageW(listWindow, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell)))
+    return;
+  cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, listColumn, 0));
+  const int cellWidth = cell.right - cell.left;
+  const int cellHeight = cell.bottom - cell.top;
+  rowHeight = cellHeight;
+  SendMessageW(editor, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  const int frame = static_cast<int>(currentFrameWidth);
+  if (editor == editBox) {
+    const int inset = 4 + frame;
+    SetWindowPos(editor, HWND_TOP, cell.left + inset, cell.top + frame, std::max(cellWidth - 2 * inset, 0),
+                 std::max(cellHeight - 2 * frame, 0), SWP_NOACTIVATE);
+    return;
+  }
+  const bool modern = SharedGridState().commonControlsMajor >= 6;
+  int left = cell.left;
+  if (editor == editChoice)
+    left += 3;
+  else if (!(flags & grid_flags::kChoiceWritesAtOnce))
+    left += 2;
+  const int width = std::max(editor == editChoice ? cellWidth - 5 : static_cast<int>(cell.right - left), 0);
+  if (editor == listChoice) {
+    HDC dc = GetDC(listWindow);
+    TEXTMETRICW tm{};
+    {
+      SelectedObject selected(dc, font);
+      GetTextMetricsW(dc, &tm);
+    }
+    ReleaseDC(listWindow, dc);
+    SendMessageW(editor, CB_SETITEMHEIGHT, 0, tm.tmHeight + 1);
+    SendMessageW(editor, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), std::min(16, cellHeight - 6));
+  }
+  const int heightGiven = modern ? 20 : (editor == listChoice ? 100 : 200);
+  SetWindowPos(editor, HWND_TOP, left, cell.top, width, heightGiven, SWP_NOACTIVATE);
+  RECT placed{};
+  GetWindowRect(editor, &placed);
+  const int closed = placed.bottom - placed.top;
+  SetWindowPos(editor, nullptr, left, cell.top + (cellHeight - closed) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void GridList::OpenCell(std::int64_t row, std::int64_t listColumn, bool focus) {
+  if (!listWindow || row < 0 || row >= RowCount() || listColumn < 1 || listColumn >= HeaderItemCount()) return;
+  SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  SendMessageW(listWindow, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+  PrepareCell(row, listColumn, focus);
+}
+
+void GridList::PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus) {
+  editRow = row;
+  editColumn = listColumn;
+
+  CellEvent type;
+  type.row = row;
+  type.column = listColumn - 1;
+  Raise(GridEvent::CellType, type);
+  editType = type.type;
+  startText = ItemText(row, listColumn);
+  editText = startText;
+
+  HideEditors();
+  HWND editor = EditorFor(editType);
+  if (editor == editBox) {
+    SetWindowTextW(editBox, startText.c_str());
+  } else if (editor) {
+    SendMessageW(editor, CB_RESETCONTENT, 0, 0);
+    // Options come one per line; an empty piece is an empty option.
+    std::size_t from = 0;
+    while (true) {
+      const std::size_t lf = type.text.find(L'\n', from);
+      const std::wstring piece = type.text.substr(from, lf == std::wstring::npos ? std::wstring::npos : lf - from);
+      SendMessageW(editor, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(piece.c_str()));
+      if (lf == std::wstring::npos) break;
+      from = lf + 1;
+    }
+    if (editor == editChoice) {
+      SetWindowTextW(editChoice, startText.c_str());
+    } else {
+      SendMessageW(listChoice, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+      const LRESULT found = SendMessageW(listChoice, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                         reinterpret_cast<LPARAM>(startText.c_str()));
+      if (found >= 0) SendMessageW(listChoice, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    }
+  }
+  if (editor) PlaceEditor(editor, row, listColumn);
+  if (focus) SetFocus(editor ? editor : listWindow);
+}
+
+void GridList::Commit() {
+  GridShared& shared = SharedGridState();
+  if (shared.commitRunning || !HasCurrentCell()) return;
+  editText = EditorText();
+  const std::int64_t row = editRow;
+  const std::int64_t column = editColumn;
+  if (editText == startText) {
+    if (ItemText(row, column) != editText) SetItemText(row, column, editText);
+    return;
+  }
+  CellEvent done;
+  done.row = row;
+  done.column = column - 1;
+  done.text = editText;
+  shared.commitRunning = true;
+  const std::int64_t result = Raise(GridEvent::EditDone, done);
+  shared.commitRunning = false;
+  // startText may have been replaced meanwhile by SetCellText on this cell.
+  const std::wstring kept = result == 1 ? done.text : startText;
+  SetItemText(row, column, kept);
+  if (editRow == row && editColumn == column) {
+    startText = kept;
+    editText = kept;
+    if (editType == 0) SetWindowTextW(editBox, kept.c_str());
+    if (editType == 4) SetWindowTextW(editChoice, kept.c_str());
+  }
+}
+
+void GridList::DropBlock(bool report) {
+  if (!HasBlock()) return;
+  const GridBlock old = block;
+  block = GridBlock{};
+  blockMode = 0;
+  if (listWindow) InvalidateRect(listWindow, nullptr, FALSE);
+  if (!report) return;
+  CellEvent cleared;
+  cleared.row = HasCurrentCell() ? editRow : old.anchorRow;
+  cleared.column = HasCurrentCell() ? editColumn - 1 : old.anchorColumn;
+  Raise(GridEvent::BlockCleared, cleared);
+}
+
+void GridList::EndEditing() {
+  if (!HasCurrentCell() && !HasBlock()) return;
+  DropBlock(true);
+  Commit();
+  HideEditors();
+  if (HasCurrentCell() && listWindow)
+    SendMessageW(listWindow, LVM_REDRAWITEMS, static_cast<WPARAM>(editRow), editRow);
+  editRow = -1;
+  editColumn = -1;
+  editType = 0;
+}
+
+void GridList::FollowEditedCell(std::int64_t row, std::int64_t listColumn) {
+  if (row != editRow || listColumn != editColumn) return;
+  HWND focus = GetFocus();
+  const bool editorHadFocus = focus && focus != listWindow && IsChild(listWindow, focus);
+  // Re-opening reads the cell (which holds the text now), asks its type
+  // again and puts the text into the editor as its start text.
+  PrepareCell(row, listColumn, editorHadFocus);
+}
+
+void GridList::SetSelectionKind(std::int64_t kind) {
+  if (kind < 0 || kind > 3) return;
+  selectionKind = static_cast<std::uint8_t>(kind);
+  if (kind == 3) {
+    DropBlock(false);
+    return;
+  }
+  if (!HasCurrentCell()) return;
+  const auto columns = ColumnsInDisplayOrder();
+  const auto rows = static_cast<std::int32_t>(RowCount());
+  if (kind == 1) {
+    block = {static_cast<std::int32_t>(editColumn - 1), 0, 1, rows, rows - 1,
+             static_cast<std::int32_t>(editColumn - 1)};
+  } else if (kind == 2 && !columns.empty()) {
+    block = {static_cast<std::int32_t>(columns.front()), static_cast<std::int32_t>(editRow),
+             static_cast<std::int32_t>(columns.size()), 1, static_cast<std::int32_t>(editRow),
+             static_cast<std::int32_t>(columns.back())};
+  }
+  if (listWindow) InvalidateRect(listWindow, nullptr, FALSE);
+}
+
+void GridList::ReadColumnOrder() {
+  const std::int64_t count = std::min<std::int64_t>(HeaderItemCount(), kMaxHeaderItems);
+  displayOrder.fill(0);
+  displayPosition.fill(0);
+  if (count <= 0) return;
+  SendMessageW(listWindow, LVM_GETCOLUMNORDERARRAY, static_cast<WPARAM>(count),
+               reinterpret_cast<LPARAM>(displayOrder.data()));
+  for (std::int64_t position = 0; position < count; ++position) {
+    const std::int32_t item = displayOrder[static_cast<std::size_t>(position)];
+    if (item >= 0 && item < kMaxHeaderItems) displayPosition[static_cast<std::size_t>(item)] = static_cast<std::int32_t>(position);
+  }
+}
+
+std::vector<std::int64_t> GridList::ColumnsInDisplayOrder() {
+  ReadColumnOrder();
+  std::vector<std::int64_t> columns;
+  const std::int64_t count = std::min<std::int64_t>(HeaderItemCount(), kMaxHeaderItems);
+  for (std::int64_t position = 0; position < count; ++position) {
+    const std::int32_t item = displayOrder[static_cast<std::size_t>(position)];
+    if (item > 0) columns.push_back(item - 1);
+  }
+  return columns;
+}
+
+namespace {
+// The grid columns of a block: `width` columns in display order from the
+// anchor column's place.
+std::vector<std::int64_t> BlockColumns(const std::vector<std::int64_t>& order, std::int64_t anchor,
+                                       std::int64_t width) {
+  const auto at = std::find(order.begin(), order.end(), anchor);
+  if (at == order.end() || width <= 0) return {};
+  const auto available = order.end() - at;
+  return std::vector<std::int64_t>(at, at + std::min<std::int64_t>(width, available));
+}
+}  // namespace
+
+bool GridList::CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::int64_t width,
+                                    std::int64_t height) {
+  const auto columns = BlockColumns(ColumnsInDisplayOrder(), column, width);
+  const std::int64_t rowEnd = std::min(row + std::max<std::int64_t>(height, 0), RowCount());
+  if (columns.empty() || row < 0 || row >= rowEnd) return false;
+  GridTextBlock cells;
+  for (std::int64_t r = row; r < rowEnd; ++r) {
+    auto& line = cells.emplace_back();
+    for (std::int64_t c : columns) {
+      const bool edited = r == editRow && c + 1 == editColumn;
+      line.push_back(ToU16(edited ? EditorText() : ItemText(r, c + 1)));
+    }
+  }
+  const std::u16string text = FormatGridBlock(cells);
+  UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t)));
+  if (!memory) return false;
+  if (void* target = GlobalLock(memory.get())) {
+    std::copy(text.begin(), text.end(), static_cast<char16_t*>(target));
+    static_cast<char16_t*>(target)[text.size()] = u'\0';
+    GlobalUnlock(memory.get());
+  } else {
+    return false;
+  }
+  OpenedClipboard clipboard(listWindow);
+  if (!clipboard) return false;
+  EmptyClipboard();
+  if (!SetClipboardData(CF_UNICODETEXT, memory.get())) return false;
+  memory.release();  // the clipboard owns it now
+  return true;
+}
+
+void GridList::EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
+  const auto columns = BlockColumns(ColumnsInDisplayOrder(), column, width);
+  const std::int64_t rowEnd = std::min(row + std::max<std::int64_t>(height, 0), RowCount());
+  for (std::int64_t r = std::max<std::int64_t>(row, 0); r < rowEnd; ++r)
+    for (std::int64_t c : columns) {
+      SetItemText(r, c + 1, L"");
+      FollowEditedCell(r, c + 1);
+    }
+}
+
+void GridList::PasteClipboard() {
+  if (!HasCurrentCell()) return;
+  std::wstring text;
+  {
+    OpenedClipboard clipboard(listWindow);
+    if (!clipboard) return;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return;
+    const auto* chars = static_cast<const wchar_t*>(GlobalLock(data));
+    if (!chars) return;
+    const SIZE_T capacity = GlobalSize(data) / sizeof(wchar_t);
+    text.assign(chars, std::find(chars, chars + capacity, L'\0'));
+    GlobalUnlock(data);
+  }
+  Commit();
+  const GridTextBlock cells = ParseGridBlock(ToU16(text));
+  const auto order = ColumnsInDisplayOrder();
+  const auto start = std::find(order.begin(), order.end(), editColumn - 1);
+  if (start == order.end()) return;
+  const std::int64_t rows = RowCount();
+  GridShared& shared = SharedGridState();
+  for (std::size_t line = 0; line < cells.size(); ++line) {
+    const std::int64_t row = editRow + static_cast<std::int64_t>(line);
+    if (row >= rows) break;
+    for (std::size_t i = 0; i < cells[line].size(); ++i) {
+      if (static_cast<std::ptrdiff_t>(i) >= order.end() - start) break;
+      const std::int64_t column = *(start + static_cast<std::ptrdiff_t>(i));
+      CellEvent type;
+      type.row = row;
+      type.column = column;
+      Raise(GridEvent::CellType, type);
+      CellEvent done;
+      done.row = row;
+      done.column = column;
+      done.text = ToWide(cells[line][i]);
+      shared.commitRunning = true;
+      const std::int64_t result = Raise(GridEvent::EditDone, done);
+      shared.commitRunning = false;
+      if (result != 1) continue;
+      SetItemText(row, column + 1, done.text);
+      FollowEditedCell(row, column + 1);
+    }
+  }
+}
+
+LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
+  switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      if (draw->iSubItem <= 0) return CDRF_DODEFAULT;
+      const auto row = static_cast<std::int64_t>(draw->nmcd.dwItemSpec);
+      const std::int64_t column = draw->iSubItem - 1;
+      CellEvent format = FormatRecord(row, column);
+      Raise(GridEvent::CellFormat, format);
+      CellEvent type;
+      type.row = row;
+      type.column = column;
+      Raise(GridEvent::CellType, type);
+      // The list view still draws the text; the application's colours and
+      // font already apply.
+      if (format.textColour >= 0) draw->clrText = static_cast<COLORREF>(format.textColour);
+      if (format.backColour >= 0) draw->clrTextBk = static_cast<COLORREF>(format.backColour);
+      SelectObject(draw->nmcd.hdc, format.font ? format.font : ListFont());
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
+  switch (header->code) {
+    case NM_CUSTOMDRAW:
+      return CustomDrawList(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+    case LVN_COLUMNCLICK: {
+      const auto* click = reinterpret_cast<NMLISTVIEW*>(header);
+      if (click->iSubItem < 1) return 0;
+      CellEvent record;
+      record.row = -1;
+      record.column = click->iSubItem - 1;
+      Raise(GridEvent::HeaderClick, record);
+      return 0;
+    }
+    case LVN_DELETEALLITEMS:
+      return TRUE;  // no per-item notifications: rows are freed by their owner
+    default:
+      return std::nullopt;
+  }
+}
+
+LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = static_cast<GridList*>(GetPropW(window, kListPointerProp));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC old = self->oldListProc_;
+  switch (message) {
+    case WM_USER + 1: {
+      CellEvent record;
+      record.row = -1;
+      record.column = -1;
+      record.value = 2;
+      self->Raise(GridEvent::LayoutChanged, record);
+      return 0;
+    }
+    case WM_GETDLGCODE:
+      return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (!item || item->hwndItem != self->listChoice) break;
+      if (item->itemID == static_cast<UINT>(-1)) return TRUE;
+      CellEvent format = self->FormatRecord(self->editRow, self->editColumn - 1);
+      self->Raise(GridEvent::CellFormat, format);
+      const bool selected = (item->itemState & (ODS_SELECTED | ODS_FOCUS)) != 0;
+      FillRect(item->hDC, &item->rcItem,
+               selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      SetTextColor(item->hDC, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+      SetBkMode(item->hDC, TRANSPARENT);
+      SelectedObject font(item->hDC, format.font ? format.font : self->ListFont());
+      std::wstring text = ComboItemText(self->listChoice, static_cast<LRESULT>(item->itemID));
+      RECT area = item->rcItem;
+      area.left += 2;
+      DrawTextW(item->hDC, text.c_str(), static_cast<int>(text.size()), &area,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+      return TRUE;
+    }
+    case WM_NCDESTROY: {
+      RemovePropW(window, kListPointerProp);
+      if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::ListProc))
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      self->listWindow = nullptr;
+      self->header = nullptr;
+      self->editBox = self->listChoice = self->editChoice = self->editChoiceEdit = nullptr;
+      self->tooltip = nullptr;
+      break;
+    }
+    default:
+      break;
+  }
+  return CallWindowProcW(old, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK GridList::HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND listWindow = GetParent(window);
+  auto* self = static_cast<GridList*>(GetPropW(listWindow, kListPointerProp));
+  if (!self || self->header != window) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC old = self->oldHeaderProc_;
+  switch (message) {
+    case HDM_LAYOUT: {
+      // The header is as high as the grid says, whatever its font.
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      auto* layout = reinterpret_cast<HDLAYOUT*>(lParam);
+      if (layout && layout->prc && layout->pwpos) {
+        layout->pwpos->cy = static_cast<int>(self->headerHeight);
+        layout->prc->top = layout->pwpos->y + static_cast<int>(self->headerHeight);
+      }
+      return result;
+    }
+    case WM_NCDESTROY:
+      if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::HeaderProc))
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      self->header = nullptr;
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(old, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK GridList::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto old = reinterpret_cast<WNDPROC>(GetPropW(window, kOldParentProcProp));
+  if (!old) old = DefWindowProcW;
+  switch (message) {
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (!header || !header->hwndFrom) break;
+      auto* list = static_cast<GridList*>(GetPropW(header->hwndFrom, kListPointerProp));
+      if (list && list->listWindow == header->hwndFrom && list->parent_ == window)
+        if (const auto result = list->OnNotifyFromList(header)) return *result;
+      break;
+    }
+    case WM_NCDESTROY:
+      RemovePropW(window, kOldParentProcProp);
+      if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::ParentProc))
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      break;
+    default:
+      break;
+  }
+  return CallWindowProcW(old, window, message, wParam, lParam);
+}
+
+}  // namespace vantorel

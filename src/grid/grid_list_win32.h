@@ -1,0 +1,153 @@
+#pragma once
+// The grid's editing engine: one report-mode list view whose own, header and
+// parent procedures are replaced, plus three in-place editors kept out of
+// sight until a cell of their type becomes current. It owns the current
+// cell, the block selection, the clipboard and the notification protocol.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "grid/grid_win32.h"
+
+namespace vantorel {
+
+// Block selection in grid columns; anchorColumn -1 = no block.
+struct GridBlock {
+  std::int32_t anchorColumn = -1;
+  std::int32_t anchorRow = -1;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t currentRow = -1;
+  std::int32_t currentColumn = -1;
+};
+
+// Process-wide pieces shared by every grid, made on the first Create.
+struct GridShared {
+  HBRUSH faceBrush = nullptr;   // solid COLOR_BTNFACE
+  HBRUSH whiteBrush = nullptr;  // stock
+  HBRUSH nullBrush = nullptr;   // stock
+  HFONT smallFont = nullptr;    // "Verdana" 7 pt, for progress labels
+  int scrollBarWidth = 0;       // SM_CXVSCROLL
+  int commonControlsMajor = 5;  // from comctl32's DllGetVersion
+  bool commitRunning = false;   // keeps a commit from recursing through EditDone
+  bool comboDropped = false;
+};
+GridShared& SharedGridState();  // creates the shared pieces on first use
+
+class GridList {
+  struct Key {
+    explicit Key() = default;
+  };
+
+ public:
+  static constexpr int kMaxHeaderItems = 1000;
+
+  explicit GridList(Key) {}
+  // Creates the list view inside parent (subclassing the parent once, however
+  // many engines it holds) with the given row height; engineFlags are taken
+  // as they are. Null when a window cannot be made.
+  static std::unique_ptr<GridList> Create(HWND parent, int id, int x, int y, int width, int height, int rowHeight,
+                                          DWORD extraStyle, std::int64_t engineFlags);
+  // Destroys the list view when it is still there.
+  ~GridList();
+  GridList(const GridList&) = delete;
+  GridList& operator=(const GridList&) = delete;
+
+  int listId = 0;
+  HWND listWindow = nullptr;
+  std::int64_t editRow = -1;
+  std::int64_t editColumn = -1;  // a list column (grid column + 1)
+  std::int64_t editType = 0;
+  std::int64_t flags = 0;
+  std::int64_t pressedButtonRow = -1;
+  std::int64_t pressedButtonColumn = -1;
+  std::array<std::int32_t, kMaxHeaderItems> displayOrder{};
+  std::array<std::int32_t, kMaxHeaderItems> displayPosition{};
+  std::int64_t headerFrameColour = 0x808080;  // colour index 1
+  std::int64_t currentFrameColour = 0;        // 2
+  std::int64_t currentFrameWidth = 1;         // 3
+  std::int64_t blockColour = 0xF1DBCE;        // 4
+  std::int64_t gridLineColour = 0;            // 5, COLOR_BTNFACE at creation
+  std::int64_t emptyAreaColour = -1;          // 6
+  HWND editBox = nullptr;
+  HWND listChoice = nullptr;
+  HWND editChoice = nullptr;
+  HWND editChoiceEdit = nullptr;
+  HWND header = nullptr;
+  std::int64_t headerHeight = 20;
+  GridCallback callback;
+  HWND tooltip = nullptr;
+  std::int64_t tooltipRow = -2;
+  std::int64_t tooltipColumn = -2;
+  std::wstring startText;
+  std::wstring editText;
+  std::int64_t hotRow = -1;
+  std::int64_t hotColumn = -1;
+  GridBlock block;
+  std::uint8_t blockMode = 0;
+  std::uint8_t selectionKind = 0;  // colour index 7
+  std::uint8_t columnsChanged = 0;
+  std::uint8_t columnDragged = 0;
+  int rowHeight = 0;  // item height as last seen
+
+  // Notification: the callback's answer, or 1 when there is none.
+  std::int64_t Raise(GridEvent event, CellEvent& record);
+  // The record a CellFormat starts from: the defaults before the application
+  // has its say.
+  CellEvent FormatRecord(std::int64_t row, std::int64_t column) const;
+
+  std::int64_t RowCount() const;
+  std::int64_t HeaderItemCount() const;
+  std::wstring ItemText(std::int64_t row, std::int64_t listColumn) const;
+  void SetItemText(std::int64_t row, std::int64_t listColumn, const std::wstring& text);
+  HFONT ListFont() const;
+
+  // Editing state.
+  bool HasCurrentCell() const { return editColumn >= 0; }
+  bool HasBlock() const { return block.anchorColumn >= 0; }
+  // Makes a cell current and opens its editor (types 0, 3, 4) over it.
+  void OpenCell(std::int64_t row, std::int64_t listColumn, bool focus);
+  // Commits the current cell's edit through EditDone.
+  void Commit();
+  // Drops the block (reporting BlockCleared), commits and closes the editor.
+  void EndEditing();
+  void DropBlock(bool report);
+  // After a text was written into the cell being edited: that text becomes
+  // its editor text and start text, and the cell's type is asked again.
+  void FollowEditedCell(std::int64_t row, std::int64_t listColumn);
+  void SetSelectionKind(std::int64_t kind);
+  // The text the open editor holds (editText when no editor is open).
+  std::wstring EditorText() const;
+
+  // Header display order, refreshed from the list view.
+  void ReadColumnOrder();
+  // Grid columns in header display order (the hidden column left out).
+  std::vector<std::int64_t> ColumnsInDisplayOrder();
+  bool CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
+  void EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
+  void PasteClipboard();
+
+  static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus);
+  HWND EditorFor(std::int64_t type) const;
+  void HideEditors();
+  void PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColumn);
+  std::optional<LRESULT> OnNotifyFromList(NMHDR* header);
+  LRESULT CustomDrawList(NMLVCUSTOMDRAW* draw);
+  std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
+
+  WNDPROC oldListProc_ = nullptr;
+  WNDPROC oldHeaderProc_ = nullptr;
+  HWND parent_ = nullptr;
+};
+
+}  // namespace vantorel

@@ -1,0 +1,594 @@
+#include "grid/grid_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <new>
+
+#include "grid/grid_geometry.h"
+#include "grid/grid_list_win32.h"
+#include "grid/strip_icons.h"
+
+namespace vantorel {
+namespace {
+
+using grid_handles::UniqueBrush;
+using grid_handles::UniqueIcon;
+
+constexpr wchar_t kContainerClass[] = L"VantorelGridContainer";
+
+bool RegisterContainerClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    // The grid's own procedures go on top by subclassing, like on any other
+    // window the grid takes over.
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kContainerClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }();
+  return registered;
+}
+
+int NextControlId() {
+  static int next = 0x6A00;
+  return next++;
+}
+
+void ChooseBorder(std::int64_t flags, DWORD& style, DWORD& exStyle) {
+  if (flags & grid_flags::kBorderFlat) {
+    style |= WS_BORDER;
+  } else if (flags & grid_flags::kBorderRaised) {
+    style |= WS_DLGFRAME;
+    exStyle |= WS_EX_WINDOWEDGE;
+  } else if (flags & grid_flags::kBorderSingle) {
+    exStyle |= WS_EX_STATICEDGE;
+  } else if (flags & grid_flags::kBorderDouble) {
+    exStyle |= WS_EX_CLIENTEDGE;
+  }
+}
+
+template <typename Proc>
+WNDPROC Subclass(HWND window, Proc proc) {
+  return reinterpret_cast<WNDPROC>(SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+}
+
+// Position of a window in its parent's client coordinates.
+RECT RectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+}  // namespace
+
+bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data) {
+  const auto icons = SplitLengthPrefixed(data);
+  if (!icons || icons->empty()) return false;
+  for (const auto ico : *icons) {
+    const auto image = FindIcoImage(ico, kStripIconSize, 32);
+    if (!image) return false;
+    UniqueIcon icon(CreateIconFromResourceEx(const_cast<PBYTE>(image->data()), static_cast<DWORD>(image->size()),
+                                             TRUE, 0x00030000, kStripIconSize, kStripIconSize, LR_DEFAULTCOLOR));
+    if (!icon || ImageList_AddIcon(images, icon.get()) < 0) return false;
+  }
+  return true;
+}
+
+std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int width, int height, int rowHeight,
+                                                 std::int64_t flags) {
+  GridShared& shared = SharedGridState();
+  if (!parent || !RegisterContainerClass()) return nullptr;
+  std::unique_ptr<GridControl> grid;
+  try {
+    grid = std::make_unique<GridControl>(Key{});
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  // From here an early return frees whatever was made: the destructor runs Free.
+  grid->flags = flags;
+  grid->images.reset(ImageList_Create(kStripIconSize, kStripIconSize, ILC_COLOR32 | ILC_MASK, 0, 255));
+  if (!grid->images) return nullptr;
+  if ((flags & grid_flags::kBuiltInStripIcons) && !AppendStripIcons(grid->images.get(), BuiltInStripIconData()))
+    grid->images.reset();
+
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  ChooseBorder(flags, style, exStyle);
+  grid->container = NextControlId();
+  grid->containerWindow =
+      CreateWindowExW(exStyle, kContainerClass, L"", style, x, y, width, height, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(grid->container)), GetModuleHandleW(nullptr), nullptr);
+  if (!grid->containerWindow) return nullptr;
+  RECT client{};
+  GetClientRect(grid->containerWindow, &client);
+
+  DWORD listStyle = 0;
+  if (flags & grid_flags::kNoSortHeader) listStyle |= LVS_NOSORTHEADER;
+  if (flags & grid_flags::kVisibleStyle) listStyle |= 0x10000000;
+  if (flags & grid_flags::kShowSelAlways) listStyle |= LVS_SHOWSELALWAYS;
+  grid->listId = NextControlId();
+  grid->list = GridList::Create(grid->containerWindow, grid->listId, 0, 0, client.right, client.bottom, rowHeight,
+                                listStyle, (flags & grid_flags::kEngineMask) | grid_flags::kChoiceWritesAtOnce);
+  if (!grid->list) return nullptr;
+  grid->listWindow = grid->list->listWindow;
+  grid->headerWindow = grid->list->header;
+
+  HWND lv = grid->listWindow;
+  SetWindowLongPtrW(lv, GWL_EXSTYLE, GetWindowLongPtrW(lv, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+  SetWindowPos(lv, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ShowWindow(lv, SW_HIDE);
+  ShowWindow(lv, SW_SHOW);
+
+  for (HWND window : {grid->containerWindow, lv, grid->headerWindow}) SetPropW(window, kGridProp, grid.get());
+  grid->oldContainerProc = Subclass(grid->containerWindow, &GridControl::ContainerProc);
+  grid->oldListProc = Subclass(lv, &GridControl::ListProc);
+  grid->oldHeaderProc = Subclass(grid->headerWindow, &GridControl::HeaderProc);
+
+  grid->pressedStripHeader = -2;
+  grid->SetColour(6, -1);
+  grid->SetColour(8, -1);
+  grid->stripTextLeft = 6;
+  grid->stripTextRight = 6;
+  grid->headerRow.state = row_state::kGroupStart;
+  // The header takes the grid's height only when the list view lays it out.
+  RECT listClient{};
+  GetClientRect(lv, &listClient);
+  SendMessageW(lv, WM_SIZE, SIZE_RESTORED, MAKELPARAM(listClient.right, listClient.bottom));
+  (void)shared;
+  return grid;
+}
+
+GridControl::GridControl(Key) {}
+
+GridControl::~GridControl() { Free(); }
+
+bool GridControl::Alive() const {
+  return list && containerWindow && listWindow && list->listWindow == listWindow && IsWindow(containerWindow) &&
+         IsWindow(listWindow);
+}
+
+GridRow* GridControl::Row(std::int64_t row) {
+  if (row == -1) return &headerRow;
+  if (row < 0 || row >= static_cast<std::int64_t>(rows.size())) return nullptr;
+  return rows[static_cast<std::size_t>(row)].get();
+}
+
+void GridControl::InvalidateList() {
+  RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
+}
+
+void GridControl::AddColumn(std::int64_t position, const std::wstring& title, std::int64_t width) {
+  if (!Alive()) return;
+  const std::int64_t items = list->HeaderItemCount();
+  if (items >= GridList::kMaxHeaderItems) return;
+  list->EndEditing();
+  const std::int64_t index = (position < 0 || position + 1 > items) ? items : position + 1;
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = const_cast<wchar_t*>(title.c_str());
+  column.cx = static_cast<int>(width);
+  SendMessageW(listWindow, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+  list->ReadColumnOrder();
+  RefreshStrip();
+}
+
+std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text, std::int64_t flag) {
+  if (!Alive()) return 0;
+  const auto count = static_cast<std::int64_t>(rows.size());
+  if (position < 0 || position > count) position = count;
+  list->EndEditing();
+  std::unique_ptr<GridRow> row;
+  try {
+    row = std::make_unique<GridRow>();
+    rows.reserve(rows.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  row->state = static_cast<std::uint64_t>(flag) << 31;
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = static_cast<int>(position);
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  item.lParam = reinterpret_cast<LPARAM>(row.get());
+  const LRESULT at = SendMessageW(listWindow, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  if (at < 0) return 0;
+  rows.insert(rows.begin() + at, std::move(row));
+  // While the application fills with redraw off, SetRedraw repaints once at the end.
+  if (!redrawOff) {
+    RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+    RefreshStrip();
+  }
+  return 1;
+}
+
+std::int64_t GridControl::SetImage(std::int64_t index, HICON icon) {
+  if (!Alive() || !images) return -1;
+  const int result = ImageList_ReplaceIcon(images.get(), index < 0 ? -1 : static_cast<int>(index), icon);
+  if (index >= 0 && result >= 0) RefreshStrip();
+  return result;
+}
+
+void GridControl::SetRedraw(bool on, bool update) {
+  if (!Alive()) return;
+  SendMessageW(listWindow, WM_SETREDRAW, on ? TRUE : FALSE, 0);
+  redrawOff = !on;
+  if (!on) return;
+  InvalidateRect(listWindow, nullptr, TRUE);
+  RefreshStrip();
+  if (update) {
+    UpdateWindow(listWindow);
+    UpdateWindow(containerWindow);
+  }
+}
+
+void GridControl::ClearRows() {
+  if (!Alive()) return;
+  list->EndEditing();
+  if (!redrawOff) SendMessageW(listWindow, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(listWindow, LVM_DELETEALLITEMS, 0, 0);
+  if (!redrawOff) SendMessageW(listWindow, WM_SETREDRAW, TRUE, 0);
+  rows.clear();
+  RefreshStrip();
+}
+
+void GridControl::CopyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
+  if (!Alive()) return;
+  list->CopyBlockToClipboard(column, row, width, height);
+}
+
+void GridControl::SetCallback(GridCallback callback) {
+  if (!Alive()) return;
+  list->callback = std::move(callback);
+  RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
+  RefreshStrip();
+}
+
+void GridControl::ClearBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
+  if (!Alive()) return;
+  list->EmptyBlock(column, row, width, height);
+}
+
+void GridControl::Free() {
+  // Nothing is asked of the application while the grid comes down.
+  if (list) list->callback = nullptr;
+  if (containerWindow && IsWindow(containerWindow)) DestroyWindow(containerWindow);
+  containerWindow = nullptr;
+  listWindow = nullptr;
+  headerWindow = nullptr;
+  list.reset();
+  rows.clear();
+  emptyAreaBrush = nullptr;
+  stripBrush = nullptr;
+  ownEmptyAreaBrush.reset();
+  ownStripBrush.reset();
+  images.reset();
+}
+
+void GridControl::SetBlock(std::int32_t column, std::int32_t row, std::int32_t width, std::int32_t height) {
+  if (!Alive()) return;
+  GridBlock block{column, row, width, height, row + height - 1, column};
+  const auto order = list->ColumnsInDisplayOrder();
+  const auto at = std::find(order.begin(), order.end(), column);
+  if (at != order.end() && width > 0 && order.end() - at >= width) block.currentColumn = static_cast<std::int32_t>(*(at + width - 1));
+  list->block = block;
+  InvalidateList();
+}
+
+std::wstring GridControl::GetCellText(std::int64_t column, std::int64_t row) {
+  if (!Alive() || column < -1 || row < 0) return {};
+  return list->ItemText(row, column + 1);
+}
+
+std::int64_t GridControl::GetColumnOrder(std::span<std::int32_t> buffer) {
+  if (!Alive()) return -1;
+  list->ReadColumnOrder();
+  const std::int64_t count =
+      std::min({list->HeaderItemCount(), static_cast<std::int64_t>(buffer.size()),
+                static_cast<std::int64_t>(GridList::kMaxHeaderItems)});
+  std::copy_n(list->displayOrder.begin(), std::max<std::int64_t>(count, 0), buffer.begin());
+  return count;
+}
+
+std::int64_t GridControl::GetHeight() {
+  if (!Alive()) return -1;
+  const RECT r = RectInParent(containerWindow);
+  return r.bottom - r.top;
+}
+
+HWND GridControl::GetWindow() { return Alive() ? containerWindow : nullptr; }
+
+std::int64_t GridControl::GetColumnCount() { return Alive() ? list->HeaderItemCount() - 1 : -1; }
+
+std::int64_t GridControl::GetRowCount() { return Alive() ? list->RowCount() : -1; }
+
+std::int64_t GridControl::GetRowValue(std::int64_t row) {
+  if (!Alive()) return 0;
+  const GridRow* r = Row(row);
+  return r ? r->userValue : 0;
+}
+
+std::uint64_t GridControl::GetRowState(std::int64_t row) {
+  if (!Alive()) return 0;
+  const GridRow* r = Row(row);
+  return r ? r->state : 0;
+}
+
+std::int64_t GridControl::GetCurrentColumn() {
+  if (!Alive() || !list->HasCurrentCell()) return -1;
+  return list->editColumn - 1;
+}
+
+std::int64_t GridControl::GetCurrentRow() {
+  if (!Alive() || !list->HasCurrentCell()) return -1;
+  return list->editRow;
+}
+
+std::int64_t GridControl::GetData() { return Alive() ? GetWindowLongPtrW(containerWindow, GWLP_USERDATA) : 0; }
+
+std::int64_t GridControl::GetWidth() {
+  if (!Alive()) return -1;
+  const RECT r = RectInParent(containerWindow);
+  return r.right - r.left;
+}
+
+std::int64_t GridControl::GetX() { return Alive() ? RectInParent(containerWindow).left : -1; }
+
+std::int64_t GridControl::GetY() { return Alive() ? RectInParent(containerWindow).top : -1; }
+
+bool GridControl::IsEditChanged() {
+  if (!Alive() || !list->HasCurrentCell()) return false;
+  list->editText = list->EditorText();
+  return list->editText != list->startText;
+}
+
+void GridControl::EndEdit() {
+  if (Alive()) list->EndEditing();
+}
+
+void GridControl::Hide(bool state) {
+  if (Alive()) ShowWindow(containerWindow, state ? SW_HIDE : SW_SHOW);
+}
+
+void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update) {
+  if (!Alive()) return;
+  if (column == -1) {
+    RefreshStripCell(row);
+    if (update) UpdateWindow(containerWindow);
+    return;
+  }
+  if (column < 0 || column + 1 >= list->HeaderItemCount()) return;
+  if (row == -1) {
+    RECT item{};
+    if (SendMessageW(headerWindow, HDM_GETITEMRECT, static_cast<WPARAM>(column + 1), reinterpret_cast<LPARAM>(&item)))
+      InvalidateRect(headerWindow, &item, FALSE);
+    if (update) UpdateWindow(headerWindow);
+    return;
+  }
+  if (row < 0 || row >= list->RowCount()) return;
+  RECT cell{};
+  cell.top = static_cast<LONG>(column + 1);
+  cell.left = LVIR_BOUNDS;
+  if (!SendMessageW(listWindow, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell))) return;
+  cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, column + 1, 0));
+  InvalidateRect(listWindow, &cell, FALSE);
+  if (update) UpdateWindow(listWindow);
+}
+
+void GridControl::EnsureCellVisible(std::int64_t column, std::int64_t row) {
+  if (!Alive()) return;
+  if (row >= 0 && row < list->RowCount()) SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  if (column < 0 || column + 1 >= list->HeaderItemCount() || list->RowCount() == 0) return;
+  RECT cell{};
+  cell.top = static_cast<LONG>(column + 1);
+  cell.left = LVIR_BOUNDS;
+  const WPARAM probe = static_cast<WPARAM>(std::max<std::int64_t>(row, 0));
+  if (!SendMessageW(listWindow, LVM_GETSUBITEMRECT, probe, reinterpret_cast<LPARAM>(&cell))) return;
+  cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, column + 1, 0));
+  RECT client{};
+  GetClientRect(listWindow, &client);
+  int dx = 0;
+  if (cell.left < 0)
+    dx = cell.left;
+  else if (cell.right > client.right)
+    dx = std::min<int>(cell.right - client.right, cell.left);
+  if (dx != 0) SendMessageW(listWindow, LVM_SCROLL, static_cast<WPARAM>(dx), 0);
+}
+
+void GridControl::Paste() {
+  if (Alive()) list->PasteClipboard();
+}
+
+void GridControl::RemoveColumn(std::int64_t column) {
+  if (!Alive() || column < 0 || column + 1 >= list->HeaderItemCount()) return;
+  list->EndEditing();
+  SendMessageW(listWindow, LVM_DELETECOLUMN, static_cast<WPARAM>(column + 1), 0);
+  list->ReadColumnOrder();
+  RefreshStrip();
+}
+
+void GridControl::RemoveRow(std::int64_t row) {
+  if (!Alive() || row < 0 || row >= static_cast<std::int64_t>(rows.size())) return;
+  // The current cell and the block would point at other rows afterwards.
+  list->EndEditing();
+  SendMessageW(listWindow, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  rows.erase(rows.begin() + row);
+  RefreshStrip();
+}
+
+void GridControl::Resize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+  if (!Alive()) return;
+  list->EndEditing();
+  MoveWindow(containerWindow, static_cast<int>(x), static_cast<int>(y), static_cast<int>(width),
+             static_cast<int>(height), TRUE);
+  // The list keeps the container's full height; Layout places it sideways.
+  RECT client{};
+  GetClientRect(containerWindow, &client);
+  const RECT current = RectInParent(listWindow);
+  SetWindowPos(listWindow, nullptr, current.left, 0, std::max<LONG>(current.right - current.left, 0), client.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();
+}
+
+void GridControl::SetCurrentCell(std::int64_t column, std::int64_t row, std::int64_t flag) {
+  if (!Alive()) return;
+  list->Commit();
+  list->OpenCell(row, column + 1, flag != 0);
+}
+
+void GridControl::SetCellText(std::int64_t column, std::int64_t row, const std::wstring& text) {
+  if (!Alive() || column < -1 || column + 1 >= list->HeaderItemCount() || row < 0 ||
+      row >= static_cast<std::int64_t>(rows.size()))
+    return;
+  list->SetItemText(row, column + 1, text);
+  if (column == -1 && !redrawOff) RefreshStripCell(row);
+  list->FollowEditedCell(row, column + 1);
+}
+
+void GridControl::SetHeaderHeight(std::int64_t pixels) {
+  if (!Alive()) return;
+  list->EndEditing();
+  list->headerHeight = pixels;
+  ShowWindow(listWindow, SW_HIDE);
+  if (!listHidden) ShowWindow(listWindow, SW_SHOW);
+  // Not every list view lays its header out again when shown; a size
+  // notification makes sure it asks the header for its height.
+  RECT client{};
+  GetClientRect(listWindow, &client);
+  SendMessageW(listWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  RefreshStrip();
+}
+
+void GridControl::ResetColumnOrder() {
+  if (!Alive()) return;
+  const std::int64_t count = std::min<std::int64_t>(list->HeaderItemCount(), GridList::kMaxHeaderItems);
+  std::vector<int> order(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  SendMessageW(listWindow, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(order.data()));
+  list->ReadColumnOrder();
+  InvalidateRect(listWindow, nullptr, TRUE);
+  InvalidateRect(headerWindow, nullptr, TRUE);
+}
+
+void GridControl::SetFont(HFONT font) {
+  if (!Alive()) return;
+  SendMessageW(listWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  RefreshStrip();
+}
+
+void GridControl::SetColour(std::int64_t index, std::int64_t value) {
+  if (!Alive()) return;
+  GridShared& shared = SharedGridState();
+  const bool unset = value == -1;
+  switch (index) {
+    case 1:
+      if (unset) return;
+      list->headerFrameColour = value;
+      break;
+    case 2:
+      if (unset) return;
+      list->currentFrameColour = value;
+      break;
+    case 3:
+      if (unset) return;
+      list->currentFrameWidth = value;
+      break;
+    case 4:
+      list->blockColour = value;
+      break;
+    case 5:
+      if (unset) return;
+      list->gridLineColour = value;
+      break;
+    case 6:
+      list->emptyAreaColour = value;
+      ownEmptyAreaBrush.reset(unset ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
+      emptyAreaBrush = ownEmptyAreaBrush ? ownEmptyAreaBrush.get()
+                                         : (shared.commonControlsMajor >= 6 ? shared.whiteBrush : shared.faceBrush);
+      RefreshStrip();
+      break;
+    case 7:
+      if (value < 0 || value > 3) return;
+      list->SetSelectionKind(value);
+      break;
+    case 8:
+      ownStripBrush.reset(unset ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
+      stripBrush = ownStripBrush ? ownStripBrush.get() : shared.faceBrush;
+      RefreshStrip();
+      return;
+    default:
+      return;
+  }
+  InvalidateList();
+}
+
+void GridControl::SetRowValue(std::int64_t row, std::int64_t value) {
+  if (!Alive()) return;
+  if (GridRow* r = Row(row)) r->userValue = value;
+}
+
+void GridControl::SetStrip(std::int64_t width, std::int64_t gap) {
+  if (!Alive()) return;
+  bool changed = false;
+  if (width >= 0 && width != stripWidth) {
+    stripWidth = width;
+    changed = true;
+  }
+  if (gap >= 0 && gap != stripGap) {
+    stripGap = gap;
+    changed = true;
+  }
+  if (!changed) return;
+  list->EndEditing();
+  Layout();
+}
+
+void GridControl::SetStripTextMargins(std::int64_t left, std::int64_t right) {
+  if (!Alive()) return;
+  bool changed = false;
+  if (left != -1 && left != stripTextLeft) {
+    stripTextLeft = left;
+    changed = true;
+  }
+  if (right != -1 && right != stripTextRight) {
+    stripTextRight = right;
+    changed = true;
+  }
+  if (changed) RefreshStrip();
+}
+
+void GridControl::SetRowState(std::int64_t row, std::int64_t iconA, std::int64_t iconB, std::int64_t placeA,
+                              std::int64_t placeB, bool redraw) {
+  if (!Alive()) return;
+  GridRow* r = Row(row);
+  if (!r) return;
+  const std::uint64_t state = ApplyRowStateChange(r->state, {iconA, iconB, placeA, placeB});
+  if (state == r->state) return;
+  r->state = state;
+  if (redraw) RefreshStripCell(row);
+}
+
+void GridControl::SetData(std::int64_t value) {
+  if (Alive()) SetWindowLongPtrW(containerWindow, GWLP_USERDATA, static_cast<LONG_PTR>(value));
+}
+
+void GridControl::Layout() {
+  RECT client{};
+  GetClientRect(containerWindow, &client);
+  const auto left = ListLeftBesideStrip(stripWidth, stripGap, client.right, SharedGridState().scrollBarWidth);
+  const RECT current = RectInParent(listWindow);
+  if (left) {
+    SetWindowPos(listWindow, nullptr, *left, current.top, client.right - *left, current.bottom - current.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    listHidden = false;
+  } else {
+    ShowWindow(listWindow, SW_HIDE);
+    listHidden = true;
+  }
+  RefreshStrip();
+}
+
+}  // namespace vantorel

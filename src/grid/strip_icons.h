@@ -1,0 +1,27 @@
+#pragma once
+// The grid's built-in strip icons, held in the program as a list of ICO
+// files, each preceded by its 32-bit little-endian byte count; a count of 0
+// ends the list. Order: empty tick box, ticked box, plus box, minus box and
+// two blanks, each one 16 x 16 image of 32 bits with alpha.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace vantorel {
+
+inline constexpr int kBuiltInStripIconCount = 6;
+
+std::span<const std::uint8_t> BuiltInStripIconData();
+
+// The blobs of a length-prefixed list, in order. None when a count runs past
+// the end of the data or the terminating 0 is missing.
+std::optional<std::vector<std::span<const std::uint8_t>>> SplitLengthPrefixed(std::span<const std::uint8_t> data);
+
+// The image bytes (BITMAPINFOHEADER onwards) of an ICO file's entry with the
+// given square size and bit count; none when the file has no such entry or
+// the entry points outside the file.
+std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::uint8_t> ico, int size,
+                                                          int bitCount);
+
+}  // namespace vantorel
