@@ -1,7 +1,6 @@
 #include "analysis/exports.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace vantorel {
 
@@ -15,8 +14,6 @@ constexpr std::uint64_t kAddressOfFunctions = 28;
 constexpr std::uint64_t kAddressOfNames = 32;
 constexpr std::uint64_t kAddressOfNameOrdinals = 36;
 constexpr std::uint64_t kExportDirectorySize = 40;
-
-constexpr std::uint32_t kNoName = std::numeric_limits<std::uint32_t>::max();
 
 }  // namespace
 
@@ -41,28 +38,28 @@ std::vector<ExportEntry> ListExports(const ImageView& image) {
       std::min<std::uint64_t>({functionCount, image.countFitting(functions, 4), kMaxExportSlots}));
   if (slots == 0) return exports;
 
-  // One pass over the name table: later entries overwrite earlier ones, which
-  // is exactly "the last name that points at the slot wins".
-  const std::uint64_t usableNames =
-      std::min<std::uint64_t>({nameCount, image.countFitting(names, 4), image.countFitting(ordinals, 2)});
-  std::vector<std::uint32_t> nameIndex(slots, kNoName);
-  for (std::uint64_t j = 0; j < usableNames; ++j) {
-    const std::uint16_t slot = *image.read16(ordinals + 2 * j);
-    if (slot < slots) nameIndex[slot] = static_cast<std::uint32_t>(j);
-  }
-
-  std::size_t budget = kExportNameScanBudget;
   exports.resize(slots);
   for (std::size_t i = 0; i < slots; ++i) {
-    ExportEntry& entry = exports[i];
-    entry.ordinal = base + static_cast<std::uint32_t>(i);
-    entry.rva = *image.read32(functions + 4ull * i);
-    if (entry.rva == 0 || nameIndex[i] == kNoName || budget == 0) continue;
+    exports[i].ordinal = base + static_cast<std::uint32_t>(i);
+    exports[i].rva = *image.read32(functions + 4ull * i);
+  }
 
-    const std::uint32_t nameRva = *image.read32(names + 4ull * nameIndex[i]);
+  // One pass over the name table from its end: the first readable name met
+  // for a slot is the last one in table order, so "the last name wins" holds
+  // while each slot's name is read at most once. An entry whose name cannot
+  // be read is dropped and leaves the slot to the entries before it.
+  const std::uint64_t usableNames =
+      std::min<std::uint64_t>({nameCount, image.countFitting(names, 4), image.countFitting(ordinals, 2)});
+  std::vector<bool> named(slots, false);
+  std::size_t budget = kExportNameScanBudget;
+  for (std::uint64_t j = usableNames; j-- > 0 && budget > 0;) {
+    const std::uint16_t slot = *image.read16(ordinals + 2 * j);
+    if (slot >= slots || named[slot] || exports[slot].rva == 0) continue;
+    const std::uint32_t nameRva = *image.read32(names + 4 * j);
     const std::size_t limit = std::min(kMaxExportNameLength, budget - 1);
     if (auto name = image.readCString(nameRva, limit)) {
-      entry.name.assign(*name);
+      exports[slot].name.assign(*name);
+      named[slot] = true;
       budget -= name->size() + 1;
     } else if (nameRva < image.size()) {
       budget -= std::min<std::size_t>(limit + 1, image.size() - nameRva);

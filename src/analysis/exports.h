@@ -30,9 +30,10 @@ inline constexpr std::size_t kExportNameScanBudget = std::size_t{64} << 20;
 // Lists the exports of the image. Empty when the headers are not a PE image,
 // there is no export directory, NumberOfFunctions is 0, or the directory
 // starts outside every section or does not fit in the image. Each slot's name
-// comes from the last name-table entry whose ordinal points at it; a slot whose
-// address is 0 has no name. Counts are capped by what fits in the image, and
-// names outside it or unterminated read as no name.
+// comes from the last name-table entry whose ordinal points at it; a slot
+// whose address is 0 has no name. Counts are capped by what fits in the
+// image. A name outside the image or unterminated is dropped, so the slot
+// keeps the name of an earlier entry if it has a readable one.
 std::vector<ExportEntry> ListExports(const ImageView& image);
 
 }  // namespace vantorel

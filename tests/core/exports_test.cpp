@@ -168,21 +168,21 @@ TEST(ListExports, HostileCountsAreCappedByTheImage) {
   EXPECT_EQ(Names(WalkFile(ordinalsOutside.bytes)), (Strings{"", ""}));
 }
 
-TEST(ListExports, UnreadableNamesReadAsNoName) {
+TEST(ListExports, UnreadableNamesAreDroppedAndEarlierOnesStand) {
   ExportSpec spec;
-  spec.functions = {0x1010, 0x1020, 0x1030};
-  spec.names = {{"Keep", 0}, {"Lost", 1}, {"Cut", 2}};
+  spec.functions = {0x1010, 0x1020, 0x1030, 0x1040};
+  spec.names = {{"Keep", 0}, {"Lost", 1}, {"Cut", 2}, {"Earlier", 3}, {"Broken", 3}};
   ExportLayout layout;
   PeFile file = MakeExportDll(spec, &layout);
   const std::uint32_t imageSize = static_cast<std::uint32_t>(LayOutImage(file.bytes)->size());
 
   file.PokeRva32(layout.names + 4, imageSize + 100);  // past the end
-  // The last name is made to run to the very end of the image without a zero.
-  const std::uint32_t tail = imageSize - 3;
-  file.PokeRva32(layout.names + 8, tail);
+  file.PokeRva32(layout.names + 16, 0xFFFFFFFF);      // the later of two names for slot 3
+  // The name of slot 2 is made to run to the very end of the image without a zero.
+  file.PokeRva32(layout.names + 8, imageSize - 3);
   auto image = *LayOutImage(file.bytes);
   std::fill(image.end() - 3, image.end(), 'x');
-  EXPECT_EQ(Names(ListExports(ImageView(image))), (Strings{"Keep", "", ""}));
+  EXPECT_EQ(Names(ListExports(ImageView(image))), (Strings{"Keep", "", "", "Earlier"}));
 
   // With a zero at the very last byte the same name is readable.
   image.back() = 0;
