@@ -1,0 +1,209 @@
+#include "codegen/source_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vantorel {
+namespace {
+
+const std::u16string kBanner =
+    u";==========================================================================\n"
+    u"; Generated with Vantorel - a tool by the Vantorel developers, 2026\n"
+    u";==========================================================================\n"
+    u"\n";
+
+SourceRow Row(std::u16string alias, std::u16string para, std::u16string comment = u"", bool ticked = true) {
+  SourceRow row;
+  row.function = alias;
+  row.alias = std::move(alias);
+  row.para = std::move(para);
+  row.comment = std::move(comment);
+  row.ticked = ticked;
+  return row;
+}
+
+std::vector<std::u16string> Lines(const std::u16string& text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t lf = text.find(u'\n'); lf != std::u16string::npos; lf = text.find(u'\n', start)) {
+    lines.push_back(text.substr(start, lf - start));
+    start = lf + 1;
+  }
+  EXPECT_EQ(start, text.size()) << "the text must end with LF";
+  return lines;
+}
+
+// Test texts are ASCII; this makes them printable in failure messages.
+std::string Narrow(std::u16string_view s) { return std::string(s.begin(), s.end()); }
+
+// The Prototype line of a single ticked row with this Para.
+std::u16string PrototypeFor(std::u16string para) {
+  const std::vector<SourceRow> rows{Row(u"F", std::move(para))};
+  return Lines(BuildSourceText(rows, u"x.dll")).at(4);
+}
+
+TEST(SourceGenerator, WorkedExampleByteForByte) {
+  std::vector<SourceRow> rows{Row(u"MessageBoxW", u"4", u"show a box"), Row(u"GetForegroundWindow", u"0")};
+  const std::u16string expected = kBanner +
+                                  u"Prototype MessageBoxW(a, b, c, d); show a box\n"
+                                  u"Prototype GetForegroundWindow()\n"
+                                  u"\n"
+                                  u"Global MessageBoxW.MessageBoxW\n"
+                                  u"Global GetForegroundWindow.GetForegroundWindow\n"
+                                  u"\n"
+                                  u"Procedure.i user32_LoadDLL()\n"
+                                  u"  Protected hDLL.i\n"
+                                  u"\n"
+                                  u"  hDLL = OpenLibrary(#PB_Any, \"user32.dll\")\n"
+                                  u"  If hDLL <> 0\n"
+                                  u"    MessageBoxW = GetFunction(hDLL, \"MessageBoxW\")\n"
+                                  u"    GetForegroundWindow = GetFunction(hDLL, \"GetForegroundWindow\")\n"
+                                  u"\n"
+                                  u"    ProcedureReturn hDLL\n"
+                                  u"  EndIf\n"
+                                  u"\n"
+                                  u"  ProcedureReturn #False\n"
+                                  u"EndProcedure\n";
+  EXPECT_EQ(BuildSourceText(rows, u"C:\\Libs\\user32.dll"), expected);
+  EXPECT_EQ(expected.find(u'\r'), std::u16string::npos);
+
+  // The rules are ";" and exactly 74 "=", and the credit names the authors
+  // and the year.
+  const std::vector<std::u16string> lines = Lines(expected);
+  EXPECT_EQ(lines[0], u";" + std::u16string(74, u'='));
+  EXPECT_EQ(lines[2], lines[0]);
+  EXPECT_EQ(lines[1].rfind(u"; Generated with Vantorel", 0), 0u);
+  EXPECT_NE(lines[1].find(u"the Vantorel developers"), std::u16string::npos);
+  EXPECT_NE(lines[1].find(u"2026"), std::u16string::npos);
+}
+
+TEST(SourceGenerator, EmptyWithoutRowsOrWithoutTicks) {
+  EXPECT_EQ(BuildSourceText({}, u"C:\\Libs\\user32.dll"), u"");
+  EXPECT_EQ(BuildSourceText({}, u""), u"");
+  const std::vector<SourceRow> unticked{Row(u"A", u"1", u"", false), Row(u"B", u"2", u"c", false)};
+  EXPECT_EQ(BuildSourceText(unticked, u"C:\\Libs\\user32.dll"), u"") << "no banner either";
+}
+
+TEST(SourceGenerator, OnlyTickedRowsInRowOrderInEveryBlock) {
+  std::vector<SourceRow> rows{Row(u"One", u"1", u"", false), Row(u"Two", u"2"), Row(u"Three", u"?", u"", false),
+                              Row(u"Four", u"?")};
+  rows[1].function = u"_Two@8";
+  const std::vector<std::u16string> lines = Lines(BuildSourceText(rows, u"lib.dll"));
+  ASSERT_EQ(lines.size(), 23u);
+  EXPECT_EQ(lines[4], u"Prototype Two(a, b)");
+  EXPECT_EQ(lines[5], u"Prototype Four()");
+  EXPECT_EQ(lines[6], u"");
+  EXPECT_EQ(lines[7], u"Global Two.Two");
+  EXPECT_EQ(lines[8], u"Global Four.Four");
+  EXPECT_EQ(lines[15], u"    Two = GetFunction(hDLL, \"_Two@8\")") << "the export name, not the alias";
+  EXPECT_EQ(lines[16], u"    Four = GetFunction(hDLL, \"Four\")");
+  EXPECT_EQ(lines[17], u"");
+}
+
+TEST(SourceGenerator, ParameterListsFromParaText) {
+  for (const char16_t* none : {u"?", u"0", u"00", u"", u"x2", u"-2", u"$", u"%", u"+", u" ", u"-$1F"}) {
+    EXPECT_EQ(PrototypeFor(none), u"Prototype F()") << "Para \"" << Narrow(none) << "\"";
+  }
+  EXPECT_EQ(PrototypeFor(u"1"), u"Prototype F(a)");
+  EXPECT_EQ(PrototypeFor(u"2x"), u"Prototype F(a, b)");
+  EXPECT_EQ(PrototypeFor(u"30"), u"Prototype F(a, b, c, d, e, f, g, h, i, j, k, l, m, n, o, p, q, r, s, t, u, v, w, x, y, z)");
+  EXPECT_EQ(PrototypeFor(u"26"), PrototypeFor(u"30"));
+  EXPECT_EQ(PrototypeFor(u" \t+3"), u"Prototype F(a, b, c)");
+  EXPECT_EQ(PrototypeFor(u"%101"), u"Prototype F(a, b, c, d, e)");
+  EXPECT_EQ(PrototypeFor(u"$1F"), PrototypeFor(u"26"));
+}
+
+TEST(SourceGenerator, AliasesAndCommentsUsedAsWritten) {
+  std::vector<SourceRow> rows{Row(u"", u"1", u"x"), Row(u"Dup", u"?", u"\u00E9t\u00E9 \U0001F600"),
+                              Row(u"Dup", u"?")};
+  rows[0].function = u"Unnamed";
+  const std::vector<std::u16string> lines = Lines(BuildSourceText(rows, u"lib.dll"));
+  ASSERT_EQ(lines.size(), 26u);
+  EXPECT_EQ(lines[4], u"Prototype (a); x") << "nothing between Prototype and (, comment right after )";
+  EXPECT_EQ(lines[5], u"Prototype Dup(); \u00E9t\u00E9 \U0001F600");
+  EXPECT_EQ(lines[6], u"Prototype Dup()") << "an empty comment adds nothing";
+  EXPECT_EQ(lines[8], u"Global .");
+  EXPECT_EQ(lines[9], u"Global Dup.Dup");
+  EXPECT_EQ(lines[10], u"Global Dup.Dup") << "duplicates are not detected";
+  EXPECT_EQ(lines[17], u"     = GetFunction(hDLL, \"Unnamed\")");
+}
+
+TEST(SourceGenerator, LibraryNameGivesProcedureAndOpenLibraryLines) {
+  const std::vector<SourceRow> rows{Row(u"F", u"?")};
+  struct Case {
+    std::u16string path, procedure, open;
+  };
+  const Case cases[] = {
+      {u"C:\\Libs\\mylib", u"Procedure.i mylib_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"mylib\")"},
+      {u"C:\\Libs\\a.b.dll", u"Procedure.i a.b_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"a.b.dll\")"},
+      {u"C:/Libs/fwd.dll", u"Procedure.i fwd_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"fwd.dll\")"},
+      {u"C:\\my.dir/sub\\x.ocx", u"Procedure.i x_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"x.ocx\")"},
+      {u"C:\\my.dir\\noext", u"Procedure.i noext_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"noext\")"},
+      {u"plain.dll", u"Procedure.i plain_LoadDLL()", u"  hDLL = OpenLibrary(#PB_Any, \"plain.dll\")"},
+      {u"C:\\\u00C4\\\u00FCber.dll", u"Procedure.i \u00FCber_LoadDLL()",
+       u"  hDLL = OpenLibrary(#PB_Any, \"\u00FCber.dll\")"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::u16string> lines = Lines(BuildSourceText(rows, c.path));
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines[8], c.procedure);
+    EXPECT_EQ(lines[11], c.open);
+  }
+}
+
+TEST(SourceParameterCount, ReadsSignsBasesAndLeadingBlanks) {
+  EXPECT_EQ(ReadParameterCount(u"?"), 0);
+  EXPECT_EQ(ReadParameterCount(u""), 0);
+  EXPECT_EQ(ReadParameterCount(u"0"), 0);
+  EXPECT_EQ(ReadParameterCount(u"007"), 7);
+  EXPECT_EQ(ReadParameterCount(u"12abc"), 12);
+  EXPECT_EQ(ReadParameterCount(u" \t+3"), 3);
+  EXPECT_EQ(ReadParameterCount(u"\t 9"), 9);
+  EXPECT_EQ(ReadParameterCount(u"+ 3"), 0) << "no blank after the sign";
+  EXPECT_EQ(ReadParameterCount(u"\n3"), 0) << "only blanks and tabs are skipped";
+  EXPECT_EQ(ReadParameterCount(u"-2"), 0) << "a negative count declares no parameters";
+  EXPECT_EQ(ReadParameterCount(u"$a"), 10);
+  EXPECT_EQ(ReadParameterCount(u"$0B"), 11);
+  EXPECT_EQ(ReadParameterCount(u"$1G"), 1);
+  EXPECT_EQ(ReadParameterCount(u"+$f"), 15);
+  EXPECT_EQ(ReadParameterCount(u"%101"), 5);
+  EXPECT_EQ(ReadParameterCount(u"%1012"), 5) << "2 is no binary digit";
+  EXPECT_EQ(ReadParameterCount(u"%2"), 0);
+  EXPECT_EQ(ReadParameterCount(u"1$2"), 1);
+  EXPECT_EQ(ReadParameterCount(u"\uFF13"), 0) << "full-width digits are not digits";
+}
+
+TEST(SourceParameterCount, CapsAtTwentySixWithoutOverflow) {
+  EXPECT_EQ(ReadParameterCount(u"26"), 26);
+  EXPECT_EQ(ReadParameterCount(u"27"), 26);
+  EXPECT_EQ(ReadParameterCount(u"$1B"), 26);
+  EXPECT_EQ(ReadParameterCount(u"%11010"), 26);
+  // Longer than any integer type: must saturate, not wrap (UBSan watches).
+  const std::u16string nines(400, u'9');
+  EXPECT_EQ(ReadParameterCount(nines), 26);
+  EXPECT_EQ(ReadParameterCount(u"-" + nines), 0);
+  EXPECT_EQ(ReadParameterCount(u"$" + std::u16string(100, u'F')), 26);
+  EXPECT_EQ(ReadParameterCount(u"%" + std::u16string(100, u'1')), 26);
+  // 2^32 + 3 and 2^64 + 3 would read as 3 after a wrap.
+  EXPECT_EQ(ReadParameterCount(u"4294967299"), 26);
+  EXPECT_EQ(ReadParameterCount(u"18446744073709551619"), 26);
+  EXPECT_EQ(ReadParameterCount(u"$10000000000000003"), 26);
+}
+
+TEST(SourceFileParts, FilePartAndBaseName) {
+  EXPECT_EQ(SourceFilePart(u"C:\\Libs\\user32.dll"), u"user32.dll");
+  EXPECT_EQ(SourceFilePart(u"C:/a\\b/c.dll"), u"c.dll");
+  EXPECT_EQ(SourceFilePart(u"c.dll"), u"c.dll");
+  EXPECT_EQ(SourceFilePart(u"C:\\dir\\"), u"");
+  EXPECT_EQ(SourceBaseName(u"C:\\Libs\\user32.dll"), u"user32");
+  EXPECT_EQ(SourceBaseName(u"C:\\a.b\\mylib"), u"mylib") << "a dot in a folder is no extension";
+  EXPECT_EQ(SourceBaseName(u"a.b.dll"), u"a.b");
+  EXPECT_EQ(SourceBaseName(u"trailing."), u"trailing");
+  EXPECT_EQ(SourceBaseName(u".dll"), u"");
+  EXPECT_EQ(SourceBaseName(u""), u"");
+}
+
+}  // namespace
+}  // namespace vantorel
