@@ -11,6 +11,8 @@
 #include "app/app_state_win32.h"
 #include "app/command_line.h"
 #include "app/icons_win32.h"
+#include "app/main_window_win32.h"
+#include "editor/editor_component_win32.h"
 #include "app/prompts_win32.h"
 #include "app/text_win32.h"
 
@@ -59,6 +61,7 @@ void OpenStartupFile() {
 }
 
 void ReleaseProcess() {
+  ReleaseEditorComponent();
   AppState& app = App();
   for (auto& icon : app.ShellIcons) icon.reset();
   for (auto& icon : app.CommandIcons) icon.reset();
@@ -71,11 +74,11 @@ void ReleaseProcess() {
 int RunVantorel(const std::wstring& commandLine) {
   PrepareProcess();
   ReadStartupArgument(commandLine);
-  // The editor component is mapped here, after the check and before any file
-  // is opened.
+  // After the check and before any file is opened.
+  MapEditorComponent();
   OpenStartupFile();
-  // The main window is built here, after the file is open, so that its first
-  // display already shows it.
+  // After the file is open, so that the window's first display shows it.
+  RunMainWindow();
   ReleaseProcess();
   return 0;
 }

@@ -1,0 +1,93 @@
+#pragma once
+// The main window: menu, toolbar, status bar, the three tab pages and
+// everything on them, the layout, and the event loop that dispatches every
+// user action.
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grid/grid_win32.h"
+
+namespace vantorel {
+
+enum CommandId : int {
+  CmdNewInstance = 0,
+  CmdOpenLibrary = 1,
+  CmdOpenProject = 2,
+  CmdSave = 3,
+  CmdAbout = 4,
+  CmdExit = 5,
+};
+
+enum MainTab : int { kFunctionsTab = 0, kPreviewTab = 1, kResourcesTab = 2 };
+
+inline constexpr int kClientWidth = 820;
+inline constexpr int kClientHeight = 560;
+
+class FileDropTarget;
+
+struct MainWindow {
+  HWND window = nullptr;
+  HMENU menu = nullptr;
+  HWND toolbar = nullptr;
+  HWND status = nullptr;
+  HWND tabPanel = nullptr;
+  std::array<HWND, 3> pages{};
+  std::unique_ptr<GridControl> functionGrid;
+  HWND editor = nullptr;
+  HWND resourceTree = nullptr;
+  HWND hexContainer = nullptr;
+  std::unique_ptr<GridControl> hexGrid;
+  HWND viewContainer = nullptr;
+  HWND imageView = nullptr;
+  HWND textView = nullptr;
+  HWND resourceSplitter = nullptr;
+  HWND mainSplitter = nullptr;
+  HWND linkContainer = nullptr;
+  HWND linkLabel = nullptr;
+  HCURSOR handCursor = nullptr;
+  HIMAGELIST toolbarImages = nullptr;
+  HFONT hexFont = nullptr;
+  FileDropTarget* dropTarget = nullptr;  // COM object, released on teardown
+  bool saveEnabled = false;
+  std::wstring saveTooltip;
+  // Held while the Preview tab is current: drops are refused then.
+  bool dropsAccepted = true;
+};
+
+// The one main window (empty before BuildMainWindow and after teardown).
+MainWindow& Main();
+
+// Builds the window hidden, fills it once and discards pending events; the
+// window, or null when it cannot be made.
+HWND BuildMainWindow();
+// Shows the window and dispatches events until the window is closed or
+// Exit is chosen.
+void RunEventLoop();
+// After the loop: destroys the hand cursor, frees the preview editor and
+// destroys the window and what it owns.
+void TearDownMainWindow();
+// Build, loop, teardown.
+void RunMainWindow();
+
+// Rebuilds grid, selection count, title, status fields, preview source and
+// the Save command after a library or project was opened.
+void RefreshMainView();
+// Status field 1 for the given number of ticked rows and the current total.
+void UpdateSelectionCount(std::int64_t ticked);
+// Enables or disables menu item and toolbar button Save together; a disabled
+// command has the empty tooltip.
+void UpdateSaveCommand(bool enabled, const std::wstring& tooltip);
+// The current tab after a switch: drops, regeneration and the Save command.
+void OnTabSwitched();
+// Files dropped onto the tab panel (ignored while the Preview tab is current).
+void HandleDroppedFiles(const std::vector<std::wstring>& paths);
+// Runs one command of the menu or toolbar.
+void RunCommand(int id);
+// The layout formulas for the current client size.
+void LayoutMainWindow();
+
+}  // namespace vantorel

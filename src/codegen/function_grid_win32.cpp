@@ -1,0 +1,147 @@
+#include "codegen/function_grid_win32.h"
+
+#include <commctrl.h>
+
+#include "app/text_win32.h"
+
+namespace vantorel {
+
+namespace {
+
+constexpr std::int64_t kEvenRowColour = 0xDFFFFF;
+constexpr std::int64_t kOddRowColour = 0xFCFEDB;
+
+std::int64_t TickOf(GridControl& grid, std::int64_t row) { return static_cast<std::int64_t>(grid.GetRowState(row) & 0xFF); }
+
+void SetTick(GridControl& grid, std::int64_t row, std::int64_t tick) { grid.SetRowState(row, tick, -1, -1, -1, true); }
+
+}  // namespace
+
+void AddFunctionGridColumns(GridControl& grid) {
+  grid.AddColumn(0, L"Nr:", 30);
+  grid.AddColumn(1, L"Alias:", 220);
+  grid.AddColumn(2, L"Function:", 220);
+  grid.AddColumn(3, L"Para:", 50);
+  grid.AddColumn(4, L"Conv:", 75);
+  grid.AddColumn(5, L"Comment:", 0);
+}
+
+void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
+  // A bulk fill with redraw on is quadratic in Wine's list view.
+  grid.SetRedraw(false, false);
+  grid.ClearRows();
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const FunctionEntry& e = list[i];
+    const auto row = static_cast<std::int64_t>(i);
+    grid.AddRow(row, L"", 1);
+    SetTick(grid, row, e.checked == 1 ? kTicked : kUnticked);
+    grid.SetCellText(0, row, std::to_wstring(i + 1));
+    grid.SetCellText(1, row, ToWide(e.Alias));
+    grid.SetCellText(2, row, ToWide(e.Function));
+    grid.SetCellText(3, row, ToWide(e.Para));
+    grid.SetCellText(4, row, ToWide(e.Conv));
+    grid.SetCellText(5, row, ToWide(e.Comment));
+  }
+  grid.SetRedraw(true, true);
+  StretchLastColumn(grid);
+}
+
+void StretchLastColumn(GridControl& grid) {
+  HWND header = grid.headerWindow;
+  HWND list = grid.listWindow;
+  if (!header || !list || !IsWindow(list)) return;
+  const int columns = Header_GetItemCount(header);
+  if (columns > 0) ListView_SetColumnWidth(list, columns - 1, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+std::vector<FunctionGridRow> ReadFunctionGrid(GridControl& grid) {
+  std::vector<FunctionGridRow> rows;
+  const std::int64_t count = grid.GetRowCount();
+  for (std::int64_t r = 0; r < count; ++r) {
+    FunctionGridRow row;
+    row.ticked = TickOf(grid, r) == kTicked;
+    row.alias = grid.GetCellText(1, r);
+    row.function = grid.GetCellText(2, r);
+    row.para = grid.GetCellText(3, r);
+    row.conv = grid.GetCellText(4, r);
+    row.comment = grid.GetCellText(5, r);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::int64_t CountTickedRows(GridControl& grid) {
+  std::int64_t ticked = 0;
+  const std::int64_t count = grid.GetRowCount();
+  for (std::int64_t r = 0; r < count; ++r) ticked += TickOf(grid, r) == kTicked ? 1 : 0;
+  return ticked;
+}
+
+std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record,
+                                 const std::function<void(std::int64_t)>& selectionChanged) {
+  if (!grid) return 1;
+  switch (event) {
+    case GridEvent::CellType:
+      if (record.column == 0 || record.column == 2) {
+        record.type = 1;
+      } else if (record.column == 4) {
+        record.type = 3;
+        record.text = L"FASTCALL";
+      }
+      return 1;
+    case GridEvent::CellFormat:
+      if (record.column == 0 || record.column == 3) record.align = 2;
+      if (record.row == -1 || record.column == -1) {
+        record.gradientTop = 0xFFFFFF;
+        record.gradientBottom = GetSysColor(COLOR_GRADIENTACTIVECAPTION);
+      } else {
+        record.backColour = record.row % 2 == 0 ? kEvenRowColour : kOddRowColour;
+      }
+      return 1;
+    case GridEvent::EditChar:
+      if (record.column == 3) {
+        const bool digit = record.value >= L'0' && record.value <= L'9';
+        return digit ? 1 : 0;
+      }
+      return 1;
+    case GridEvent::EditDone:
+      if (record.column == 1) {
+        std::wstring text = record.text;
+        if (text.empty()) text = grid->GetCellText(2, record.row);
+        grid->SetCellText(1, record.row, ToWide(MakeAlias(ToU16(text))));
+        return 0;
+      }
+      if (record.column == 3) {
+        grid->SetCellText(3, record.row, record.text.empty() ? std::wstring(L"?") : record.text);
+        return 0;
+      }
+      return 1;
+    case GridEvent::StripClick: {
+      if (record.row < 0) return 0;
+      SetTick(*grid, record.row, 3 - TickOf(*grid, record.row));
+      for (std::int64_t c = -1; c < kFunctionColumns; ++c) grid->RefreshCell(c, record.row, false);
+      if (selectionChanged) selectionChanged(CountTickedRows(*grid));
+      return 0;
+    }
+    case GridEvent::HeaderClick: {
+      if (record.column != -1) return 1;
+      std::int64_t ticked = 0;
+      const std::int64_t count = grid->GetRowCount();
+      for (std::int64_t r = 0; r < count; ++r) {
+        if (TickOf(*grid, r) == kUnticked) {
+          SetTick(*grid, r, kTicked);
+          ++ticked;
+        } else {
+          SetTick(*grid, r, kUnticked);
+        }
+        grid->RefreshCell(-1, r, false);
+      }
+      if (selectionChanged) selectionChanged(ticked);
+      return 1;
+    }
+    default:
+      return 1;
+  }
+}
+
+}  // namespace vantorel

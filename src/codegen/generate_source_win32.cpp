@@ -1,0 +1,25 @@
+#include "codegen/generate_source_win32.h"
+
+#include <vector>
+
+#include "app/text_win32.h"
+#include "codegen/function_grid_win32.h"
+#include "codegen/source_generator.h"
+#include "editor/editor_win32.h"
+
+namespace vantorel {
+
+void GenerateSource(GridControl* grid, const std::wstring& currentPath) {
+  std::vector<SourceRow> rows;
+  if (grid) {
+    for (const FunctionGridRow& r : ReadFunctionGrid(*grid)) {
+      rows.push_back({ToU16(r.alias), ToU16(r.function), ToU16(r.para), ToU16(r.comment), r.ticked});
+    }
+  }
+  const std::u16string text = BuildSourceText(rows, ToU16(currentPath));
+  SetEditorReadOnly(kPreviewEditor, 0);
+  SetEditorText(kPreviewEditor, ToWide(text), 0);
+  SetEditorReadOnly(kPreviewEditor, 1);
+}
+
+}  // namespace vantorel
