@@ -64,7 +64,7 @@ start_display() {
 start_wine_session() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
   start_display
-  wineserver -p >"$build/wineserver.log" 2>&1 </dev/null
+  wineserver -p >"$build/wineserver.log" 2>&1 </dev/null || true  # one may run already
   wine cmd /c exit >"$build/wine-warmup.log" 2>&1 </dev/null || true
 }
 
