@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: the real Vantorel.exe started with a 32-bit library on an X
 # display, as a user would. The message box must appear as a window of its
-# own; pressing Return dismisses it and the process ends with exit code 0.
+# own; pressing Return dismisses it, the empty main window follows, and
+# closing it with Alt+F4 ends the process with exit code 0.
 # Usage: message_box_32bit.sh EXE   (a screenshot goes beside the build's logs)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -34,12 +35,27 @@ sleep 0.5
 import -window root "$build/e2e-message-box.png" 2>/dev/null || true
 xdotool windowfocus --sync "$win" 2>/dev/null
 xdotool key --clearmodifiers Return
+main=
+for _ in $(seq 200); do
+  main=$(xdotool search --onlyvisible --name '^Vantorel$' 2>/dev/null | grep -v -x "$win" | head -n 1)
+  [ -n "$main" ] && break
+  sleep 0.1
+done
+if [ -z "$main" ]; then
+  echo "the main window did not open after the message"
+  kill "$pid" 2>/dev/null
+  exit 1
+fi
+sleep 0.5
+import -window root "$build/e2e-empty-window.png" 2>/dev/null || true
+xdotool windowfocus --sync "$main" 2>/dev/null
+xdotool key --clearmodifiers alt+F4
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.1
 done
 if kill -0 "$pid" 2>/dev/null; then
-  echo "the process did not end after the message box was dismissed"
+  echo "the process did not end after its window was closed"
   kill "$pid"
   exit 1
 fi

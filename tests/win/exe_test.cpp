@@ -49,8 +49,17 @@ TEST_F(ExeResources, CarriesIconManifestCommandIconsAndEditor) {
   EXPECT_EQ(editor.substr(0, 2), "MZ");
 }
 
-// Starts the real exe with a 32-bit library: the message box appears, and
-// dismissing it ends the process with exit code 0.
+// Closes the main window of a started Vantorel and returns its exit code.
+DWORD CloseMainWindow(const testing::Started& p, const std::wstring& title) {
+  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", title, 20000);
+  if (!main) return STILL_ACTIVE;
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  return testing::WaitForExit(p.process, 20000);
+}
+
+// Starts the real exe with a 32-bit library: the message box appears; after
+// it the window opens with nothing, and closing it ends the process with
+// exit code 0, without a question.
 TEST(ExeProcess, ThirtyTwoBitArgumentShowsMessageAndExitsZero) {
   const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::Library32() + L"\"");
   ASSERT_NE(p.process, nullptr);
@@ -61,7 +70,7 @@ TEST(ExeProcess, ThirtyTwoBitArgumentShowsMessageAndExitsZero) {
   EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
   EXPECT_EQ(GetDlgItem(box, IDYES), nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(testing::WaitForExit(p.process, 20000), 0u);
+  EXPECT_EQ(CloseMainWindow(p, L"Vantorel"), 0u);
   CloseHandle(p.process);
 }
 
@@ -73,7 +82,14 @@ TEST(ExeProcess, MissingFileIsReportedThenExitsZero) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(testing::MessageBoxText(box), L"File is locked\ncan't load.");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(testing::WaitForExit(p.process, 20000), 0u);
+  EXPECT_EQ(CloseMainWindow(p, L"Vantorel"), 0u);
+  CloseHandle(p.process);
+}
+
+TEST(ExeProcess, LibraryArgumentOpensInTheFirstDisplay) {
+  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::Library64() + L"\"");
+  ASSERT_NE(p.process, nullptr);
+  EXPECT_EQ(CloseMainWindow(p, L"Vantorel - " + testing::Library64()), 0u);
   CloseHandle(p.process);
 }
 
