@@ -26,9 +26,6 @@ inline void PutBytes(Bytes& b, std::size_t at, const Bytes& v) {
   if (b.size() < at + v.size()) b.resize(at + v.size());
   std::copy(v.begin(), v.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
 }
-inline std::uint32_t Get32(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
-}
 inline std::size_t AlignUp(std::size_t v, std::size_t a) { return (v + a - 1) / a * a; }
 
 struct SectionSpec {
@@ -41,7 +38,6 @@ struct SectionSpec {
 struct PeFile {
   Bytes bytes;
   std::size_t optionalHeader = 0;  // file offset of the optional header
-  std::size_t sectionTable = 0;
   std::vector<SectionSpec> sections;
   std::vector<std::size_t> rawOffsets;  // file offset of each section's raw data (0 = none)
 
@@ -55,7 +51,6 @@ struct PeFile {
     return rva;  // headers
   }
   void PokeRva32(std::uint32_t rva, std::uint32_t value) { Put32(bytes, OffsetOfRva(rva), value); }
-  void PokeRva16(std::uint32_t rva, std::uint16_t value) { Put16(bytes, OffsetOfRva(rva), value); }
 };
 
 // A PE32+ (or PE32) DLL: headers in the first 0x400 bytes, raw data at
@@ -63,7 +58,6 @@ struct PeFile {
 struct PeBuilder {
   bool is64 = true;
   std::array<std::pair<std::uint32_t, std::uint32_t>, 16> directories{};
-  std::uint32_t numberOfRvaAndSizes = 16;
   std::uint32_t sizeOfImage = 0;  // 0: end of the last section, 4 KiB aligned
   std::vector<SectionSpec> sections;
 
@@ -93,16 +87,16 @@ struct PeBuilder {
     Put32(b, opt + 56, sizeOfImage ? sizeOfImage : static_cast<std::uint32_t>(AlignUp(imageEnd, 0x1000)));
     Put32(b, opt + 60, 0x400);
     const std::size_t rvaCount = opt + (is64 ? 108 : 92);
-    Put32(b, rvaCount, numberOfRvaAndSizes);
+    Put32(b, rvaCount, 16);
     for (std::size_t i = 0; i < 16; ++i) {
       Put32(b, rvaCount + 4 + 8 * i, directories[i].first);
       Put32(b, rvaCount + 8 + 8 * i, directories[i].second);
     }
-    f.sectionTable = opt + optionalSize;
+    const std::size_t sectionTable = opt + optionalSize;
     std::size_t raw = 0x400;
     for (std::size_t i = 0; i < sections.size(); ++i) {
       const auto& s = sections[i];
-      const std::size_t at = f.sectionTable + 40 * i;
+      const std::size_t at = sectionTable + 40 * i;
       for (std::size_t c = 0; c < std::min<std::size_t>(8, s.name.size()); ++c)
         b[at + c] = static_cast<std::uint8_t>(s.name[c]);
       Put32(b, at + 8, s.virtualSize ? s.virtualSize : static_cast<std::uint32_t>(s.data.size()));
