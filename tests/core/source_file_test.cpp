@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "codegen/source_generator.h"
 
 namespace vantorel {
 namespace {
@@ -33,26 +31,6 @@ TEST(SourceFileBytes, BomThenEveryLineWithCrLf) {
             "\r\n"
             "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\r\n"
             "  x\r\n");
-}
-
-TEST(SourceFileBytes, GeneratedTextEndsWithTwoLineEnds) {
-  // The editor shows the LF-terminated text as its lines plus an empty last
-  // line, and each becomes a CR LF line of the file.
-  SourceRow row;
-  row.alias = row.function = u"F";
-  row.para = u"1";
-  const std::u16string text = BuildSourceText(std::span(&row, 1), u"C:\\x.dll");
-  std::vector<std::u16string> lines;
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = text.find(u'\n', start)) != std::u16string::npos; start = lf + 1)
-    lines.push_back(text.substr(start, lf - start));
-  lines.push_back(text.substr(start));
-  const std::string bytes = EncodeSourceFile(lines);
-  ASSERT_EQ(lines.size(), 21u);
-  EXPECT_EQ(bytes.rfind("EndProcedure\r\n\r\n"), bytes.size() - 16);
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 21);
-  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), 21);
-  EXPECT_EQ(bytes.size(), 3 + text.size() + 20 + 2) << "each LF became CR LF, plus the last empty line";
 }
 
 TEST(SourceUtf8, EncodesAllPlanesAndReplacesUnpairedSurrogates) {
