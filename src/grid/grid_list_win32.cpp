@@ -171,9 +171,9 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   if (!list->editChoiceEdit) list->editChoiceEdit = FindWindowExW(list->editChoice, nullptr, L"Edit", nullptr);
 
   SetPropW(lv, kListPointerProp, list.get());
-  list->oldListProc_ = reinterpret_cast<WNDPROC>(
+  list->oldListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));
-  list->oldHeaderProc_ = reinterpret_cast<WNDPROC>(
+  list->oldHeaderProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(list->header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::HeaderProc)));
   // The parent is subclassed once, however many engines it holds; the
   // subclass stays until the parent goes.
@@ -643,7 +643,7 @@ std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
 LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<GridList*>(GetPropW(window, kListPointerProp));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  const WNDPROC old = self->oldListProc_;
+  const WNDPROC old = self->oldListProc;
   switch (message) {
     case WM_USER + 1: {
       CellEvent record;
@@ -694,7 +694,7 @@ LRESULT CALLBACK GridList::HeaderProc(HWND window, UINT message, WPARAM wParam, 
   HWND listWindow = GetParent(window);
   auto* self = static_cast<GridList*>(GetPropW(listWindow, kListPointerProp));
   if (!self || self->header != window) return DefWindowProcW(window, message, wParam, lParam);
-  const WNDPROC old = self->oldHeaderProc_;
+  const WNDPROC old = self->oldHeaderProc;
   switch (message) {
     case HDM_LAYOUT: {
       // The header is as high as the grid says, whatever its font.

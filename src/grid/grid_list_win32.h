@@ -94,6 +94,9 @@ class GridList {
   std::uint8_t columnsChanged = 0;
   std::uint8_t columnDragged = 0;
   int rowHeight = 0;  // item height as last seen
+  // The procedures the engine's own ones replaced.
+  WNDPROC oldListProc = nullptr;
+  WNDPROC oldHeaderProc = nullptr;
 
   // Notification: the callback's answer, or 1 when there is none.
   std::int64_t Raise(GridEvent event, CellEvent& record);
@@ -145,8 +148,6 @@ class GridList {
   LRESULT CustomDrawList(NMLVCUSTOMDRAW* draw);
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
 
-  WNDPROC oldListProc_ = nullptr;
-  WNDPROC oldHeaderProc_ = nullptr;
   HWND parent_ = nullptr;
 };
 
