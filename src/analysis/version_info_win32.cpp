@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "analysis/file_facts.h"
@@ -32,8 +33,9 @@ std::wstring GetVersionString(const std::wstring& path, const std::wstring& key)
 
   if (key == L"Language") {
     wchar_t name[128] = {};
-    const DWORD n = VerLanguageNameW(first.language, name, 128);
-    return std::wstring(name, std::min<DWORD>(n, 127));
+    // Some systems count the terminating zero in the result: stop at it.
+    VerLanguageNameW(first.language, name, 128);
+    return std::wstring(name, wcsnlen(name, 128));
   }
   const std::wstring subBlock = ToWide(StringFileInfoPath(first, ToU16(key)));
   void* value = nullptr;

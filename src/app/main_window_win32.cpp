@@ -20,6 +20,7 @@
 #include "app/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/generate_source_win32.h"
+#include "codegen/save_source_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
 #include "resources/resource_view_win32.h"
@@ -332,6 +333,11 @@ void ShowCurrentPage() {
 }
 
 void EndLoop() { PostQuitMessage(0); }
+
+SourceLines PreviewEditorLines() {
+  return {[] { return GetEditorText(kPreviewEditor); }, [] { return GetEditorLineCount(kPreviewEditor); },
+          [](std::int64_t i) { return GetEditorLine(kPreviewEditor, i); }};
+}
 
 void DrawMenuIcon(const DRAWITEMSTRUCT& item) {
   const UINT id = item.itemID;
@@ -670,7 +676,8 @@ void RunCommand(int id) {
       EnumerateResources(Views());
       break;
     case CmdSave:
-      // Saving projects and sources comes with their writers.
+      // On the Functions tab this saves the project, once projects are written.
+      if (CurrentTab() == kPreviewTab) SaveSource(PreviewEditorLines(), App().CurrentPath);
       break;
     case CmdAbout:
       ShowAbout(mainWindow.window);

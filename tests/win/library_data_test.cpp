@@ -1,0 +1,135 @@
+// Opening the project's own test libraries: export tables and version
+// resources made to exercise one rule each.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "analysis/library_win32.h"
+#include "analysis/version_info.h"
+#include "analysis/version_info_win32.h"
+#include "app/app_state_win32.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+namespace vantorel {
+namespace {
+
+std::wstring Data(const std::wstring& name) { return std::wstring(VANTOREL_TESTDATA) + L"\\" + name; }
+
+class OpenTestLibrary : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ReleaseLibrary();
+    App().CurrentPath.clear();
+    App().FunctionList.clear();
+    App().LibraryInfo = {};
+  }
+  std::vector<std::u16string> Names() const {
+    std::vector<std::u16string> names;
+    for (const auto& f : App().FunctionList) names.push_back(f.Function);
+    return names;
+  }
+  const VersionStrings& Strings() const { return App().LibraryInfo.versionStrings; }
+  testing::ScriptedPrompts prompts;
+};
+
+TEST_F(OpenTestLibrary, RowsFollowTheAddressTable) {
+  LoadLibraryFile(Data(L"named.dll"));
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"SubtractNumbers", u"AddNumbers", u"GetAnswer",
+                                                  u"MultiplyNumbers", u"NegateNumber"}));
+}
+
+TEST_F(OpenTestLibrary, OrdinalOnlyExportsAreUnnamedTickedRows) {
+  LoadLibraryFile(Data(L"ordinal_only.dll"));
+  ASSERT_EQ(App().FunctionList.size(), 4u);
+  for (const auto& f : App().FunctionList) {
+    EXPECT_EQ(f.Function, u"");
+    EXPECT_EQ(f.Alias, u"");
+    EXPECT_EQ(f.Para, u"?");
+    EXPECT_EQ(f.Conv, u"FASTCALL");
+    EXPECT_EQ(f.checked, 1);
+  }
+}
+
+TEST_F(OpenTestLibrary, EmptySlotsBecomeUnnamedRows) {
+  LoadLibraryFile(Data(L"gaps.dll"));
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"GapOne", u"", u"", u"", u"GapFive", u"", u"", u"", u"GapNine"}));
+}
+
+TEST_F(OpenTestLibrary, SeveralNamesForOneSlotListTheLast) {
+  LoadLibraryFile(Data(L"aliases.dll"));
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"First", u"Gamma", u"Last"}));
+}
+
+TEST_F(OpenTestLibrary, DecoratedNamesGetCleanAliases) {
+  LoadLibraryFile(Data(L"decorated.dll"));
+  ASSERT_EQ(App().FunctionList.size(), 6u);
+  std::vector<std::u16string> aliases;
+  for (const auto& f : App().FunctionList) aliases.push_back(f.Alias);
+  // As many leading characters go as the name has "@": only the stdcall form
+  // with its underscore comes out whole.
+  EXPECT_EQ(aliases, (std::vector<std::u16string>{u"unc", u"hodWidgetQEAAHH", u"stFunc", u"PlainName",
+                                                    u"tdNoUnderscore", u"StdFunc"}));
+}
+
+TEST_F(OpenTestLibrary, NamesAreReadInTheAnsiCodePage) {
+  ASSERT_EQ(GetACP(), 1252u) << "the expectations below are Windows-1252";
+  LoadLibraryFile(Data(L"ansi_names.dll"));
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Gr\u00F6\u00DFe", u"\u00C4pfel", u"Caf\u00E9",
+                                                  u"Preis\u20AC", u"Plain"}));
+  EXPECT_EQ(App().FunctionList[0].Alias, u"Gre") << "letters outside A-Z are dropped";
+}
+
+TEST_F(OpenTestLibrary, FullVersionResourceTrimmedInKeyOrder) {
+  LoadLibraryFile(Data(L"version_full.dll"));
+  EXPECT_EQ(Strings()[0], u"1.2.3.4");
+  EXPECT_EQ(Strings()[1], u"Library with a complete version resource");
+  EXPECT_EQ(Strings()[2], u"\u00A9 Vantorel Test Data");
+  EXPECT_EQ(Strings()[7], u"Vantorel Test Data");
+  EXPECT_EQ(Strings()[8], u"Vantorel\u2122 is not a trademark");
+  EXPECT_EQ(Strings()[11], u"Comments with spaces around");
+  EXPECT_EQ(Strings()[kLanguageIndex], u"English");
+  // GetVersionString itself does not trim.
+  EXPECT_EQ(GetVersionString(Data(L"version_full.dll"), L"Comments"), L"  Comments with spaces around  ");
+}
+
+TEST_F(OpenTestLibrary, FirstTranslationWithoutStringsGivesEmptyStrings) {
+  LoadLibraryFile(Data(L"version_mismatch.dll"));
+  for (std::size_t i = 0; i < kLanguageIndex; ++i) EXPECT_EQ(Strings()[i], u"") << i;
+  EXPECT_EQ(Strings()[kLanguageIndex], u"German");
+}
+
+TEST_F(OpenTestLibrary, CodePageFde9IsFormattedUnsigned) {
+  LoadLibraryFile(Data(L"version_utf8cp.dll"));
+  EXPECT_EQ(Strings()[0], u"3.1.4.1");
+  EXPECT_EQ(Strings()[1], u"Version strings under code page 65001");
+  EXPECT_EQ(Strings()[11], u"");
+}
+
+TEST_F(OpenTestLibrary, NoVersionResourceGivesThirteenEmptyStrings) {
+  App().LibraryInfo.versionStrings[0] = u"left over";
+  LoadLibraryFile(Data(L"named.dll"));
+  for (const auto& s : Strings()) EXPECT_EQ(s, u"");
+}
+
+TEST_F(OpenTestLibrary, DroppedThirtyTwoBitLibraryKeepsPathAndVersions) {
+  const std::wstring lib = Data(L"x86\\version_full.dll");
+  LoadLibraryFile(lib);
+  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_EQ(Strings()[0], u"1.2.3.4");
+}
+
+TEST(FileFingerprintWin, EdgeCases) {
+  testing::TempFolder dir;
+  EXPECT_EQ(FileFingerprint(dir.Write(L"empty", {})), L"da39a3ee5e6b4b0d3255bfef95601890afd80709");
+  EXPECT_EQ(FileFingerprint(dir.Write(L"abc", {'a', 'b', 'c'})), L"a9993e364706816aba3e25717850c26c9cd0d89d");
+  EXPECT_EQ(FileFingerprint(dir.path()), L"");
+  EXPECT_EQ(FileFingerprint(dir.File(L"missing")), L"");
+  EXPECT_EQ(CurrentFileSize(dir.File(L"missing")), -1);
+  EXPECT_EQ(CurrentFileSize(dir.File(L"abc")), 3);
+}
+
+}  // namespace
+}  // namespace vantorel

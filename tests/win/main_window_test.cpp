@@ -1,0 +1,466 @@
+// The main window built in the test process and driven with real messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "analysis/file_facts.h"
+#include "analysis/library_win32.h"
+#include "analysis/version_info_win32.h"
+#include "app/app_state_win32.h"
+#include "app/launcher_win32.h"
+#include "app/link_label_win32.h"
+#include "app/main_window_win32.h"
+#include "app/startup_win32.h"
+#include "app/text_win32.h"
+#include "codegen/function_grid_win32.h"
+#include "editor/editor_component_win32.h"
+#include "editor/editor_win32.h"
+#include "scripted_prompts.h"
+#include "test_support.h"
+
+namespace vantorel {
+namespace {
+
+std::wstring Data(const std::wstring& name) { return std::wstring(VANTOREL_TESTDATA) + L"\\" + name; }
+
+class RecordingLauncher final : public Launcher {
+ public:
+  RecordingLauncher() { SetLauncher(this); }
+  ~RecordingLauncher() override { SetLauncher(nullptr); }
+  RecordingLauncher(const RecordingLauncher&) = delete;
+  RecordingLauncher& operator=(const RecordingLauncher&) = delete;
+  bool StartCopy(const std::wstring& arguments) override {
+    copies.push_back(arguments);
+    return true;
+  }
+  bool OpenAddress(const std::wstring& address) override {
+    addresses.push_back(address);
+    return true;
+  }
+  std::vector<std::wstring> copies;
+  std::vector<std::wstring> addresses;
+};
+
+std::wstring StatusText(int field) {
+  wchar_t text[512] = {};
+  SendMessageW(Main().status, SB_GETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(text));
+  std::wstring s = text;
+  // Centred fields carry a leading tab.
+  if (!s.empty() && s[0] == L'\t') s.erase(0, 1);
+  return s;
+}
+
+std::wstring Title() {
+  wchar_t text[1024] = {};
+  GetWindowTextW(Main().window, text, 1024);
+  return text;
+}
+
+bool SaveMenuEnabled() { return !(GetMenuState(Main().menu, CmdSave, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)); }
+bool SaveButtonEnabled() { return SendMessageW(Main().toolbar, TB_ISBUTTONENABLED, CmdSave, 0) != 0; }
+
+// The tooltip the toolbar would show for a button.
+std::wstring Tooltip(int id) {
+  NMTTDISPINFOW info{};
+  info.hdr.hwndFrom = nullptr;
+  info.hdr.idFrom = static_cast<UINT_PTR>(id);
+  info.hdr.code = TTN_GETDISPINFOW;
+  SendMessageW(Main().window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+  return info.lpszText ? info.lpszText : L"";
+}
+
+void SwitchTab(int tab) {
+  TabCtrl_SetCurSel(Main().tabPanel, tab);
+  NMHDR header{Main().tabPanel, 0, TCN_SELCHANGE};
+  SendMessageW(Main().window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
+}
+
+RECT ChildRect(HWND child) {
+  RECT rc;
+  GetWindowRect(child, &rc);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+  return rc;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareProcess();
+    ASSERT_TRUE(MapEditorComponent());
+  }
+  static void TearDownTestSuite() { ReleaseProcess(); }
+
+  void SetUp() override { ASSERT_NE(BuildMainWindow(), nullptr); }
+  void TearDown() override {
+    TearDownMainWindow();
+    ReleaseLibrary();
+    App().CurrentPath.clear();
+    App().FunctionList.clear();
+    App().LibraryInfo = {};
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+  void Open(const std::wstring& path) {
+    LoadLibraryFile(path);
+    RefreshMainView();
+  }
+  GridControl& Grid() { return *Main().functionGrid; }
+  std::int64_t Send(GridEvent event, CellEvent& record) {
+    return OnFunctionGridEvent(&Grid(), event, record, UpdateSelectionCount);
+  }
+
+  testing::ScriptedPrompts prompts;
+  RecordingLauncher launcher;
+};
+
+TEST_F(MainWindowTest, EmptyStartShowsNothingAndSaveIsOffEverywhere) {
+  EXPECT_EQ(Title(), L"Vantorel");
+  EXPECT_EQ(StatusText(1), L"   0 of 0 functions selected!");
+  EXPECT_EQ(StatusText(2), L"");
+  EXPECT_EQ(StatusText(3), L"");
+  EXPECT_EQ(Grid().GetRowCount(), 0);
+  EXPECT_EQ(Grid().GetColumnCount(), 6);
+  for (int tab : {kFunctionsTab, kPreviewTab, kResourcesTab, kFunctionsTab}) {
+    SwitchTab(tab);
+    EXPECT_FALSE(SaveMenuEnabled()) << tab;
+    EXPECT_FALSE(SaveButtonEnabled()) << tab;
+    EXPECT_EQ(Tooltip(CmdSave), L"") << tab;
+  }
+  EXPECT_EQ(Tooltip(CmdOpenLibrary), L"Open DLL");
+  EXPECT_EQ(Tooltip(CmdExit), L"Quit Vantorel");
+}
+
+TEST_F(MainWindowTest, OpenLibraryShowsTitleCountSizeAndVersion) {
+  const std::wstring lib = Data(L"version_full.dll");
+  Open(lib);
+  EXPECT_EQ(Title(), L"Vantorel - " + lib);
+  EXPECT_EQ(StatusText(1), L"   1 of 1 functions selected!");
+  EXPECT_EQ(StatusText(2), L" Filesize: " + ToWide(FormatFileSize(CurrentFileSize(lib), 2)));
+  EXPECT_EQ(StatusText(3), L" FileVersion: 1.2.3.4");
+  ASSERT_EQ(Grid().GetRowCount(), 1);
+  EXPECT_EQ(Grid().GetCellText(0, 0), L"1");
+  EXPECT_EQ(Grid().GetCellText(2, 0), L"GetAnswer");
+  EXPECT_EQ(Grid().GetCellText(4, 0), L"FASTCALL");
+  EXPECT_EQ(Grid().GetRowState(0) & 0xFF, 2u);
+}
+
+TEST_F(MainWindowTest, RefusedLibraryShowsItsFileWithNoFunctions) {
+  const std::wstring lib = Data(L"x86\\version_full.dll");
+  Open(lib);
+  EXPECT_EQ(Title(), L"Vantorel - " + lib);
+  EXPECT_EQ(StatusText(1), L"   0 of 0 functions selected!");
+  EXPECT_NE(StatusText(2), L"");
+  EXPECT_EQ(StatusText(3), L" FileVersion: 1.2.3.4");
+}
+
+TEST_F(MainWindowTest, SaveCommandFollowsTabsRowsAndTicks) {
+  Open(Data(L"named.dll"));
+  EXPECT_TRUE(SaveMenuEnabled());
+  EXPECT_TRUE(SaveButtonEnabled());
+  EXPECT_EQ(Tooltip(CmdSave), L"Save Project");
+
+  SwitchTab(kPreviewTab);
+  EXPECT_TRUE(SaveButtonEnabled());
+  EXPECT_EQ(Tooltip(CmdSave), L"Save Source");
+  EXPECT_NE(GetEditorText(kPreviewEditor).find(L"Procedure.i named_LoadDLL()"), std::wstring::npos);
+
+  SwitchTab(kResourcesTab);
+  EXPECT_FALSE(SaveMenuEnabled());
+  EXPECT_FALSE(SaveButtonEnabled());
+  EXPECT_EQ(Tooltip(CmdSave), L"");
+
+  // No tick left: the preview is empty and Save stays off there.
+  SwitchTab(kFunctionsTab);
+  CellEvent header;
+  header.row = -1;
+  header.column = -1;
+  Send(GridEvent::HeaderClick, header);
+  EXPECT_EQ(CountTickedRows(Grid()), 0);
+  SwitchTab(kPreviewTab);
+  EXPECT_EQ(GetEditorText(kPreviewEditor), L"");
+  EXPECT_FALSE(SaveButtonEnabled());
+  SwitchTab(kFunctionsTab);
+  EXPECT_TRUE(SaveButtonEnabled()) << "rows without ticks still make a project";
+
+  // A refresh on the Resources tab leaves Save as it is.
+  SwitchTab(kResourcesTab);
+  RefreshMainView();
+  EXPECT_FALSE(SaveButtonEnabled());
+  // A refresh on the Preview tab decides by the function list.
+  SwitchTab(kPreviewTab);
+  RefreshMainView();
+  EXPECT_TRUE(SaveButtonEnabled());
+  EXPECT_EQ(Tooltip(CmdSave), L"Save Source");
+}
+
+TEST_F(MainWindowTest, StripClicksCountTicks) {
+  Open(Data(L"named.dll"));
+  EXPECT_EQ(StatusText(1), L"   5 of 5 functions selected!");
+  CellEvent click;
+  click.row = 1;
+  click.column = -1;
+  click.part = 1;
+  EXPECT_EQ(Send(GridEvent::StripClick, click), 0) << "the strip cell is not held pressed";
+  EXPECT_EQ(Grid().GetRowState(1) & 0xFF, 1u);
+  EXPECT_EQ(StatusText(1), L"   4 of 5 functions selected!");
+
+  // The strip header inverts every tick; twice restores them all.
+  CellEvent header;
+  header.row = -1;
+  header.column = -1;
+  EXPECT_EQ(Send(GridEvent::HeaderClick, header), 1);
+  EXPECT_EQ(StatusText(1), L"   1 of 5 functions selected!");
+  EXPECT_EQ(Grid().GetRowState(1) & 0xFF, 2u);
+  EXPECT_EQ(Grid().GetRowState(0) & 0xFF, 1u);
+  Send(GridEvent::HeaderClick, header);
+  EXPECT_EQ(StatusText(1), L"   4 of 5 functions selected!");
+  EXPECT_EQ(Grid().GetRowState(1) & 0xFF, 1u);
+
+  // A column header sorts nothing.
+  CellEvent column;
+  column.row = -1;
+  column.column = 2;
+  EXPECT_EQ(Send(GridEvent::HeaderClick, column), 1);
+  EXPECT_EQ(Grid().GetCellText(2, 0), L"SubtractNumbers");
+}
+
+TEST_F(MainWindowTest, EditAnswersCleanAliasesAndCounts) {
+  Open(Data(L"decorated.dll"));
+  CellEvent ch;
+  ch.column = 3;
+  ch.row = 0;
+  for (wchar_t c : std::wstring(L"x-+ ")) {
+    ch.value = c;
+    EXPECT_EQ(Send(GridEvent::EditChar, ch), 0) << static_cast<char>(c);
+  }
+  ch.value = L'7';
+  EXPECT_EQ(Send(GridEvent::EditChar, ch), 1);
+  ch.column = 1;
+  ch.value = L'x';
+  EXPECT_EQ(Send(GridEvent::EditChar, ch), 1);
+
+  CellEvent done;
+  done.row = 5;  // _StdFunc@12
+  done.column = 1;
+  done.text = L"";
+  EXPECT_EQ(Send(GridEvent::EditDone, done), 0);
+  EXPECT_EQ(Grid().GetCellText(1, 5), L"StdFunc");
+  done.text = L"my func 2";
+  Send(GridEvent::EditDone, done);
+  EXPECT_EQ(Grid().GetCellText(1, 5), L"my_func_2");
+
+  done.column = 3;
+  done.text = L"";
+  EXPECT_EQ(Send(GridEvent::EditDone, done), 0);
+  EXPECT_EQ(Grid().GetCellText(3, 5), L"?");
+  done.text = L"12";
+  Send(GridEvent::EditDone, done);
+  EXPECT_EQ(Grid().GetCellText(3, 5), L"12");
+
+  done.column = 5;
+  done.text = L"a comment";
+  EXPECT_EQ(Send(GridEvent::EditDone, done), 1) << "the cell takes the text itself";
+
+  CellEvent type;
+  for (int c = 0; c < 6; ++c) {
+    type = CellEvent{};
+    type.column = c;
+    EXPECT_EQ(Send(GridEvent::CellType, type), 1);
+    EXPECT_EQ(type.type, c == 0 || c == 2 ? 1 : c == 4 ? 3 : 0) << c;
+  }
+  EXPECT_EQ(type.type, 0);
+  type.column = 4;
+  Send(GridEvent::CellType, type);
+  EXPECT_EQ(type.text, L"FASTCALL");
+}
+
+TEST_F(MainWindowTest, CellFormatsAlternateAndAlign) {
+  CellEvent f;
+  for (int row = 0; row < 4; ++row) {
+    f = CellEvent{};
+    f.row = row;
+    f.column = 1;
+    Send(GridEvent::CellFormat, f);
+    EXPECT_EQ(f.backColour, row % 2 ? 0xFCFEDB : 0xDFFFFF);
+    EXPECT_EQ(f.align, 0);
+  }
+  f = CellEvent{};
+  f.row = -1;
+  f.column = 3;
+  Send(GridEvent::CellFormat, f);
+  EXPECT_EQ(f.align, 2) << "the Para header is right-aligned too";
+  EXPECT_EQ(f.gradientTop, 0xFFFFFF);
+  EXPECT_EQ(f.gradientBottom, static_cast<std::int64_t>(GetSysColor(COLOR_GRADIENTACTIVECAPTION)));
+  f = CellEvent{};
+  f.row = 3;
+  f.column = -1;
+  Send(GridEvent::CellFormat, f);
+  EXPECT_EQ(f.gradientTop, 0xFFFFFF);
+}
+
+TEST_F(MainWindowTest, CommandTable) {
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdNewInstance, 0), 0);
+  ASSERT_EQ(launcher.copies.size(), 1u);
+  EXPECT_EQ(launcher.copies[0], L"");
+
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdAbout, 0), 0);
+  ASSERT_EQ(prompts.messages.size(), 1u);
+  const auto& about = prompts.messages[0];
+  EXPECT_EQ(about.caption, L"About Vantorel");
+  EXPECT_EQ(about.style, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(about.owner, Main().window);
+  EXPECT_EQ(std::count(about.text.begin(), about.text.end(), L'\n'), 5) << "six lines";
+  EXPECT_NE(about.text.find(L"0.1.0"), std::wstring::npos) << "names the version";
+
+  // Open, then Cancel: nothing open, title back to the program's name.
+  Open(Data(L"named.dll"));
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, 0), 0);
+  ASSERT_EQ(prompts.requesters.size(), 1u);
+  EXPECT_EQ(prompts.requesters[0].title, L"Load DLL");
+  EXPECT_EQ(Title(), L"Vantorel");
+  EXPECT_EQ(Grid().GetRowCount(), 0);
+  EXPECT_EQ(App().LibraryHandle, nullptr);
+
+  // Open through the toolbar with a chosen file.
+  prompts.fileAnswers.push_back(Data(L"gaps.dll"));
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, BN_CLICKED),
+               reinterpret_cast<LPARAM>(Main().toolbar));
+  EXPECT_EQ(Title(), L"Vantorel - " + Data(L"gaps.dll"));
+  EXPECT_EQ(Grid().GetRowCount(), 9);
+
+  // Exit and the close box end the loop without a question.
+  const std::size_t messages = prompts.messages.size();
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdExit, 0), 0);
+  MSG msg;
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  SendMessageW(Main().window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_TRUE(IsWindow(Main().window)) << "the window goes with the release, after the loop";
+  EXPECT_EQ(prompts.messages.size(), messages);
+}
+
+TEST_F(MainWindowTest, DroppedFiles) {
+  // One library onto an empty window opens here, unchecked.
+  HandleDroppedFiles({Data(L"named.dll")});
+  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(Grid().GetRowCount(), 5);
+  EXPECT_TRUE(launcher.copies.empty());
+
+  // Anything dropped while a library is open goes to new copies.
+  HandleDroppedFiles({Data(L"gaps.dll"), L"C:\\My Libs\\x.prj"});
+  ASSERT_EQ(launcher.copies.size(), 2u);
+  EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");
+  EXPECT_EQ(launcher.copies[1], L"\"C:\\My Libs\\x.prj\"");
+  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+}
+
+TEST_F(MainWindowTest, ThreeDropsOntoAnEmptyWindow) {
+  HandleDroppedFiles({Data(L"x86\\named.dll"), Data(L"gaps.dll"), Data(L"aliases.dll")});
+  EXPECT_EQ(App().CurrentPath, Data(L"x86\\named.dll")) << "not checked: the loader refuses it";
+  EXPECT_EQ(Title(), L"Vantorel - " + Data(L"x86\\named.dll"));
+  EXPECT_TRUE(prompts.messages.empty());
+  ASSERT_EQ(launcher.copies.size(), 2u);
+  EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");
+  EXPECT_EQ(launcher.copies[1], L"\"" + Data(L"aliases.dll") + L"\"");
+}
+
+TEST_F(MainWindowTest, NothingIsDroppedWhilePreviewIsCurrent) {
+  SwitchTab(kPreviewTab);
+  HandleDroppedFiles({Data(L"named.dll"), Data(L"gaps.dll")});
+  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(launcher.copies.empty());
+  SwitchTab(kResourcesTab);
+  HandleDroppedFiles({Data(L"named.dll")});
+  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+}
+
+TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
+  for (const SIZE size : {SIZE{1000, 700}, SIZE{640, 480}, SIZE{1200, 900}}) {
+    SetWindowPos(Main().window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client, panel, toolbar, status;
+    GetClientRect(Main().window, &client);
+    GetWindowRect(Main().toolbar, &toolbar);
+    GetWindowRect(Main().status, &status);
+    panel = ChildRect(Main().tabPanel);
+    const int toolbarHeight = toolbar.bottom - toolbar.top;
+    EXPECT_EQ(panel.top, toolbarHeight);
+    EXPECT_EQ(panel.right - panel.left, client.right);
+    EXPECT_EQ(panel.bottom - panel.top, client.bottom - toolbarHeight - (status.bottom - status.top));
+    RECT strip{0, 0, 400, 400};
+    TabCtrl_AdjustRect(Main().tabPanel, FALSE, &strip);
+    const int width = panel.right - panel.left - 20;
+    const int height = panel.bottom - panel.top - strip.top - 15;
+    for (HWND w : {Main().functionGrid->GetWindow(), Main().editor, Main().mainSplitter}) {
+      const RECT r = ChildRect(w);
+      EXPECT_EQ(r.left, 5);
+      EXPECT_EQ(r.top, 5);
+      EXPECT_EQ(r.right - r.left, width);
+      EXPECT_EQ(r.bottom - r.top, height);
+    }
+  }
+}
+
+TEST_F(MainWindowTest, LinkLabelCursorAndClick) {
+  HWND label = Main().linkLabel;
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(GetParent(GetParent(label)), Main().status) << "its container sits in the status bar";
+  EXPECT_NE(GetPropW(label, L"oldproc"), nullptr);
+  EXPECT_EQ(GetPropW(label, L"cursor"), Main().handCursor);
+  wchar_t text[256];
+  GetWindowTextW(label, text, 256);
+  EXPECT_EQ(std::wstring(text), kProjectAddress);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 0);
+  EXPECT_EQ(GetCursor(), Main().handCursor);
+
+  SendMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+  SendMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  ASSERT_EQ(launcher.addresses.size(), 1u);
+  EXPECT_EQ(launcher.addresses[0], kProjectAddress);
+
+  DestroyWindow(label);
+  Main().linkLabel = nullptr;
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// Save on the Preview tab writes what the preview shows.
+TEST_F(MainWindowTest, SaveOnPreviewWritesTheShownSource) {
+  Open(Data(L"named.dll"));
+  SwitchTab(kPreviewTab);
+  testing::TempFolder dir;
+  const std::wstring target = dir.File(L"named.pbi");
+  prompts.fileAnswers.push_back(target);
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdSave, 0), 0);
+  ASSERT_EQ(prompts.requesters.size(), 1u);
+  EXPECT_TRUE(prompts.requesters[0].save);
+  EXPECT_EQ(prompts.requesters[0].initialPath, Data(L"named.pbi"));
+  HANDLE f = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  char bytes[4096] = {};
+  DWORD got = 0;
+  ReadFile(f, bytes, sizeof bytes, &got, nullptr);
+  CloseHandle(f);
+  const std::string saved(bytes, got);
+  EXPECT_EQ(saved.substr(0, 3), "\xEF\xBB\xBF");
+  EXPECT_NE(saved.find("Prototype SubtractNumbers()\r\n"), std::string::npos);
+  EXPECT_EQ(saved.substr(saved.size() - 16), "EndProcedure\r\n\r\n");
+
+  // On the Resources tab Save does nothing.
+  SwitchTab(kResourcesTab);
+  SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdSave, 0), 0);
+  EXPECT_EQ(prompts.requesters.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vantorel
