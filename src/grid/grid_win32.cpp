@@ -63,6 +63,17 @@ RECT RectInParent(HWND window) {
   return r;
 }
 
+// Makes a list view lay out its header again. Not every list view does so
+// when shown, or on a size message of the same size; all do on a real size
+// change.
+void RelayoutList(HWND list) {
+  RECT r{};
+  GetWindowRect(list, &r);
+  const UINT keep = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(list, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 1, keep);
+  SetWindowPos(list, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, keep);
+}
+
 }  // namespace
 
 bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data) {
@@ -135,9 +146,7 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   grid->stripTextRight = 6;
   grid->headerRow.state = row_state::kGroupStart;
   // The header takes the grid's height only when the list view lays it out.
-  RECT listClient{};
-  GetClientRect(lv, &listClient);
-  SendMessageW(lv, WM_SIZE, SIZE_RESTORED, MAKELPARAM(listClient.right, listClient.bottom));
+  RelayoutList(lv);
   (void)shared;
   return grid;
 }
@@ -207,6 +216,7 @@ std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text
 
 std::int64_t GridControl::SetImage(std::int64_t index, HICON icon) {
   if (!Alive() || !images) return -1;
+  if (index >= ImageList_GetImageCount(images.get())) return -1;  // nothing there to replace
   const int result = ImageList_ReplaceIcon(images.get(), index < 0 ? -1 : static_cast<int>(index), icon);
   if (index >= 0 && result >= 0) RefreshStrip();
   return result;
@@ -454,11 +464,7 @@ void GridControl::SetHeaderHeight(std::int64_t pixels) {
   list->headerHeight = pixels;
   ShowWindow(listWindow, SW_HIDE);
   if (!listHidden) ShowWindow(listWindow, SW_SHOW);
-  // Not every list view lays its header out again when shown; a size
-  // notification makes sure it asks the header for its height.
-  RECT client{};
-  GetClientRect(listWindow, &client);
-  SendMessageW(listWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+  RelayoutList(listWindow);
   RefreshStrip();
 }
 

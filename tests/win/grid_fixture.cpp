@@ -70,6 +70,10 @@ TestGrid::~TestGrid() {
 }
 
 void TestGrid::AddRows(int count, bool ticked) {
+  // Filled with redraw off, as the application does: Wine's list view grows
+  // slowly while it may paint.
+  const bool toggle = !grid->redrawOff;
+  if (toggle) grid->SetRedraw(false, false);
   const std::int64_t columns = grid->GetColumnCount();
   for (int i = 0; i < count; ++i) {
     const std::int64_t row = grid->GetRowCount();
@@ -78,6 +82,7 @@ void TestGrid::AddRows(int count, bool ticked) {
     for (std::int64_t c = 0; c < columns; ++c)
       grid->SetCellText(c, row, L"r" + std::to_wstring(row) + L"c" + std::to_wstring(c));
   }
+  if (toggle) grid->SetRedraw(true, false);
 }
 
 RECT TestGrid::ItemRect(std::int64_t row) const {
