@@ -1,0 +1,295 @@
+// The current cell as far as the operations reach it: opening a cell's
+// editor, committing through EditDone, SetCellText on the cell being
+// edited, blocks and the clipboard.
+#include "grid_fixture.h"
+
+namespace vantorel {
+namespace {
+
+using grid_testing::TestGrid;
+
+std::wstring Text(HWND window) {
+  wchar_t buffer[256]{};
+  GetWindowTextW(window, buffer, 256);
+  return buffer;
+}
+
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void SetClipboardText(const std::wstring& text) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  auto* target = static_cast<wchar_t*>(GlobalLock(memory));
+  std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+}
+
+RECT EditorRect(const TestGrid& t, HWND editor) {
+  RECT r{};
+  GetWindowRect(editor, &r);
+  MapWindowPoints(nullptr, t.grid->listWindow, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+TEST(GridEditing, SetCurrentCellOpensTheTextBoxOverTheCell) {
+  TestGrid t(3);
+  t.AddRows(4);
+  GridControl& g = *t.grid;
+  EXPECT_EQ(g.GetCurrentColumn(), -1);
+  EXPECT_EQ(g.GetCurrentRow(), -1);
+  t.recorder.events.clear();
+  g.SetCurrentCell(1, 2, 1);
+  EXPECT_EQ(g.GetCurrentColumn(), 1);
+  EXPECT_EQ(g.GetCurrentRow(), 2);
+  EXPECT_EQ(g.list->editColumn, 2) << "kept as a list column";
+  ASSERT_FALSE(t.recorder.Of(GridEvent::CellType).empty());
+  EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.row, 2);
+  EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.column, 1);
+  EXPECT_EQ(Text(g.list->editBox), L"r2c1");
+  EXPECT_EQ(GetFocus(), g.list->editBox);
+  RECT cell{};
+  cell.top = 2;
+  cell.left = LVIR_BOUNDS;
+  SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell));
+  const RECT box = EditorRect(t, g.list->editBox);
+  EXPECT_EQ(box.left, cell.left + 5) << "inset by 4 + the current frame width";
+  EXPECT_EQ(box.right, cell.left + 80 - 5);
+  EXPECT_EQ(box.top, cell.top + 1);
+  EXPECT_EQ(box.bottom, cell.bottom - 1);
+  EXPECT_FALSE(g.IsEditChanged());
+  SetWindowTextW(g.list->editBox, L"changed");
+  EXPECT_TRUE(g.IsEditChanged());
+  // Cells that do not exist are not opened.
+  g.EndEdit();
+  g.SetCurrentCell(3, 0, 0);
+  g.SetCurrentCell(0, 4, 0);
+  EXPECT_EQ(g.GetCurrentColumn(), -1);
+}
+
+TEST(GridEditing, EditDoneDecidesWhatTheCellKeeps) {
+  TestGrid t(2);
+  t.AddRows(2);
+  GridControl& g = *t.grid;
+  // Accepted, with the application's own version of the text.
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& record) {
+    if (event == GridEvent::EditDone) record.text += L"!";
+  };
+  g.SetCurrentCell(0, 1, 0);
+  SetWindowTextW(g.list->editBox, L"new");
+  g.EndEdit();
+  ASSERT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
+  const CellEvent done = t.recorder.Of(GridEvent::EditDone)[0].record;
+  EXPECT_EQ(done.row, 1);
+  EXPECT_EQ(done.column, 0);
+  EXPECT_EQ(g.GetCellText(0, 1), L"new!");
+  EXPECT_EQ(g.GetCurrentColumn(), -1);
+  EXPECT_NE(EditorRect(t, g.list->editBox).left, 5) << "moved out of sight";
+
+  // Refused: the text from before the edit comes back.
+  t.recorder.react = nullptr;
+  t.recorder.answers[GridEvent::EditDone] = 0;
+  g.SetCurrentCell(1, 0, 0);
+  SetWindowTextW(g.list->editBox, L"refused");
+  g.SetCurrentCell(1, 1, 0);  // moving on commits
+  EXPECT_EQ(g.GetCellText(1, 0), L"r0c1");
+  EXPECT_EQ(g.GetCurrentRow(), 1);
+
+  // Unchanged text is not reported.
+  t.recorder.events.clear();
+  g.EndEdit();
+  EXPECT_TRUE(t.recorder.Of(GridEvent::EditDone).empty());
+}
+
+TEST(GridEditing, SetCellTextOnTheEditedCellBecomesItsStartText) {
+  TestGrid t(2);
+  t.AddRows(2);
+  GridControl& g = *t.grid;
+  g.SetCurrentCell(1, 0, 0);
+  t.recorder.events.clear();
+  g.SetCellText(1, 0, L"from the application");
+  EXPECT_EQ(Text(g.list->editBox), L"from the application");
+  EXPECT_EQ(g.list->startText, L"from the application");
+  EXPECT_FALSE(g.IsEditChanged());
+  ASSERT_EQ(t.recorder.Of(GridEvent::CellType).size(), 1u) << "the cell's type is asked again";
+  EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.column, 1);
+  // Other cells leave the edit alone.
+  g.SetCellText(0, 0, L"elsewhere");
+  EXPECT_EQ(g.list->startText, L"from the application");
+}
+
+TEST(GridEditing, ApplicationWritingTheCellInEditDoneAndRefusingKeepsItsText) {
+  TestGrid t(2);
+  t.AddRows(2);
+  GridControl& g = *t.grid;
+  t.recorder.answers[GridEvent::EditDone] = 0;
+  t.recorder.react = [](GridControl* grid, GridEvent event, CellEvent& record) {
+    if (event != GridEvent::EditDone) return;
+    grid->SetCellText(record.column, record.row, L"cleaned " + record.text);
+    grid->EndEdit();  // a commit from inside the commit does nothing
+  };
+  g.SetCurrentCell(1, 1, 0);
+  SetWindowTextW(g.list->editBox, L"raw");
+  g.EndEdit();
+  EXPECT_EQ(g.GetCellText(1, 1), L"cleaned raw");
+  EXPECT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
+}
+
+TEST(GridEditing, ChoiceCellsFillTheirListFromTheTypeAnswer) {
+  TestGrid t(2);
+  t.AddRows(1);
+  GridControl& g = *t.grid;
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& record) {
+    if (event != GridEvent::CellType) return;
+    if (record.column == 0) {
+      record.type = 3;
+      record.text = L"FASTCALL\nCDECL\n\nstdcall";
+    } else {
+      record.type = 4;
+      record.text = L"one";
+    }
+  };
+  g.SetCellText(0, 0, L"cdecl");
+  g.SetCurrentCell(0, 0, 0);
+  HWND choice = g.list->listChoice;
+  EXPECT_EQ(SendMessageW(choice, CB_GETCOUNT, 0, 0), 4) << "an empty piece is an empty item";
+  EXPECT_EQ(SendMessageW(choice, CB_GETCURSEL, 0, 0), 1) << "found without regard to case";
+  EXPECT_GT(EditorRect(t, choice).left, -1000);
+  EXPECT_EQ(g.list->editType, 3);
+  // The choice made is what the commit reports.
+  SendMessageW(choice, CB_SETCURSEL, 3, 0);
+  t.recorder.events.clear();
+  g.SetCurrentCell(1, 0, 0);
+  ASSERT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
+  EXPECT_EQ(t.recorder.Of(GridEvent::EditDone)[0].record.text, L"stdcall");
+  EXPECT_LT(EditorRect(t, choice).left, -1000) << "the list choice goes out of sight";
+  EXPECT_EQ(SendMessageW(g.list->editChoice, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(Text(g.list->editChoice), L"r0c1");
+}
+
+TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
+  TestGrid t(2);
+  t.AddRows(3);
+  GridControl& g = *t.grid;
+  g.SetCurrentCell(0, 0, 0);
+  g.SetColour(7, 1);  // a whole-column block at the current column
+  EXPECT_EQ(g.list->block.anchorColumn, 0);
+  EXPECT_EQ(g.list->block.height, 3);
+  SetWindowTextW(g.list->editBox, L"pending");
+  t.recorder.events.clear();
+  g.AddRow(-1, L"", 1);
+  EXPECT_EQ(t.recorder.Sequence(), (std::vector<GridEvent>{GridEvent::BlockCleared, GridEvent::EditDone}));
+  EXPECT_EQ(g.GetCellText(0, 0), L"pending");
+  EXPECT_EQ(g.GetCurrentRow(), -1);
+  EXPECT_FALSE(g.list->HasBlock());
+  for (auto change : {+[](GridControl& grid) { grid.AddColumn(-1, L"x", 10); },
+                      +[](GridControl& grid) { grid.ClearRows(); }}) {
+    g.AddRow(-1, L"", 1);
+    g.SetCurrentCell(0, 0, 0);
+    change(g);
+    EXPECT_EQ(g.GetCurrentRow(), -1);
+  }
+  g.SetColour(7, 3);
+  EXPECT_EQ(g.list->selectionKind, 3);
+}
+
+TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
+  TestGrid t(3);
+  t.AddRows(3);
+  GridControl& g = *t.grid;
+  g.CopyBlock(0, 1, 2, 2);
+  EXPECT_EQ(ClipboardText(), L"r1c0\tr1c1\r\nr2c0\tr2c1\r\n");
+  // Columns shown as 2, 0, 1: a block from column 2 two wide takes 2 and 0.
+  int order[] = {0, 3, 1, 2};
+  SendMessageW(g.listWindow, LVM_SETCOLUMNORDERARRAY, 4, reinterpret_cast<LPARAM>(order));
+  g.SetCurrentCell(0, 0, 0);
+  SetWindowTextW(g.list->editBox, L"editing");
+  g.CopyBlock(2, 0, 2, 1);
+  EXPECT_EQ(ClipboardText(), L"r0c2\tediting\r\n");
+  // Blocks reaching past the grid are cut at its edges.
+  g.CopyBlock(1, 2, 5, 5);
+  EXPECT_EQ(ClipboardText(), L"r2c1\r\n");
+}
+
+TEST(GridEditing, PasteWritesFromTheCurrentCellThroughEditDone) {
+  TestGrid t(3);
+  t.AddRows(3);
+  GridControl& g = *t.grid;
+  SetClipboardText(L"a\tb\r\nc");
+  g.SetCurrentCell(0, 0, 0);
+  t.recorder.events.clear();
+  g.Paste();
+  EXPECT_EQ(g.GetCellText(0, 0), L"a");
+  EXPECT_EQ(g.GetCellText(1, 0), L"b");
+  EXPECT_EQ(g.GetCellText(0, 1), L"c");
+  EXPECT_EQ(g.GetCellText(1, 1), L"r1c1");
+  EXPECT_EQ(Text(g.list->editBox), L"a") << "the editor shows the pasted text";
+  EXPECT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 3u);
+  EXPECT_EQ(t.recorder.Of(GridEvent::CellType).size(), 4u) << "one per cell, and one for the edited cell again";
+
+  // Cells beyond the last row or column are dropped; refused cells keep theirs.
+  t.recorder.answers[GridEvent::EditDone] = 0;
+  SetClipboardText(L"x\ty\tz\r\np\r\nq\r\n");
+  g.SetCurrentCell(2, 1, 0);
+  g.Paste();
+  EXPECT_EQ(g.GetCellText(2, 1), L"r1c2");
+  t.recorder.answers[GridEvent::EditDone] = 1;
+  g.Paste();
+  EXPECT_EQ(g.GetCellText(2, 1), L"x");
+  EXPECT_EQ(g.GetCellText(2, 2), L"p");
+  EXPECT_EQ(g.GetRowCount(), 3);
+
+  // Without a current cell nothing is pasted.
+  g.EndEdit();
+  SetClipboardText(L"nowhere");
+  g.Paste();
+  EXPECT_EQ(g.GetCellText(0, 0), L"a");
+}
+
+TEST(GridEditing, ClearBlockEmptiesItsCells) {
+  TestGrid t(3);
+  t.AddRows(3);
+  GridControl& g = *t.grid;
+  g.SetCurrentCell(1, 1, 0);
+  g.ClearBlock(1, 0, 2, 2);
+  EXPECT_EQ(g.GetCellText(1, 0), L"");
+  EXPECT_EQ(g.GetCellText(2, 1), L"");
+  EXPECT_EQ(g.GetCellText(0, 0), L"r0c0");
+  EXPECT_EQ(g.GetCellText(1, 2), L"r2c1");
+  EXPECT_EQ(Text(g.list->editBox), L"") << "the edited cell's editor follows";
+  EXPECT_EQ(g.list->startText, L"");
+}
+
+TEST(GridEditing, SetBlockIsKeptForTheEngine) {
+  TestGrid t(3);
+  t.AddRows(4);
+  GridControl& g = *t.grid;
+  g.SetBlock(1, 1, 2, 3);
+  const GridBlock& b = g.list->block;
+  EXPECT_EQ(b.anchorColumn, 1);
+  EXPECT_EQ(b.anchorRow, 1);
+  EXPECT_EQ(b.width, 2);
+  EXPECT_EQ(b.height, 3);
+  EXPECT_EQ(b.currentRow, 3);
+  EXPECT_EQ(b.currentColumn, 2);
+  t.recorder.events.clear();
+  g.SetCurrentCell(0, 0, 0);
+  g.EndEdit();
+  EXPECT_EQ(t.recorder.Of(GridEvent::BlockCleared).size(), 1u);
+}
+
+}  // namespace
+}  // namespace vantorel
