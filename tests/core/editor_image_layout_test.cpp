@@ -48,23 +48,23 @@ TEST(EditorImageLayout, TruncatedOrDamagedImagesAreRefused) {
   for (std::size_t n = 0; n < good.size(); ++n) {
     EXPECT_FALSE(ReadImageLayout(Bytes(good.begin(), good.begin() + n))) << "cut to " << n << " bytes";
   }
-  const std::uint32_t o = kOptionalHeader, sec0 = kSectionTable, sec1 = kSectionTable + 40;
+  constexpr std::uint32_t o = kOptionalHeader, sec0 = kSectionTable, sec1 = kSectionTable + 40;
   const std::vector<std::pair<std::string, std::function<void(Bytes&)>>> damages = {
       {"negative e_lfanew", [](Bytes& b) { Put32(b, 0x3C, 0x80000000); }},
       {"e_lfanew past the end", [](Bytes& b) { Put32(b, 0x3C, b.size() - 2); }},
       {"32-bit machine", [](Bytes& b) { Put16(b, kNtOffset + 4, 0x14C); }},
-      {"PE32 magic", [o](Bytes& b) { Put16(b, o, 0x10B); }},
+      {"PE32 magic", [](Bytes& b) { Put16(b, o, 0x10B); }},
       {"directories beyond the optional header", [](Bytes& b) { Put16(b, kNtOffset + 20, 112 + 8 * 4); }},
       {"section table past the headers", [](Bytes& b) { Put16(b, kNtOffset + 6, 30); }},
-      {"headers larger than the image", [o](Bytes& b) { Put32(b, o + 56, 0x300); }},
-      {"section alignment not a power of two", [o](Bytes& b) { Put32(b, o + 32, 0x1800); }},
-      {"section inside the headers", [sec1](Bytes& b) { Put32(b, sec1 + 12, 0x200); }},
-      {"section runs past the image", [sec1](Bytes& b) { Put32(b, sec1 + 8, 0x4001); }},
-      {"raw offset wraps 32 bits", [sec1](Bytes& b) { Put32(b, sec1 + 20, 0xFFFFFF00); }},
-      {"imports past the image", [o](Bytes& b) { Put32(b, o + 120, 0x4F00), Put32(b, o + 124, 0x200); }},
-      {"relocations wrap 32 bits", [o](Bytes& b) { Put32(b, o + 152, 0xFFFFF000), Put32(b, o + 156, 0x2000); }},
-      {"entry point in data", [o](Bytes& b) { Put32(b, o + 16, 0x2000); }},
-      {"entry point in non-executable code", [sec0](Bytes& b) { Put32(b, sec0 + 36, kReadOnly); }},
+      {"headers larger than the image", [](Bytes& b) { Put32(b, o + 56, 0x300); }},
+      {"section alignment not a power of two", [](Bytes& b) { Put32(b, o + 32, 0x1800); }},
+      {"section inside the headers", [](Bytes& b) { Put32(b, sec1 + 12, 0x200); }},
+      {"section runs past the image", [](Bytes& b) { Put32(b, sec1 + 8, 0x4001); }},
+      {"raw offset wraps 32 bits", [](Bytes& b) { Put32(b, sec1 + 20, 0xFFFFFF00); }},
+      {"imports past the image", [](Bytes& b) { Put32(b, o + 120, 0x4F00), Put32(b, o + 124, 0x200); }},
+      {"relocations wrap 32 bits", [](Bytes& b) { Put32(b, o + 152, 0xFFFFF000), Put32(b, o + 156, 0x2000); }},
+      {"entry point in data", [](Bytes& b) { Put32(b, o + 16, 0x2000); }},
+      {"entry point in non-executable code", [](Bytes& b) { Put32(b, sec0 + 36, kReadOnly); }},
   };
   for (const auto& [what, damage] : damages) {
     Bytes bytes = good;
