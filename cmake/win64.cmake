@@ -57,16 +57,18 @@ add_dependencies(win_tests Vantorel)
 include(GoogleTest)
 gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
-# Timing harnesses for the GUI under Wine (bench/win/*.cpp): run by hand,
-# they print their figures.
+# Timing harnesses for the GUI under Wine: each bench/win/NAME.cpp is a
+# console program win_bench_NAME.exe with its own wmain, printing its figures.
 file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win/*.cpp)
-if(WIN_BENCH_SOURCES)
-  add_executable(win_bench ${WIN_BENCH_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
-  target_compile_options(win_bench PRIVATE ${VANTOREL_WARNINGS})
-  target_compile_definitions(win_bench PRIVATE VANTOREL_TESTDATA=L"${testdata_win}")
-  target_link_libraries(win_bench PRIVATE vantorel_win)
-  target_link_options(win_bench PRIVATE ${WIN_LINK_STATIC} -municode)
-endif()
+foreach(src ${WIN_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(win_bench_${name} ${src} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
+  target_compile_options(win_bench_${name} PRIVATE ${VANTOREL_WARNINGS})
+  target_compile_definitions(win_bench_${name} PRIVATE VANTOREL_TESTDATA=L"${testdata_win}"
+    VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/Vantorel.exe")
+  target_link_libraries(win_bench_${name} PRIVATE vantorel_win)
+  target_link_options(win_bench_${name} PRIVATE ${WIN_LINK_STATIC} -municode)
+endforeach()
 
 # End-to-end scenarios: the real exe on an X display, driven with xdotool.
 add_test(NAME e2e.message_box_32bit
