@@ -23,10 +23,10 @@ inline std::uint64_t Get(const std::vector<std::uint8_t>& b, std::size_t at, int
   return v;
 }
 
-inline constexpr std::uint32_t kCode = 0x60000020;     // code, execute, read
-inline constexpr std::uint32_t kData = 0xC0000040;     // initialised data, read, write
-inline constexpr std::uint32_t kReadOnly = 0x40000040; // initialised data, read
-inline constexpr std::uint32_t kBss = 0xC0000080;      // uninitialised data, read, write
+inline constexpr std::uint32_t kCode = 0x60000020;        // code, execute, read
+inline constexpr std::uint32_t kData = 0xC0000040;        // initialised data, read, write
+inline constexpr std::uint32_t kReadOnly = 0x40000040;    // initialised data, read
+inline constexpr std::uint32_t kReadOnlyBss = 0x40000080; // uninitialised data, read
 inline constexpr std::uint32_t kDiscardable = 0x42000040;
 
 // Fixed places in every built image.
@@ -185,29 +185,6 @@ inline ImportTable BuildImports(std::uint32_t rva, const std::vector<ImportLibra
     }
   }
   return t;
-}
-
-// An export directory with the given names, each at the paired RVA.
-inline std::vector<std::uint8_t> BuildExports(std::uint32_t rva,
-                                              const std::vector<std::pair<std::string, std::uint32_t>>& exports) {
-  std::vector<std::uint8_t> b(40, 0);
-  const std::size_t n = exports.size();
-  const std::size_t functions = 40, names = functions + 4 * n, ordinals = names + 4 * n;
-  b.resize(ordinals + 2 * n, 0);
-  Put32(b, 16, 1);
-  Put32(b, 20, n);
-  Put32(b, 24, n);
-  Put32(b, 28, rva + functions);
-  Put32(b, 32, rva + names);
-  Put32(b, 36, rva + ordinals);
-  for (std::size_t i = 0; i < n; ++i) {
-    Put32(b, functions + 4 * i, exports[i].second);
-    Put16(b, ordinals + 2 * i, i);
-    Put32(b, names + 4 * i, rva + b.size());
-    for (char c : exports[i].first) b.push_back(static_cast<std::uint8_t>(c));
-    b.push_back(0);
-  }
-  return b;
 }
 
 }  // namespace vantorel::testimage

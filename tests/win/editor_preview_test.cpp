@@ -31,7 +31,7 @@ class PreviewEditor : public ::testing::Test {
   }
 };
 
-TEST_F(PreviewEditor, StyleTableAsReadFromTheControl) {
+TEST_F(PreviewEditor, StylesMarginsAndModesAsReadFromTheControl) {
   struct Row {
     int style;
     int fore;
@@ -59,9 +59,7 @@ TEST_F(PreviewEditor, StyleTableAsReadFromTheControl) {
   EXPECT_EQ(Sci(SCI_STYLEGETBACK, STYLE_DEFAULT), 0xDFFFFF);
   // Wine reports Windows 7 by default.
   EXPECT_EQ(font, "Consolas");
-}
 
-TEST_F(PreviewEditor, MarginsCaretTabsAndReadOnly) {
   EXPECT_EQ(Sci(SCI_GETMARGINWIDTHN, 0),
             Sci(SCI_TEXTWIDTH, STYLE_LINENUMBER, reinterpret_cast<LPARAM>("9")) + 20);
   EXPECT_EQ(Sci(SCI_GETMARGINWIDTHN, 1), 0);

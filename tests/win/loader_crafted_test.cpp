@@ -44,7 +44,7 @@ class Crafted {
     code = b.AddSection(kCode);
     data = b.AddSection(kData);
     rdata = b.AddSection(kReadOnly);
-    bss = b.AddSection(0x40000080, 0x2000);  // uninitialised, read-only: two pages without raw data
+    bss = b.AddSection(kReadOnlyBss, 0x2000);  // two pages without raw data
     idata = b.AddSection(kData);
     reloc = b.AddSection(kDiscardable);
     b.Data(code) = ProbeCode(b.Rva(code), b.Rva(data));
@@ -109,58 +109,48 @@ struct Taken {
   void* p;
 };
 
-TEST(LoaderCrafted, EntryRoutineGetsAttachThenDetach) {
+TEST(LoaderCrafted, EntryRoutineGetsAttachThenDetachOnlyWhenItAccepted) {
   Crafted crafted;
   EntryProbe probe;
   auto image = LoadImageFromMemory(crafted.Bytes(&probe));
   ASSERT_TRUE(image);
-  EXPECT_EQ(reinterpret_cast<std::uint64_t>(image->imageBase), crafted.b.preferredBase);
   EXPECT_EQ(image->initialised, 1);
   EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 1u);
   EXPECT_EQ(probe.calls[DLL_PROCESS_DETACH], 0u);
   EXPECT_EQ(probe.instance, reinterpret_cast<std::uint64_t>(image->imageBase)) << "the module handle is the base";
   FreeMappedImage(std::move(image));
-  EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 1u);
   EXPECT_EQ(probe.calls[DLL_PROCESS_DETACH], 1u);
-  EXPECT_EQ(probe.calls[DLL_THREAD_ATTACH] + probe.calls[DLL_THREAD_DETACH], 0u);
-}
+  EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
 
-TEST(LoaderCrafted, RefusedAttachUnmapsWithoutDetach) {
-  Crafted crafted;
-  EntryProbe probe;
-  probe.result = 0;
+  probe = {};
+  probe.result = 0;  // the routine refuses the attach
   EXPECT_FALSE(LoadImageFromMemory(crafted.Bytes(&probe)));
   EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 1u);
   EXPECT_EQ(probe.calls[DLL_PROCESS_DETACH], 0u);
   EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
-}
 
-TEST(LoaderCrafted, ImageWithoutEntryPointLoadsAndGetsNoDetach) {
-  Crafted crafted({}, /*withEntry=*/false);
-  EntryProbe probe;
-  auto image = LoadImageFromMemory(crafted.Bytes(&probe));
+  Crafted noEntry({}, /*withEntry=*/false);
+  probe = {};
+  image = LoadImageFromMemory(noEntry.Bytes(&probe));
   ASSERT_TRUE(image);
   EXPECT_EQ(image->initialised, 0);
   FreeMappedImage(std::move(image));
   EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH] + probe.calls[DLL_PROCESS_DETACH], 0u)
-      << "the routine in the image is never called";
+      << "without an entry point the routine in the image is never called";
 }
 
-TEST(LoaderCrafted, AtThePreferredBaseNothingIsRelocated) {
+TEST(LoaderCrafted, SitesStayAtThePreferredBaseAndMoveWithTheImage) {
   Crafted crafted;
   EntryProbe probe;
-  auto image = LoadImageFromMemory(crafted.Bytes(&probe));
-  ASSERT_TRUE(image);
-  ASSERT_EQ(reinterpret_cast<std::uint64_t>(image->imageBase), crafted.b.preferredBase);
-  EXPECT_EQ(Read<std::uint64_t>(*image, crafted.dir64Site), crafted.b.preferredBase + crafted.dir64Site);
-  EXPECT_EQ(Read<std::uint32_t>(*image, crafted.highLowSite), kHighLowValue);
-}
-
-TEST(LoaderCrafted, MovedImageHasEverySiteAdjusted) {
-  Crafted crafted;
+  {
+    auto image = LoadImageFromMemory(crafted.Bytes(&probe));
+    ASSERT_TRUE(image);
+    ASSERT_EQ(reinterpret_cast<std::uint64_t>(image->imageBase), crafted.b.preferredBase);
+    EXPECT_EQ(Read<std::uint64_t>(*image, crafted.dir64Site), crafted.b.preferredBase + crafted.dir64Site);
+    EXPECT_EQ(Read<std::uint32_t>(*image, crafted.highLowSite), kHighLowValue);
+  }
   Taken taken(crafted.b.preferredBase);
   ASSERT_NE(taken.p, nullptr);
-  EntryProbe probe;
   auto image = LoadImageFromMemory(crafted.Bytes(&probe));
   ASSERT_TRUE(image);
   const std::uint64_t base = reinterpret_cast<std::uint64_t>(image->imageBase);
@@ -168,33 +158,23 @@ TEST(LoaderCrafted, MovedImageHasEverySiteAdjusted) {
   const std::uint64_t delta = base - crafted.b.preferredBase;
   EXPECT_EQ(Read<std::uint64_t>(*image, crafted.dir64Site), base + crafted.dir64Site) << "DIR64: the whole delta";
   EXPECT_EQ(Read<std::uint32_t>(*image, crafted.highLowSite), static_cast<std::uint32_t>(kHighLowValue + delta))
-      << "HIGHLOW: the low half of the delta";
+      << "HIGHLOW: the low half";
   EXPECT_EQ(Read<std::uint64_t>(*image, crafted.plainSite), kPlainValue) << "no entry, no change";
   EXPECT_EQ(Read<std::uint64_t>(*image, crafted.rdataSite), base + crafted.b.Rva(crafted.code))
       << "read-only sections are relocated before they are protected";
-  EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 1u) << "the moved code still runs";
+  EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 2u) << "the moved code runs";
 }
 
-TEST(LoaderCrafted, ImageThatMustMoveWithoutRelocationsIsRefused) {
-  Crafted crafted({}, true, /*withRelocations=*/false);
-  EntryProbe probe;
-  {
-    auto image = LoadImageFromMemory(crafted.Bytes(&probe));
-    EXPECT_TRUE(image) << "where it wants to be, it needs none";
+TEST(LoaderCrafted, ImageThatCannotBeRelocatedAsNeededIsRefused) {
+  Crafted unrelocatable({}, true, /*withRelocations=*/false);
+  Crafted damaged;
+  Put32(damaged.b.Data(damaged.reloc), 4, 0x1000);  // first block larger than the table
+  Taken taken(damaged.b.preferredBase);
+  for (Crafted* crafted : {&unrelocatable, &damaged}) {
+    EntryProbe probe;
+    EXPECT_FALSE(LoadImageFromMemory(crafted->Bytes(&probe)));
+    EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 0u) << "refused before anything ran";
   }
-  Taken taken(crafted.b.preferredBase);
-  probe = {};
-  EXPECT_FALSE(LoadImageFromMemory(crafted.Bytes(&probe)));
-  EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 0u);
-}
-
-TEST(LoaderCrafted, DamagedRelocationsAreRefusedBeforeAnythingRuns) {
-  Crafted crafted;
-  Put32(crafted.b.Data(crafted.reloc), 4, 0x1000);  // first block larger than the table
-  Taken taken(crafted.b.preferredBase);
-  EntryProbe probe;
-  EXPECT_FALSE(LoadImageFromMemory(crafted.Bytes(&probe)));
-  EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 0u);
 }
 
 TEST(LoaderCrafted, ImportsByNameAndByOrdinalAreBound) {
@@ -215,7 +195,7 @@ TEST(LoaderCrafted, ImportsByNameAndByOrdinalAreBound) {
   EXPECT_EQ(Read<FARPROC>(*image, slots[1][0]), GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount"));
 }
 
-TEST(LoaderCrafted, ImportedLibrariesLiveAsLongAsTheImage) {
+TEST(LoaderCrafted, ImportedLibrariesLiveExactlyAsLongAsTheImage) {
   ASSERT_EQ(GetModuleHandleW(L"wldap32.dll"), nullptr) << "the test needs a library nobody else holds";
   Crafted crafted({{"wldap32.dll", {{"ldap_initA"}}}});
   EntryProbe probe;
@@ -224,22 +204,16 @@ TEST(LoaderCrafted, ImportedLibrariesLiveAsLongAsTheImage) {
   EXPECT_NE(GetModuleHandleW(L"wldap32.dll"), nullptr);
   FreeMappedImage(std::move(image));
   EXPECT_EQ(GetModuleHandleW(L"wldap32.dll"), nullptr);
-}
 
-TEST(LoaderCrafted, FailedImportReleasesWhatWasLoaded) {
-  ASSERT_EQ(GetModuleHandleW(L"wldap32.dll"), nullptr);
-  const std::vector<std::vector<ImportLibrary>> failing = {
-      {{"wldap32.dll", {{"ldap_initA"}}}, {"KERNEL32.dll", {{"NoSuchFunctionAnywhere"}}}},
-      {{"wldap32.dll", {{"ldap_initA"}}}, {"KERNEL32.dll", {{"", 0xFFF0}}}},
-      {{"wldap32.dll", {{"ldap_initA"}}}, {"no_such_library_here.dll", {{"Anything"}}}},
-  };
-  for (const auto& imports : failing) {
-    Crafted crafted(imports);
-    EntryProbe probe;
-    EXPECT_FALSE(LoadImageFromMemory(crafted.Bytes(&probe))) << imports[1].name;
-    EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 0u) << "imports fail before the entry routine";
-    EXPECT_EQ(GetModuleHandleW(L"wldap32.dll"), nullptr) << imports[1].name;
-    EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
+  // A later import that fails releases the libraries loaded before it.
+  for (const ImportLibrary& failing : std::vector<ImportLibrary>{{"KERNEL32.dll", {{"NoSuchFunctionAnywhere"}}},
+                                                                 {"KERNEL32.dll", {{"", 0xFFF0}}},
+                                                                 {"no_such_library_here.dll", {{"Anything"}}}}) {
+    Crafted broken({{"wldap32.dll", {{"ldap_initA"}}}, failing});
+    probe = {};
+    EXPECT_FALSE(LoadImageFromMemory(broken.Bytes(&probe))) << failing.name;
+    EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 0u);
+    EXPECT_EQ(GetModuleHandleW(L"wldap32.dll"), nullptr) << failing.name;
   }
 }
 
