@@ -102,10 +102,7 @@ void Show(DWORD milliseconds) {
 
 }  // namespace
 
-// win_bench links every harness of bench/win into one program, so only one
-// of them can own wmain; this one is reached through RunLoaderMapBench, or
-// owns wmain when built alone with VANTOREL_LOADER_BENCH_MAIN.
-int RunLoaderMapBench() {
+int wmain() {
   const auto image = Component();
   if (image.empty()) {
     std::printf("no editor image in the program\n");
@@ -168,7 +165,3 @@ int RunLoaderMapBench() {
   ReleaseEditorComponent();
   return 0;
 }
-
-#ifdef VANTOREL_LOADER_BENCH_MAIN
-int wmain() { return RunLoaderMapBench(); }
-#endif
