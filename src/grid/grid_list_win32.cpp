@@ -4,6 +4,8 @@
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cwchar>
+#include <unordered_map>
 
 #include "grid/grid_clipboard.h"
 
@@ -74,7 +76,39 @@ struct GlobalFreer {
 };
 using UniqueGlobal = std::unique_ptr<std::remove_pointer_t<HGLOBAL>, GlobalFreer>;
 
+std::size_t PropertySlot(const wchar_t* name) {
+  if (name == kGridProp || std::wcscmp(name, kGridProp) == 0) return 0;
+  if (name == kListPointerProp || std::wcscmp(name, kListPointerProp) == 0) return 1;
+  return 2;
+}
+
+std::unordered_map<HWND, std::array<HANDLE, 3>>& PropertyTable() {
+  static std::unordered_map<HWND, std::array<HANDLE, 3>> table;
+  return table;
+}
+
 }  // namespace
+
+void SetGridProperty(HWND window, const wchar_t* name, HANDLE value) {
+  SetPropW(window, name, value);
+  PropertyTable()[window][PropertySlot(name)] = value;
+}
+
+void RemoveGridProperty(HWND window, const wchar_t* name) {
+  RemovePropW(window, name);
+  auto& table = PropertyTable();
+  const auto entry = table.find(window);
+  if (entry == table.end()) return;
+  entry->second[PropertySlot(name)] = nullptr;
+  if (std::all_of(entry->second.begin(), entry->second.end(), [](HANDLE h) { return h == nullptr; }))
+    table.erase(entry);
+}
+
+HANDLE GridProperty(HWND window, const wchar_t* name) {
+  const auto& table = PropertyTable();
+  const auto entry = table.find(window);
+  return entry == table.end() ? nullptr : entry->second[PropertySlot(name)];
+}
 
 GridShared& SharedGridState() {
   static SharedOwned owned;
@@ -170,18 +204,19 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   if (GetComboBoxInfo(list->editChoice, &info)) list->editChoiceEdit = info.hwndItem;
   if (!list->editChoiceEdit) list->editChoiceEdit = FindWindowExW(list->editChoice, nullptr, L"Edit", nullptr);
 
-  SetPropW(lv, kListPointerProp, list.get());
+  SetGridProperty(lv, kListPointerProp, list.get());
   list->oldListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));
   list->oldHeaderProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(list->header, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::HeaderProc)));
   // The parent is subclassed once, however many engines it holds; the
   // subclass stays until the parent goes.
-  if (!GetPropW(parent, kOldParentProcProp)) {
+  if (!GridProperty(parent, kOldParentProcProp)) {
     const LONG_PTR old =
         SetWindowLongPtrW(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ParentProc));
-    SetPropW(parent, kOldParentProcProp, reinterpret_cast<HANDLE>(old));
+    SetGridProperty(parent, kOldParentProcProp, reinterpret_cast<HANDLE>(old));
   }
+  list->headerItems_ = SendMessageW(list->header, HDM_GETITEMCOUNT, 0, 0);
   list->ReadColumnOrder();
   return list;
 }
@@ -195,7 +230,7 @@ GridList::~GridList() {
 
 std::int64_t GridList::Raise(GridEvent event, CellEvent& record) {
   if (!callback) return 1;
-  GridControl* grid = listWindow ? static_cast<GridControl*>(GetPropW(listWindow, kGridProp)) : nullptr;
+  GridControl* grid = listWindow ? static_cast<GridControl*>(GridProperty(listWindow, kGridProp)) : nullptr;
   // A copy: the callback may replace or remove itself.
   GridCallback call = callback;
   return call(grid, event, record);
@@ -219,9 +254,7 @@ std::int64_t GridList::RowCount() const {
   return listWindow ? SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0) : 0;
 }
 
-std::int64_t GridList::HeaderItemCount() const {
-  return header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
-}
+std::int64_t GridList::HeaderItemCount() const { return header ? headerItems_ : 0; }
 
 std::wstring GridList::ItemText(std::int64_t row, std::int64_t listColumn) const {
   if (!listWindow || row < 0 || listColumn < 0) return {};
@@ -641,7 +674,7 @@ std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
 }
 
 LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<GridList*>(GetPropW(window, kListPointerProp));
+  auto* self = static_cast<GridList*>(GridProperty(window, kListPointerProp));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = self->oldListProc;
   switch (message) {
@@ -655,6 +688,15 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_GETDLGCODE:
       return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case LVM_INSERTCOLUMNA:
+    case LVM_INSERTCOLUMNW:
+    case LVM_DELETECOLUMN: {
+      // Cell writes check columns against this count; asking the header
+      // each time would double the cost of a fill.
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      if (self->header) self->headerItems_ = SendMessageW(self->header, HDM_GETITEMCOUNT, 0, 0);
+      return result;
+    }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
       if (!item || item->hwndItem != self->listChoice) break;
@@ -675,7 +717,7 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
       return TRUE;
     }
     case WM_NCDESTROY: {
-      RemovePropW(window, kListPointerProp);
+      RemoveGridProperty(window, kListPointerProp);
       if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::ListProc))
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       self->listWindow = nullptr;
@@ -691,8 +733,7 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 LRESULT CALLBACK GridList::HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  HWND listWindow = GetParent(window);
-  auto* self = static_cast<GridList*>(GetPropW(listWindow, kListPointerProp));
+  auto* self = static_cast<GridList*>(GridProperty(GetParent(window), kListPointerProp));
   if (!self || self->header != window) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = self->oldHeaderProc;
   switch (message) {
@@ -718,19 +759,19 @@ LRESULT CALLBACK GridList::HeaderProc(HWND window, UINT message, WPARAM wParam, 
 }
 
 LRESULT CALLBACK GridList::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto old = reinterpret_cast<WNDPROC>(GetPropW(window, kOldParentProcProp));
+  auto old = reinterpret_cast<WNDPROC>(GridProperty(window, kOldParentProcProp));
   if (!old) old = DefWindowProcW;
   switch (message) {
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (!header || !header->hwndFrom) break;
-      auto* list = static_cast<GridList*>(GetPropW(header->hwndFrom, kListPointerProp));
+      auto* list = static_cast<GridList*>(GridProperty(header->hwndFrom, kListPointerProp));
       if (list && list->listWindow == header->hwndFrom && list->parent_ == window)
         if (const auto result = list->OnNotifyFromList(header)) return *result;
       break;
     }
     case WM_NCDESTROY:
-      RemovePropW(window, kOldParentProcProp);
+      RemoveGridProperty(window, kOldParentProcProp);
       if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::ParentProc))
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       break;

@@ -39,6 +39,15 @@ struct GridShared {
 };
 GridShared& SharedGridState();  // creates the shared pieces on first use
 
+// The grid's window properties ("ExGRID_Prop", "egrid_ListPointer",
+// "egrid_OldParentProc"). They are set on the windows for anyone to read;
+// the grid's own procedures read the same values from a table in the
+// process, because reading a property can be a round trip to the window
+// server (it is on Wine) and these procedures see every message.
+void SetGridProperty(HWND window, const wchar_t* name, HANDLE value);
+void RemoveGridProperty(HWND window, const wchar_t* name);
+HANDLE GridProperty(HWND window, const wchar_t* name);
+
 class GridList {
   struct Key {
     explicit Key() = default;
@@ -149,6 +158,7 @@ class GridList {
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
 
   HWND parent_ = nullptr;
+  std::int64_t headerItems_ = 0;
 };
 
 }  // namespace vantorel

@@ -380,7 +380,7 @@ LRESULT GridControl::OnContainerMessage(HWND window, UINT message, WPARAM wParam
       return 0;
     case WM_NCDESTROY: {
       const WNDPROC old = oldContainerProc;
-      RemovePropW(window, kGridProp);
+      RemoveGridProperty(window, kGridProp);
       if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridControl::ContainerProc))
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       containerWindow = nullptr;
@@ -392,18 +392,18 @@ LRESULT GridControl::OnContainerMessage(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT CALLBACK GridControl::ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* grid = static_cast<GridControl*>(GetPropW(window, kGridProp));
+  auto* grid = static_cast<GridControl*>(GridProperty(window, kGridProp));
   if (!grid) return DefWindowProcW(window, message, wParam, lParam);
   return grid->OnContainerMessage(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK GridControl::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* grid = static_cast<GridControl*>(GetPropW(window, kGridProp));
+  auto* grid = static_cast<GridControl*>(GridProperty(window, kGridProp));
   if (!grid) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = grid->oldListProc;
   switch (message) {
     case WM_NCDESTROY:
-      RemovePropW(window, kGridProp);
+      RemoveGridProperty(window, kGridProp);
       if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridControl::ListProc))
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       grid->listWindow = nullptr;
@@ -433,11 +433,11 @@ LRESULT CALLBACK GridControl::ListProc(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT CALLBACK GridControl::HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* grid = static_cast<GridControl*>(GetPropW(window, kGridProp));
+  auto* grid = static_cast<GridControl*>(GridProperty(window, kGridProp));
   if (!grid) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = grid->oldHeaderProc;
   if (message == WM_NCDESTROY) {
-    RemovePropW(window, kGridProp);
+    RemoveGridProperty(window, kGridProp);
     if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridControl::HeaderProc))
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
     grid->headerWindow = nullptr;

@@ -134,7 +134,7 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   ShowWindow(lv, SW_HIDE);
   ShowWindow(lv, SW_SHOW);
 
-  for (HWND window : {grid->containerWindow, lv, grid->headerWindow}) SetPropW(window, kGridProp, grid.get());
+  for (HWND window : {grid->containerWindow, lv, grid->headerWindow}) SetGridProperty(window, kGridProp, grid.get());
   grid->oldContainerProc = Subclass(grid->containerWindow, &GridControl::ContainerProc);
   grid->oldListProc = Subclass(lv, &GridControl::ListProc);
   grid->oldHeaderProc = Subclass(grid->headerWindow, &GridControl::HeaderProc);
@@ -155,9 +155,10 @@ GridControl::GridControl(Key) {}
 
 GridControl::~GridControl() { Free(); }
 
+// The grid's procedures clear these handles when their windows are
+// destroyed, so they answer without asking the system.
 bool GridControl::Alive() const {
-  return list && containerWindow && listWindow && list->listWindow == listWindow && IsWindow(containerWindow) &&
-         IsWindow(listWindow);
+  return list && containerWindow && listWindow && list->listWindow == listWindow;
 }
 
 GridRow* GridControl::Row(std::int64_t row) {
@@ -193,7 +194,8 @@ std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text
   std::unique_ptr<GridRow> row;
   try {
     row = std::make_unique<GridRow>();
-    rows.reserve(rows.size() + 1);
+    // Room for the insert below, growing geometrically so a fill stays linear.
+    if (rows.size() == rows.capacity()) rows.reserve(std::max<std::size_t>(16, rows.size() * 2));
   } catch (const std::bad_alloc&) {
     return 0;
   }

@@ -207,8 +207,8 @@ TEST(GridCreate, DestructionRemovesPropertiesAndRestoresProcedures) {
   ASSERT_TRUE(g);
   // Each chain's bottom procedure is swapped for a watch: once the grid's
   // layers have restored theirs, the watch is what the window runs.
-  watches[0] = {g->containerWindow, reinterpret_cast<WNDPROC>(GetPropW(g->containerWindow, kOldParentProcProp))};
-  SetPropW(g->containerWindow, kOldParentProcProp, reinterpret_cast<HANDLE>(&Watch<0>));
+  watches[0] = {g->containerWindow, reinterpret_cast<WNDPROC>(GridProperty(g->containerWindow, kOldParentProcProp))};
+  SetGridProperty(g->containerWindow, kOldParentProcProp, reinterpret_cast<HANDLE>(&Watch<0>));
   watches[1] = {g->listWindow, g->list->oldListProc};
   g->list->oldListProc = &Watch<1>;
   watches[2] = {g->headerWindow, g->list->oldHeaderProc};
