@@ -22,9 +22,6 @@ TEST(GridCreate, BuildsContainerListAndHeaderWithTheirProperties) {
   EXPECT_EQ(GetWindow(container, GW_CHILD), g.listWindow) << "the list view is the container's first child";
   EXPECT_EQ(GetParent(g.headerWindow), g.listWindow);
 
-  wchar_t className[64]{};
-  GetClassNameW(g.listWindow, className, 64);
-  EXPECT_STREQ(className, WC_LISTVIEWW);
   const LONG_PTR style = GetWindowLongPtrW(g.listWindow, GWL_STYLE);
   EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
   EXPECT_FALSE(style & WS_TABSTOP);
@@ -41,51 +38,37 @@ TEST(GridCreate, BuildsContainerListAndHeaderWithTheirProperties) {
   EXPECT_EQ(GetWindowLongPtrW(g.listWindow, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GridControl::ListProc));
   EXPECT_EQ(GetWindowLongPtrW(g.headerWindow, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GridControl::HeaderProc));
 
-  // Initial record values.
   EXPECT_EQ(g.pressedStripHeader, -2);
-  EXPECT_EQ(g.stripTextLeft, 6);
-  EXPECT_EQ(g.stripTextRight, 6);
   EXPECT_EQ(g.GetRowState(-1), 0x80000000u);
-  EXPECT_EQ(g.list->editRow, -1);
-  EXPECT_EQ(g.list->editColumn, -1);
-  EXPECT_EQ(g.list->blockColour, 0xF1DBCE);
-  EXPECT_EQ(g.list->headerFrameColour, 0x808080);
-  EXPECT_EQ(g.list->gridLineColour, static_cast<std::int64_t>(GetSysColor(COLOR_BTNFACE)));
-  EXPECT_EQ(g.list->emptyAreaColour, -1);
-  EXPECT_NE(g.list->editBox, nullptr);
-  EXPECT_NE(g.list->listChoice, nullptr);
-  EXPECT_NE(g.list->editChoice, nullptr);
-  EXPECT_NE(g.list->editChoiceEdit, nullptr);
 }
 
-TEST(GridCreate, EngineFlagsKeepFourteenBitsAndAlwaysWriteChoicesAtOnce) {
+TEST(GridCreate, FlagsChooseEngineFlagsBorderAndListStyles) {
   HWND parent = MakeParent();
-  for (const auto& [flags, engine] : std::vector<std::pair<std::int64_t, std::int64_t>>{
-           {0x22045, 0x20C5}, {0x45, 0xC5}, {0, 0x80}, {0x7FFFF, 0x3FFF}, {0x100401, 0x481}}) {
-    auto g = GridControl::Create(parent, 0, 0, 200, 100, 20, flags);
-    ASSERT_TRUE(g);
-    EXPECT_EQ(g->list->flags, engine) << std::hex << flags;
-    EXPECT_EQ(g->flags, flags);
-  }
-  DestroyWindow(parent);
-}
-
-TEST(GridCreate, BorderFollowsTheFirstMatchingFlag) {
-  HWND parent = MakeParent();
-  using Border = std::pair<LONG_PTR, LONG_PTR>;
-  auto border = [&](std::int64_t flags) {
-    auto g = GridControl::Create(parent, 0, 0, 200, 100, 20, flags);
-    HWND w = g->GetWindow();
-    return Border{GetWindowLongPtrW(w, GWL_STYLE) & (WS_BORDER | WS_DLGFRAME),
-                  GetWindowLongPtrW(w, GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE)};
+  struct Case {
+    std::int64_t flags;
+    std::int64_t engine;
+    LONG_PTR style;    // container border styles
+    LONG_PTR exStyle;
   };
-  EXPECT_EQ(border(0), Border(0, 0));
-  EXPECT_EQ(border(0x20000), Border(WS_BORDER, 0));
-  EXPECT_EQ(border(0x40000), Border(WS_DLGFRAME, 0));
-  EXPECT_EQ(border(0x80000), Border(0, WS_EX_STATICEDGE));
-  EXPECT_EQ(border(0x100000), Border(0, WS_EX_CLIENTEDGE));
-  EXPECT_EQ(border(0x20000 | 0x100000), Border(WS_BORDER, 0)) << "flat wins";
-  EXPECT_EQ(border(0x40000 | 0x80000), Border(WS_DLGFRAME, 0)) << "raised before single";
+  const Case cases[] = {
+      {0x22045, 0x20C5, WS_BORDER, 0},
+      {0, 0x80, 0, 0},
+      {0x7FFFF, 0x3FFF, WS_BORDER, 0},            // flat wins
+      {0x40000 | 0x80000, 0x80, WS_DLGFRAME, 0},  // raised before single
+      {0x80000, 0x80, 0, WS_EX_STATICEDGE},
+      {0x100401, 0x481, 0, WS_EX_CLIENTEDGE},
+  };
+  for (const Case& c : cases) {
+    auto g = GridControl::Create(parent, 0, 0, 200, 100, 20, c.flags);
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->list->flags, c.engine) << std::hex << c.flags;
+    EXPECT_EQ(GetWindowLongPtrW(g->GetWindow(), GWL_STYLE) & (WS_BORDER | WS_DLGFRAME), c.style) << std::hex << c.flags;
+    EXPECT_EQ(GetWindowLongPtrW(g->GetWindow(), GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE), c.exStyle);
+  }
+  auto styled = GridControl::Create(parent, 0, 0, 200, 100, 20, 0x4000 | 0x10000);
+  const LONG_PTR style = GetWindowLongPtrW(styled->listWindow, GWL_STYLE);
+  EXPECT_TRUE(style & LVS_NOSORTHEADER);
+  EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
   DestroyWindow(parent);
 }
 
@@ -124,35 +107,14 @@ TEST(GridCreate, ListFillsTheContainerAndRowsTakeTheirHeight) {
   DestroyWindow(parent);
 }
 
-TEST(GridCreate, CreationFlagsAddListStyles) {
-  HWND parent = MakeParent();
-  auto plain = GridControl::Create(parent, 0, 0, 200, 100, 20, 0);
-  auto styled = GridControl::Create(parent, 0, 0, 200, 100, 20, 0x4000 | 0x10000);
-  const LONG_PTR a = GetWindowLongPtrW(plain->listWindow, GWL_STYLE);
-  const LONG_PTR b = GetWindowLongPtrW(styled->listWindow, GWL_STYLE);
-  EXPECT_FALSE(a & LVS_NOSORTHEADER);
-  EXPECT_FALSE(a & LVS_SHOWSELALWAYS);
-  EXPECT_TRUE(b & LVS_NOSORTHEADER);
-  EXPECT_TRUE(b & LVS_SHOWSELALWAYS);
-  DestroyWindow(parent);
-}
-
-TEST(GridCreate, BuiltInStripIconsOnlyWithTheirFlag) {
+TEST(GridCreate, BuiltInStripIconsLoadOnlyWithTheirFlagAndFailOnDamagedData) {
   HWND parent = MakeParent();
   auto with = GridControl::Create(parent, 0, 0, 200, 100, 20, 0x2000);
   auto without = GridControl::Create(parent, 0, 0, 200, 100, 20, 0);
-  ASSERT_TRUE(with->images);
-  ASSERT_TRUE(without->images);
   EXPECT_EQ(ImageList_GetImageCount(with->images.get()), 6);
   EXPECT_EQ(ImageList_GetImageCount(without->images.get()), 0);
-  int cx = 0, cy = 0;
-  ImageList_GetIconSize(with->images.get(), &cx, &cy);
-  EXPECT_EQ(cx, 16);
-  EXPECT_EQ(cy, 16);
   DestroyWindow(parent);
-}
 
-TEST(GridCreate, StripIconLoadingFailsOnDamagedData) {
   grid_handles::UniqueImageList images(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 255));
   const auto good = BuiltInStripIconData();
   EXPECT_TRUE(AppendStripIcons(images.get(), good));
@@ -169,14 +131,6 @@ TEST(GridCreate, StripIconLoadingFailsOnDamagedData) {
   broken[4 + 22] = 0x7F;  // biSize
   broken[4 + 26] = 0x7F;  // biWidth
   EXPECT_FALSE(AppendStripIcons(images.get(), broken));
-}
-
-TEST(GridCreate, FailsWithoutAParentAndLeavesNothing) {
-  const auto before = CountObjects();
-  EXPECT_EQ(GridControl::Create(nullptr, 0, 0, 100, 100, 20, 0x22045), nullptr);
-  const auto after = CountObjects();
-  EXPECT_EQ(after.gdi, before.gdi);
-  EXPECT_EQ(after.user, before.user);
 }
 
 // Sits under the grid's procedures of one window and looks at the window
