@@ -91,7 +91,7 @@ bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data) {
 
 std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int width, int height, int rowHeight,
                                                  std::int64_t flags) {
-  GridShared& shared = SharedGridState();
+  SharedGridState();  // the first grid makes the shared brushes and reads the scroll-bar width
   if (!parent || !RegisterContainerClass()) return nullptr;
   std::unique_ptr<GridControl> grid;
   try {
@@ -147,7 +147,6 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   grid->headerRow.state = row_state::kGroupStart;
   // The header takes the grid's height only when the list view lays it out.
   RelayoutList(lv);
-  (void)shared;
   return grid;
 }
 
