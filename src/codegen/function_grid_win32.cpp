@@ -27,9 +27,10 @@ void AddFunctionGridColumns(GridControl& grid) {
 }
 
 void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
-  // A bulk fill with redraw on is quadratic in Wine's list view.
-  grid.SetRedraw(false, false);
   grid.ClearRows();
+  // A bulk fill with redraw on is quadratic in Wine's list view. After
+  // ClearRows, which switches redraw back on when it is done.
+  grid.SetRedraw(false, false);
   for (std::size_t i = 0; i < list.size(); ++i) {
     const FunctionEntry& e = list[i];
     const auto row = static_cast<std::int64_t>(i);

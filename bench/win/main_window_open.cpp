@@ -1,0 +1,150 @@
+// Timing under Wine: opening a library with 65,535 exports from the command
+// line until the window shows its filled grid, and the function grid's fill
+// beside a bare list-view insert loop of the same rows.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/startup_win32.h"
+#include "codegen/function_grid_win32.h"
+#include "codegen/function_table.h"
+#include "grid/grid_win32.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+struct Search {
+  DWORD pid;
+  std::wstring title;
+  HWND found;
+};
+
+BOOL CALLBACK FindShown(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<Search*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t text[1024] = {};
+  if (pid == s->pid && IsWindowVisible(hwnd) && GetWindowTextW(hwnd, text, 1024) && s->title == text) {
+    s->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Start to shown, for one run of the real program.
+double TimeOpenFromCommandLine(const std::wstring& library) {
+  std::wstring command = L"\"" + std::wstring(VANTOREL_EXE) + L"\" \"" + library + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const auto start = Clock::now();
+  if (!CreateProcessW(VANTOREL_EXE, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+  Search search{pi.dwProcessId, L"Vantorel - " + library, nullptr};
+  while (!search.found && Seconds(Clock::now() - start) < 60) {
+    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) Sleep(2);
+  }
+  const double elapsed = Seconds(Clock::now() - start);
+  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return search.found ? elapsed : -1;
+}
+
+vantorel::FunctionList ManyEntries(int count) {
+  vantorel::FunctionList list;
+  for (int i = 1; i <= count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Function_%05d", i);
+    list.push_back(vantorel::MakeFunctionEntry(std::u16string(name, name + std::char_traits<char>::length(name))));
+  }
+  return list;
+}
+
+double TimeGridFill(HWND parent, const vantorel::FunctionList& list) {
+  auto grid = vantorel::GridControl::Create(parent, 0, 0, 780, 500, 20, 0x22045);
+  if (!grid) return -1;
+  grid->SetStrip(24, 1);
+  vantorel::AddFunctionGridColumns(*grid);
+  const auto start = Clock::now();
+  vantorel::FillFunctionGrid(*grid, list);
+  const double elapsed = Seconds(Clock::now() - start);
+  grid.reset();
+  return elapsed;
+}
+
+// The same rows straight into a report list view, redraw off as well.
+double TimeBareListView(HWND parent, const vantorel::FunctionList& list) {
+  HWND lv = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 780, 500, parent, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  const wchar_t* titles[] = {L"", L"Nr:", L"Alias:", L"Function:", L"Para:", L"Conv:", L"Comment:"};
+  for (int c = 0; c < 7; ++c) {
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH;
+    col.pszText = const_cast<wchar_t*>(titles[c]);
+    col.cx = 80;
+    ListView_InsertColumn(lv, c, &col);
+  }
+  const auto start = Clock::now();
+  SendMessageW(lv, WM_SETREDRAW, FALSE, 0);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const auto& e = list[i];
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = static_cast<int>(i);
+    item.pszText = const_cast<wchar_t*>(L"");
+    ListView_InsertItem(lv, &item);
+    const std::wstring texts[] = {std::to_wstring(i + 1), std::wstring(e.Alias.begin(), e.Alias.end()),
+                                  std::wstring(e.Function.begin(), e.Function.end()),
+                                  std::wstring(e.Para.begin(), e.Para.end()), std::wstring(e.Conv.begin(), e.Conv.end()),
+                                  std::wstring(e.Comment.begin(), e.Comment.end())};
+    for (int c = 0; c < 6; ++c) ListView_SetItemText(lv, static_cast<int>(i), c + 1, const_cast<wchar_t*>(texts[c].c_str()));
+  }
+  SendMessageW(lv, WM_SETREDRAW, TRUE, 0);
+  const double elapsed = Seconds(Clock::now() - start);
+  DestroyWindow(lv);
+  return elapsed;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? -1 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int wmain() {
+  const std::wstring library = std::wstring(VANTOREL_TESTDATA) + L"\\many_exports.dll";
+  std::vector<double> opens;
+  for (int run = 0; run < 3; ++run) opens.push_back(TimeOpenFromCommandLine(library));
+  std::printf("open from command line to shown grid, 65535 exports: median %.3f s (runs %.3f %.3f %.3f)\n",
+              Median(opens), opens[0], opens[1], opens[2]);
+
+  vantorel::PrepareProcess();
+  HWND host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 820, 560, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  const auto list = ManyEntries(65535);
+  std::vector<double> grid, bare;
+  for (int run = 0; run < 3; ++run) {
+    grid.push_back(TimeGridFill(host, list));
+    bare.push_back(TimeBareListView(host, list));
+  }
+  const double g = Median(grid), b = Median(bare);
+  std::printf("function grid fill, 65535 rows x 6 columns: median %.3f s\n", g);
+  std::printf("bare list-view insert loop, same rows:     median %.3f s\n", b);
+  std::printf("ratio grid / bare: %.2f\n", b > 0 ? g / b : -1.0);
+  DestroyWindow(host);
+  vantorel::ReleaseProcess();
+  const bool ok = Median(opens) > 0 && Median(opens) <= 2.0 && b > 0 && g / b <= 1.5;
+  std::printf("%s\n", ok ? "within the limits (2 s, 1.5x)" : "OUTSIDE the limits (2 s, 1.5x)");
+  return ok ? 0 : 1;
+}
