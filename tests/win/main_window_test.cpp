@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <shlobj.h>
 #include <string>
 #include <vector>
 
@@ -460,6 +462,130 @@ TEST_F(MainWindowTest, SaveOnPreviewWritesTheShownSource) {
   SwitchTab(kResourcesTab);
   SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdSave, 0), 0);
   EXPECT_EQ(prompts.requesters.size(), 1u);
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+TEST_F(MainWindowTest, SplittersStartWhereTheyShould) {
+  SwitchTab(kResourcesTab);
+  RECT client;
+  GetClientRect(Main().window, &client);
+  EXPECT_EQ(ChildRect(Main().resourceTree).right, client.right / 4) << "main divider at a quarter of the width";
+  EXPECT_EQ(ChildRect(Main().hexContainer).bottom, 300) << "resource divider at 300";
+  // The hex grid and the views fill their containers.
+  RECT hex, view;
+  GetClientRect(Main().hexContainer, &hex);
+  GetClientRect(Main().viewContainer, &view);
+  EXPECT_EQ(ChildRect(Main().hexGrid->GetWindow()).right, hex.right);
+  EXPECT_EQ(ChildRect(Main().textView).bottom, view.bottom);
+  EXPECT_FALSE(IsWindowVisible(Main().imageView));
+  EXPECT_EQ(GetWindowLongPtrW(Main().textView, GWL_STYLE) & ES_READONLY, ES_READONLY);
+
+  // Dragging the resource divider down stops 50 pixels above the bottom;
+  // the grid follows the container.
+  HWND splitter = Main().resourceSplitter;
+  RECT area;
+  GetClientRect(splitter, &area);
+  SendMessageW(splitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 302));
+  SendMessageW(splitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, area.bottom));
+  SendMessageW(splitter, WM_LBUTTONUP, 0, MAKELPARAM(10, area.bottom));
+  GetClientRect(Main().viewContainer, &view);
+  EXPECT_EQ(view.bottom, 50);
+  GetClientRect(Main().hexContainer, &hex);
+  EXPECT_EQ(ChildRect(Main().hexGrid->GetWindow()).bottom, hex.bottom);
+
+  // The main divider keeps 150 pixels for the tree.
+  SendMessageW(Main().mainSplitter, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right / 4 + 2, 10));
+  SendMessageW(Main().mainSplitter, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 10));
+  SendMessageW(Main().mainSplitter, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
+  EXPECT_EQ(ChildRect(Main().resourceTree).right, 150);
+}
+
+// A data object carrying a file list, as the shell hands one over.
+class FileListData final : public IDataObject {
+ public:
+  explicit FileListData(const std::vector<std::wstring>& paths) {
+    std::wstring list;
+    for (const auto& p : paths) list += p + L'\0';
+    list += L'\0';
+    global_ = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(global_));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(global_);
+  }
+  ~FileListData() { GlobalFree(global_); }
+  FileListData(const FileListData&) = delete;
+  FileListData& operator=(const FileListData&) = delete;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = this;
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
+    const SIZE_T size = GlobalSize(global_);
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(copy), GlobalLock(global_), size);
+    GlobalUnlock(copy);
+    GlobalUnlock(global_);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = copy;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return format->cfFormat == CF_HDROP ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+ private:
+  HGLOBAL global_ = nullptr;
+};
+
+TEST_F(MainWindowTest, DropTargetCopiesFilesExceptOnPreview) {
+  auto* target = reinterpret_cast<IDropTarget*>(Main().dropTarget);
+  ASSERT_NE(target, nullptr);
+  FileListData data({Data(L"named.dll"), Data(L"gaps.dll")});
+  POINTL at{10, 10};
+
+  SwitchTab(kPreviewTab);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  target->DragEnter(&data, MK_LBUTTON, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  effect = DROPEFFECT_COPY;
+  target->Drop(&data, 0, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+  EXPECT_TRUE(App().CurrentPath.empty());
+
+  SwitchTab(kFunctionsTab);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  target->DragEnter(&data, MK_LBUTTON, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  target->DragOver(MK_LBUTTON, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  target->Drop(&data, 0, at, &effect);
+  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(Title(), L"Vantorel - " + Data(L"named.dll"));
+  ASSERT_EQ(launcher.copies.size(), 1u);
+  EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");
+}
+
+TEST(SystemLauncher, StartsTheOwnExecutableWithoutWaiting) {
+  // This test program is "the program" here: listing its tests ends it at once.
+  EXPECT_TRUE(CurrentLauncher().StartCopy(L"--gtest_list_tests"));
 }
 
 }  // namespace
