@@ -10,6 +10,9 @@
 namespace vantorel {
 
 void GenerateSource(GridControl* grid, const std::wstring& currentPath) {
+  // Before the preview editor exists (the first refresh while the window is
+  // built) there is nowhere to put the text.
+  if (!GetEditorWindow(kPreviewEditor)) return;
   std::vector<SourceRow> rows;
   if (grid) {
     for (const FunctionGridRow& r : ReadFunctionGrid(*grid)) {
