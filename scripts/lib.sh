@@ -63,6 +63,8 @@ start_display() {
 # goes to a file: Wine's helpers keep inherited pipes open forever.
 start_wine_session() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  # One locale for every run: US English, ANSI code page 1252.
+  export LC_ALL=C.UTF-8 LANG=C.UTF-8
   start_display
   wineserver -p >"$build/wineserver.log" 2>&1 </dev/null || true  # one may run already
   wine cmd /c exit >"$build/wine-warmup.log" 2>&1 </dev/null || true

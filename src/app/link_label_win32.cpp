@@ -47,7 +47,7 @@ HWND CreateLinkLabel(HWND parent, int id, int x, int y, int width, int height, H
 }
 
 void ShowAbout(HWND owner) {
-  const std::wstring text = L"Vantorel - PureBasic loaders for the exports of DLLs\n"
+  const std::wstring text = L"Vantorel - PureBasic loaders for DLL exports\n"
                             L"written by the Vantorel developers, 2026\n"
                             L"\n"
                             L"Version " + std::wstring(kVantorelVersion) + L" for 64-bit Windows\n"
