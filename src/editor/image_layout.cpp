@@ -1,5 +1,7 @@
 #include "editor/image_layout.h"
 
+#include "analysis/image_view.h"
+
 #include <algorithm>
 #include <array>
 
@@ -11,22 +13,13 @@ constexpr std::uint16_t kMagicPe32Plus = 0x20B;
 constexpr std::uint32_t kPeSignature = 0x00004550;
 constexpr std::uint32_t kFixedOptionalHeader = 112;  // PE32+ fields before the data directories
 constexpr std::uint32_t kSectionHeaderSize = 40;
-constexpr std::uint32_t kMaxSections = 96;
 constexpr std::uint32_t kMaxImageSize = 0x40000000;  // 1 GiB: far above any editor component
 constexpr std::size_t kMaxNameLength = 4096;
 
-// Little-endian reads that fail instead of reading past the end; offsets are
-// 64-bit so that offset + width never wraps.
-template <class T>
-std::optional<T> Read(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
-  if (offset > bytes.size() || bytes.size() - offset < sizeof(T)) return std::nullopt;
-  T value = 0;
-  for (std::size_t i = 0; i < sizeof(T); ++i) value |= static_cast<T>(static_cast<T>(bytes[offset + i]) << (8 * i));
-  return value;
-}
-
+// Every read goes through the shared checked reader; offsets are 64-bit so
+// that offset + width never wraps.
 bool Fits(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::uint64_t length) {
-  return offset <= bytes.size() && bytes.size() - offset >= length;
+  return ByteReader(bytes).contains(offset, length);
 }
 
 bool FitsImage(std::uint32_t sizeOfImage, ImageDirectory d) {
@@ -34,12 +27,7 @@ bool FitsImage(std::uint32_t sizeOfImage, ImageDirectory d) {
 }
 
 std::optional<std::string_view> ReadCString(std::span<const std::uint8_t> bytes, std::uint64_t offset) {
-  if (offset >= bytes.size()) return std::nullopt;
-  const std::size_t available = std::min<std::size_t>(bytes.size() - offset, kMaxNameLength + 1);
-  const auto* start = bytes.data() + offset;
-  const auto* end = std::find(start, start + available, std::uint8_t{0});
-  if (end == start + available) return std::nullopt;
-  return std::string_view(reinterpret_cast<const char*>(start), static_cast<std::size_t>(end - start));
+  return ByteReader(bytes).readCString(offset, kMaxNameLength);
 }
 
 template <class T>
@@ -53,34 +41,34 @@ void Add(std::span<std::uint8_t> bytes, std::uint64_t offset, T delta) {
 }  // namespace
 
 std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
-  if (Read<std::uint16_t>(file, 0) != 0x5A4D) return std::nullopt;
-  const auto lfanew = Read<std::uint32_t>(file, 0x3C);
+  if (ByteReader(file).read16(0) != 0x5A4D) return std::nullopt;
+  const auto lfanew = ByteReader(file).read32(0x3C);
   // e_lfanew is signed; a negative one points before the file.
   if (!lfanew || static_cast<std::int32_t>(*lfanew) < 0) return std::nullopt;
   ImageLayout layout;
   layout.ntOffset = *lfanew;
   const std::uint64_t nt = *lfanew;
-  if (Read<std::uint32_t>(file, nt) != kPeSignature) return std::nullopt;
+  if (ByteReader(file).read32(nt) != kPeSignature) return std::nullopt;
 
   // The offsets below are PE32+ ones: anything else would be read wrongly.
   const std::uint64_t fileHeader = nt + 4;
   const std::uint64_t optional = nt + 24;
-  const auto machine = Read<std::uint16_t>(file, fileHeader);
-  const auto sectionCount = Read<std::uint16_t>(file, fileHeader + 2);
-  const auto optionalSize = Read<std::uint16_t>(file, fileHeader + 16);
-  const auto characteristics = Read<std::uint16_t>(file, fileHeader + 18);
+  const auto machine = ByteReader(file).read16(fileHeader);
+  const auto sectionCount = ByteReader(file).read16(fileHeader + 2);
+  const auto optionalSize = ByteReader(file).read16(fileHeader + 16);
+  const auto characteristics = ByteReader(file).read16(fileHeader + 18);
   if (!machine || !sectionCount || !optionalSize || !characteristics) return std::nullopt;
   if (*machine != kMachineAmd64 || *sectionCount > kMaxSections) return std::nullopt;
   if (*optionalSize < kFixedOptionalHeader || !Fits(file, optional, *optionalSize)) return std::nullopt;
-  if (Read<std::uint16_t>(file, optional) != kMagicPe32Plus) return std::nullopt;
+  if (ByteReader(file).read16(optional) != kMagicPe32Plus) return std::nullopt;
   layout.fileCharacteristics = *characteristics;
 
-  layout.entryPoint = *Read<std::uint32_t>(file, optional + 16);
-  layout.preferredBase = *Read<std::uint64_t>(file, optional + 24);
-  layout.sectionAlignment = *Read<std::uint32_t>(file, optional + 32);
-  layout.sizeOfImage = *Read<std::uint32_t>(file, optional + 56);
-  layout.sizeOfHeaders = *Read<std::uint32_t>(file, optional + 60);
-  const std::uint32_t directoryCount = std::min(*Read<std::uint32_t>(file, optional + 108), 16u);
+  layout.entryPoint = *ByteReader(file).read32(optional + 16);
+  layout.preferredBase = *ByteReader(file).read64(optional + 24);
+  layout.sectionAlignment = *ByteReader(file).read32(optional + 32);
+  layout.sizeOfImage = *ByteReader(file).read32(optional + 56);
+  layout.sizeOfHeaders = *ByteReader(file).read32(optional + 60);
+  const std::uint32_t directoryCount = std::min(*ByteReader(file).read32(optional + 108), 16u);
   if (kFixedOptionalHeader + directoryCount * 8u > *optionalSize) return std::nullopt;
 
   const std::uint32_t alignment = layout.sectionAlignment;
@@ -97,8 +85,8 @@ std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
 
   std::array<ImageDirectory, 16> directories{};
   for (std::uint32_t i = 0; i < directoryCount; ++i) {
-    directories[i].rva = *Read<std::uint32_t>(file, optional + kFixedOptionalHeader + i * 8);
-    directories[i].size = *Read<std::uint32_t>(file, optional + kFixedOptionalHeader + i * 8 + 4);
+    directories[i].rva = *ByteReader(file).read32(optional + kFixedOptionalHeader + i * 8);
+    directories[i].size = *ByteReader(file).read32(optional + kFixedOptionalHeader + i * 8 + 4);
   }
   layout.exports = directories[0];
   layout.imports = directories[1];
@@ -115,11 +103,11 @@ std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
   for (std::uint32_t i = 0; i < *sectionCount; ++i) {
     const std::uint64_t at = tableStart + std::uint64_t{i} * kSectionHeaderSize;
     ImageSection s;
-    s.virtualSize = *Read<std::uint32_t>(file, at + 8);
-    s.virtualAddress = *Read<std::uint32_t>(file, at + 12);
-    s.rawSize = *Read<std::uint32_t>(file, at + 16);
-    s.rawOffset = *Read<std::uint32_t>(file, at + 20);
-    s.characteristics = *Read<std::uint32_t>(file, at + 36);
+    s.virtualSize = *ByteReader(file).read32(at + 8);
+    s.virtualAddress = *ByteReader(file).read32(at + 12);
+    s.rawSize = *ByteReader(file).read32(at + 16);
+    s.rawOffset = *ByteReader(file).read32(at + 20);
+    s.characteristics = *ByteReader(file).read32(at + 36);
     // Sections never overlap the headers: copying them would overwrite the
     // section table being walked.
     if (s.virtualAddress < layout.sizeOfHeaders || s.virtualAddress >= layout.sizeOfImage) return std::nullopt;
@@ -147,13 +135,13 @@ bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, s
   if (end > image.size()) return false;
   std::uint64_t block = directory.rva;
   while (end - block >= 8) {
-    const std::uint32_t page = *Read<std::uint32_t>(image, block);
-    const std::uint32_t blockSize = *Read<std::uint32_t>(image, block + 4);
+    const std::uint32_t page = *ByteReader(image).read32(block);
+    const std::uint32_t blockSize = *ByteReader(image).read32(block + 4);
     if (page == 0) break;
     if (blockSize < 8 || blockSize > end - block) return false;
     const std::uint32_t entries = (blockSize - 8) / 2;
     for (std::uint32_t i = 0; i < entries; ++i) {
-      const std::uint16_t entry = *Read<std::uint16_t>(image, block + 8 + i * 2);
+      const std::uint16_t entry = *ByteReader(image).read16(block + 8 + i * 2);
       const std::uint64_t site = std::uint64_t{page} + (entry & 0x0FFF);
       switch (entry >> 12) {
         case 3:  // HIGHLOW
@@ -181,9 +169,9 @@ std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uin
   // directory's stated size; the image bounds them.
   for (std::uint64_t at = directory.rva;; at += 20) {
     if (!Fits(image, at, 20)) return std::nullopt;
-    const std::uint32_t lookup = *Read<std::uint32_t>(image, at);
-    const std::uint32_t nameRva = *Read<std::uint32_t>(image, at + 12);
-    const std::uint32_t firstThunk = *Read<std::uint32_t>(image, at + 16);
+    const std::uint32_t lookup = *ByteReader(image).read32(at);
+    const std::uint32_t nameRva = *ByteReader(image).read32(at + 12);
+    const std::uint32_t firstThunk = *ByteReader(image).read32(at + 16);
     if (nameRva == 0) break;
     // Without an address table there is nowhere to put the functions.
     if (firstThunk == 0) return std::nullopt;
@@ -193,7 +181,7 @@ std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uin
     library.name = *name;
     const std::uint64_t names = lookup != 0 ? lookup : firstThunk;
     for (std::uint64_t i = 0;; ++i) {
-      const auto entry = Read<std::uint64_t>(image, names + i * 8);
+      const auto entry = ByteReader(image).read64(names + i * 8);
       if (!entry) return std::nullopt;
       if (*entry == 0) break;
       ImportedFunction f;
@@ -219,20 +207,20 @@ std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, 
                                            std::string_view name) {
   if (directory.size < 40 || !Fits(image, directory.rva, directory.size)) return std::nullopt;
   const std::uint64_t d = directory.rva;
-  const std::uint32_t functionCount = *Read<std::uint32_t>(image, d + 20);
-  const std::uint32_t nameCount = *Read<std::uint32_t>(image, d + 24);
-  const std::uint32_t functions = *Read<std::uint32_t>(image, d + 28);
-  const std::uint32_t names = *Read<std::uint32_t>(image, d + 32);
-  const std::uint32_t ordinals = *Read<std::uint32_t>(image, d + 36);
+  const std::uint32_t functionCount = *ByteReader(image).read32(d + 20);
+  const std::uint32_t nameCount = *ByteReader(image).read32(d + 24);
+  const std::uint32_t functions = *ByteReader(image).read32(d + 28);
+  const std::uint32_t names = *ByteReader(image).read32(d + 32);
+  const std::uint32_t ordinals = *ByteReader(image).read32(d + 36);
   for (std::uint32_t i = 0; i < nameCount; ++i) {
-    const auto nameRva = Read<std::uint32_t>(image, std::uint64_t{names} + std::uint64_t{i} * 4);
+    const auto nameRva = ByteReader(image).read32(std::uint64_t{names} + std::uint64_t{i} * 4);
     if (!nameRva) return std::nullopt;
     const auto candidate = ReadCString(image, *nameRva);
     if (!candidate) return std::nullopt;
     if (*candidate != name) continue;
-    const auto index = Read<std::uint16_t>(image, std::uint64_t{ordinals} + std::uint64_t{i} * 2);
+    const auto index = ByteReader(image).read16(std::uint64_t{ordinals} + std::uint64_t{i} * 2);
     if (!index || *index >= functionCount) return std::nullopt;
-    const auto rva = Read<std::uint32_t>(image, std::uint64_t{functions} + std::uint64_t{*index} * 4);
+    const auto rva = ByteReader(image).read32(std::uint64_t{functions} + std::uint64_t{*index} * 4);
     if (!rva || *rva == 0 || *rva >= image.size()) return std::nullopt;
     // An address inside the export directory names another library's export.
     if (*rva >= directory.rva && *rva - directory.rva < directory.size) return std::nullopt;
