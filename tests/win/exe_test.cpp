@@ -2,7 +2,12 @@
 // started the way a user starts it.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/resource_ids.h"
 #include "test_support.h"
@@ -86,10 +91,51 @@ TEST(ExeProcess, MissingFileIsReportedThenExitsZero) {
   CloseHandle(p.process);
 }
 
+// Reads status field `field` of a status bar in another process: the text
+// must be written into that process's memory.
+std::wstring RemoteStatusText(HANDLE process, HWND status, int field) {
+  void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote) return L"<no memory>";
+  SendMessageW(status, SB_GETTEXTW, static_cast<WPARAM>(field), reinterpret_cast<LPARAM>(remote));
+  wchar_t text[2048] = {};
+  SIZE_T got = 0;
+  ReadProcessMemory(process, remote, text, sizeof text - sizeof(wchar_t), &got);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  std::wstring s = text;
+  if (!s.empty() && s[0] == L'\t') s.erase(0, 1);
+  return s;
+}
+
+BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+  return TRUE;
+}
+
+// Started with a library from the Wine corpus: the first display shows its
+// path in the title, its rows, the count and the file size.
 TEST(ExeProcess, LibraryArgumentOpensInTheFirstDisplay) {
   const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::Library64() + L"\"");
   ASSERT_NE(p.process, nullptr);
-  EXPECT_EQ(CloseMainWindow(p, L"Vantorel - " + testing::Library64()), 0u);
+  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", L"Vantorel - " + testing::Library64(), 20000);
+  ASSERT_NE(main, nullptr);
+  std::vector<HWND> children;
+  EnumChildWindows(main, CollectChildren, reinterpret_cast<LPARAM>(&children));
+  HWND status = nullptr;
+  LRESULT rows = 0;
+  for (HWND child : children) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (std::wstring(cls) == STATUSCLASSNAMEW) status = child;
+    if (std::wstring(cls) == WC_LISTVIEWW) rows = std::max(rows, SendMessageW(child, LVM_GETITEMCOUNT, 0, 0));
+  }
+  EXPECT_EQ(rows, 16) << "version.dll exports 16 functions";
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(RemoteStatusText(p.process, status, 1), L"   16 of 16 functions selected!");
+  EXPECT_EQ(RemoteStatusText(p.process, status, 2).rfind(L" Filesize: ", 0), 0u);
+  EXPECT_NE(RemoteStatusText(p.process, status, 2).find(L" KB"), std::wstring::npos);
+  EXPECT_EQ(RemoteStatusText(p.process, status, 3).rfind(L" FileVersion: 5.", 0), 0u);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(testing::WaitForExit(p.process, 20000), 0u);
   CloseHandle(p.process);
 }
 
