@@ -339,13 +339,48 @@ SourceLines PreviewEditorLines() {
           [](std::int64_t i) { return GetEditorLine(kPreviewEditor, i); }};
 }
 
+// A disabled command's icon: its pixels in grey at half strength.
+void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return;
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, dib);
+  DrawIconEx(memory, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  auto* px = static_cast<std::uint8_t*>(bits);
+  for (int i = 0; i < 16 * 16; ++i, px += 4) {
+    // Premultiplied grey, half as opaque as the original pixel.
+    const int alpha = px[3] / 2;
+    const int grey = (px[0] * 11 + px[1] * 59 + px[2] * 30) / 100;
+    const int shown = (grey / 2 + 96) * alpha / 255;
+    px[0] = px[1] = px[2] = static_cast<std::uint8_t>(std::min(shown, alpha));
+    px[3] = static_cast<std::uint8_t>(alpha);
+  }
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(dc, x, y, 16, 16, memory, 0, 0, 16, 16, blend);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(dib);
+}
+
 void DrawMenuIcon(const DRAWITEMSTRUCT& item) {
   const UINT id = item.itemID;
   if (id >= static_cast<UINT>(kCommandCount)) return;
   HICON icon = App().CommandIcons[id].get();
   if (!icon) return;
+  const int x = item.rcItem.left + 2;
   const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - 16) / 2;
-  DrawIconEx(item.hDC, item.rcItem.left + 2, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  if (item.itemState & (ODS_GRAYED | ODS_DISABLED)) {
+    DrawDisabledIcon(item.hDC, x, y, icon);
+  } else {
+    DrawIconEx(item.hDC, x, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  }
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -398,7 +433,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (item->CtlType == ODT_MENU) {
-        item->itemWidth = 16;
+        item->itemWidth = 20;  // the icon and a gap before the text
         item->itemHeight = 16;
         return TRUE;
       }
