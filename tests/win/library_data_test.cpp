@@ -133,3 +133,28 @@ TEST(FileFingerprintWin, EdgeCases) {
 
 }  // namespace
 }  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// Hostile export tables in libraries the system loader accepts: opening
+// them lists what is sound and never reads outside the image.
+TEST_F(OpenTestLibrary, MalformedLibrariesOpenWithoutHarm) {
+  const auto files = testing::FilesIn(Data(L"malformed"), L"exports_*.dll");
+  ASSERT_GE(files.size(), 10u);
+  for (const auto& path : files) {
+    LoadLibraryFile(path);
+    EXPECT_EQ(App().CurrentPath, path);
+    EXPECT_LE(App().FunctionList.size(), 65536u) << std::string(path.begin(), path.end());
+  }
+  LoadLibraryFile(Data(L"malformed\\exports_valid.dll"));
+  ASSERT_NE(App().LibraryHandle, nullptr) << "the control library loads";
+  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Alpha", u"Beta", u"", u"Gamma"}));
+  LoadLibraryFile(Data(L"malformed\\exports_dir_in_headers.dll"));
+  if (App().LibraryHandle) {
+    EXPECT_TRUE(App().FunctionList.empty()) << "a directory outside every section lists nothing";
+  }
+}
+
+}  // namespace
+}  // namespace vantorel
