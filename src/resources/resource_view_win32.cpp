@@ -1,18 +1,327 @@
 #include "resources/resource_view_win32.h"
 
-#include <commctrl.h>
+#include <psapi.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "analysis/version_info.h"
+#include "app/app_state_win32.h"
+#include "app/text_win32.h"
+#include "resources/hex_dump.h"
+#include "resources/image_decode_win32.h"
+#include "resources/resource_names.h"
 
 namespace vantorel {
 
-void EnumerateResources(const ResourceViews& views) {
-  if (views.hexGrid) views.hexGrid->ClearRows();
-  if (views.textView) SetWindowTextW(views.textView, L"");
-  if (views.imageView) {
-    HANDLE old = reinterpret_cast<HANDLE>(SendMessageW(views.imageView, STM_SETIMAGE, IMAGE_BITMAP, 0));
-    if (old) DeleteObject(old);
-    ShowWindow(views.imageView, SW_HIDE);
+namespace {
+
+constexpr WORD kCursor = 1, kBitmap = 2, kIcon = 3, kMenu = 4, kDialog = 5, kCursorGroup = 12, kIconGroup = 14,
+               kVersion = 16, kHtml = 23, kManifest = 24;
+constexpr int kLanguageImage = 0;  // shell32 icon 0
+constexpr int kFolderImage = 1;    // shell32 icon 4
+
+// The items of the current tree, indexed by a language item's lParam - 1,
+// and the image they were read from. Replaced by every fill, so no key of
+// an earlier library can answer for an item of the current one.
+struct ResourceState {
+  std::vector<ResourceItem> items;
+  std::uintptr_t moduleBase = 0;
+  std::size_t imageSize = 0;
+  HBITMAP imageSlot = nullptr;  // the picture the image view shows, ours to free
+  HIMAGELIST treeImages = nullptr;
+  ~ResourceState() {
+    if (imageSlot) DeleteObject(imageSlot);
+    if (treeImages) ImageList_Destroy(treeImages);
   }
-  if (views.tree) TreeView_DeleteAllItems(views.tree);
+};
+
+ResourceState& State() {
+  static ResourceState state;
+  return state;
+}
+
+// The open library's image, or an empty view when none is loaded or the
+// enumerated one is no longer the loaded one.
+ImageView LoadedImage() {
+  const ResourceState& s = State();
+  if (!App().LibraryHandle || s.moduleBase == 0 || s.moduleBase != App().ModuleBase) return {};
+  return ImageView(reinterpret_cast<const void*>(s.moduleBase), s.imageSize);
+}
+
+// Puts a picture into the image view, or none; the previous one is freed.
+void SetImage(HWND view, HBITMAP bitmap) {
+  ResourceState& s = State();
+  if (view) {
+    auto previous = reinterpret_cast<HBITMAP>(
+        SendMessageW(view, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+    // A static control may keep a copy of a 32-bit bitmap: that copy is ours too.
+    if (previous && previous != s.imageSlot) DeleteObject(previous);
+  }
+  if (s.imageSlot) DeleteObject(s.imageSlot);
+  s.imageSlot = bitmap;
+}
+
+// The decoders give premultiplied alpha; the static control copies pixels
+// as they are, so blend them onto the pane's colour first.
+void FlattenOnto(HBITMAP bitmap, COLORREF colour) {
+  DIBSECTION dib{};
+  if (!GetObjectW(bitmap, sizeof dib, &dib) || !dib.dsBm.bmBits || dib.dsBm.bmBitsPixel != 32) return;
+  GdiFlush();
+  auto* pixels = static_cast<std::uint8_t*>(dib.dsBm.bmBits);
+  const std::size_t count = static_cast<std::size_t>(dib.dsBm.bmWidthBytes) / 4 * std::abs(dib.dsBm.bmHeight);
+  const unsigned background[3] = {GetBValue(colour), GetGValue(colour), GetRValue(colour)};
+  for (std::size_t i = 0; i < count; ++i, pixels += 4) {
+    const unsigned alpha = pixels[3];
+    for (int c = 0; c < 3; ++c) pixels[c] = static_cast<std::uint8_t>(pixels[c] + background[c] * (255 - alpha) / 255);
+    pixels[3] = 255;
+  }
+}
+
+void ClearViews(const ResourceViews& views) {
+  SetImage(views.imageView, nullptr);
+  if (views.textView) SetWindowTextW(views.textView, L"");
+  if (views.hexGrid) views.hexGrid->ClearRows();
+}
+
+void ShowOnly(const ResourceViews& views, HWND visible) {
+  if (views.imageView) ShowWindow(views.imageView, visible == views.imageView ? SW_SHOW : SW_HIDE);
+  if (views.textView) ShowWindow(views.textView, visible == views.textView ? SW_SHOW : SW_HIDE);
+}
+
+void PrepareTree(const ResourceViews& views) {
+  ResourceState& s = State();
+  if (!s.treeImages) {
+    s.treeImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+    for (const auto& icon : App().ShellIcons) ImageList_AddIcon(s.treeImages, icon.get());
+  }
+  TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
+  if (views.hexGrid) {
+    // Nothing in the dump can be edited.
+    views.hexGrid->SetCallback([](GridControl*, GridEvent event, CellEvent& record) -> std::int64_t {
+      if (event == GridEvent::CellType && record.column >= 0 && record.column <= 2) record.type = 1;
+      return 1;
+    });
+  }
+}
+
+HTREEITEM AddItem(HWND tree, HTREEITEM parent, const std::u16string& text, int image, LPARAM key) {
+  std::wstring wide = ToWide(text);
+  TVINSERTSTRUCTW insert{};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = wide.data();
+  insert.item.iImage = image;
+  insert.item.iSelectedImage = image;
+  insert.item.lParam = key;
+  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+std::u16string IdText(const ResourceId& id) {
+  return id.IsString() ? id.text : ToU16(std::to_wstring(id.id));
+}
+
+// Integer types without a name (above 24) are left out; named types keep
+// their own text.
+std::u16string TypeText(const ResourceId& type) {
+  return type.IsString() ? type.text : ResourceTypeName(type.id);
+}
+
+std::u16string DecodeText(std::span<const std::uint8_t> bytes) {
+  // A UTF-16 file keeps its byte order mark; anything else is read as UTF-8,
+  // invalid sequences becoming U+FFFD.
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    std::u16string text((bytes.size() - 2) / 2, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      text[i] = static_cast<char16_t>(bytes[2 + 2 * i] | (bytes[3 + 2 * i] << 8));
+    }
+    return text;
+  }
+  if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) bytes = bytes.subspan(3);
+  if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return {};
+  const auto* chars = reinterpret_cast<const char*>(bytes.data());
+  const int length = static_cast<int>(bytes.size());
+  const int wide = MultiByteToWideChar(CP_UTF8, 0, chars, length, nullptr, 0);
+  if (wide <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, chars, length, text.data(), wide);
+  return ToU16(text);
+}
+
+std::u16string VersionLines() {
+  std::u16string text;
+  const auto& values = App().LibraryInfo.versionStrings;
+  for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
+    if (!VersionKeys[i].listedWhenEmpty && values[i].empty()) continue;
+    if (!text.empty()) text += u"\r\n";
+    text += VersionKeys[i].key;
+    text += u": \t";
+    text += values[i];
+  }
+  return text;
+}
+
+// The bytes of a group's best member, of the member type in the group's
+// language when there is one.
+std::optional<std::span<const std::uint8_t>> GroupMemberBytes(const ResourceKey& group,
+                                                              std::span<const std::uint8_t> bytes, bool cursor) {
+  const auto member = BestGroupMember(bytes, cursor);
+  if (!member) return std::nullopt;
+  ResourceKey key{ResourceId{static_cast<std::uint16_t>(cursor ? kCursor : kIcon), {}},
+                  ResourceId{*member, {}}, group.language};
+  if (auto found = GetResourceData(key)) return found;
+  for (const ResourceItem& item : State().items) {
+    if (item.type == key.type && item.name == key.name) return ResourceBytes(LoadedImage(), item);
+  }
+  return std::nullopt;
+}
+
+HBITMAP DecodePicture(const ResourceKey& key, std::span<const std::uint8_t> bytes) {
+  if (key.type.IsString()) return nullptr;
+  switch (key.type.id) {
+    case kCursor:
+      return DecodeCursorToBitmap(bytes);
+    case kIcon:
+      return DecodeIconToBitmap(bytes);
+    case kBitmap:
+      return DecodeImageToBitmap(bytes);
+    case kCursorGroup:
+    case kIconGroup: {
+      const bool cursor = key.type.id == kCursorGroup;
+      const auto member = GroupMemberBytes(key, bytes, cursor);
+      if (!member) return nullptr;
+      return cursor ? DecodeCursorToBitmap(*member) : DecodeIconToBitmap(*member);
+    }
+    default:
+      return nullptr;
+  }
+}
+
+// Menu and dialog previews belong to their own module; this is where a
+// click on a menu or dialog item hands over to it.
+void PreviewMenuOrDialog(const ResourceKey&) {}
+void ClosePreviews() {}
+
+}  // namespace
+
+void EnumerateResources(const ResourceViews& views) {
+  ResourceState& s = State();
+  ClearViews(views);
+  s.items.clear();
+  s.moduleBase = 0;
+  s.imageSize = 0;
+  if (!views.tree) return;
+  PrepareTree(views);
+  TreeView_DeleteAllItems(views.tree);
+
+  HMODULE library = App().LibraryHandle;
+  MODULEINFO info{};
+  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return;
+  App().ModuleBase = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
+  s.moduleBase = App().ModuleBase;
+  s.imageSize = info.SizeOfImage;
+  s.items = ListResources(LoadedImage());
+
+  SendMessageW(views.tree, WM_SETREDRAW, FALSE, 0);
+  HTREEITEM typeItem = nullptr;
+  HTREEITEM nameItem = nullptr;
+  const ResourceItem* previous = nullptr;
+  for (std::size_t i = 0; i < s.items.size(); ++i) {
+    const ResourceItem& item = s.items[i];
+    const std::u16string typeText = TypeText(item.type);
+    if (typeText.empty()) continue;
+    const bool newType = !previous || !(previous->type == item.type);
+    if (newType) typeItem = AddItem(views.tree, TVI_ROOT, typeText, kFolderImage, 0);
+    if (newType || !(previous->name == item.name)) {
+      nameItem = AddItem(views.tree, typeItem, IdText(item.name), kFolderImage, 0);
+    }
+    AddItem(views.tree, nameItem, ToU16(std::to_wstring(item.language)), kLanguageImage, static_cast<LPARAM>(i + 1));
+    previous = &item;
+  }
+  SendMessageW(views.tree, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(views.tree, nullptr, TRUE);
+}
+
+std::optional<ResourceKey> ResourceKeyOf(HWND tree, HTREEITEM item) {
+  if (!tree || !item) return std::nullopt;
+  TVITEMW data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  if (!TreeView_GetItem(tree, &data) || data.lParam <= 0) return std::nullopt;
+  const auto& items = State().items;
+  const auto index = static_cast<std::size_t>(data.lParam - 1);
+  if (index >= items.size()) return std::nullopt;
+  return ResourceKey{items[index].type, items[index].name, items[index].language};
+}
+
+std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& key) {
+  const ImageView image = LoadedImage();
+  if (!image.size()) return std::nullopt;
+  for (const ResourceItem& item : State().items) {
+    if (item.type == key.type && item.name == key.name && item.language == key.language) {
+      return ResourceBytes(image, item);
+    }
+  }
+  return std::nullopt;
+}
+
+void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes) {
+  grid.SetRedraw(false, false);
+  grid.ClearRows();
+  std::int64_t at = 0;
+  for (std::size_t offset = 0; offset < bytes.size(); offset += kHexDumpRowBytes, ++at) {
+    const HexDumpRow row = FormatHexDumpRow(offset, bytes.subspan(offset));
+    if (!grid.AddRow(at, L"", 0)) break;
+    grid.SetCellText(0, at, ToWide(row.label));
+    grid.SetCellText(1, at, ToWide(row.hex));
+    grid.SetCellText(2, at, ToWide(row.chars));
+  }
+  grid.SetRedraw(true, true);
+}
+
+void ShowResource(const ResourceViews& views, HTREEITEM item) {
+  ClearViews(views);
+  ClosePreviews();
+  const auto key = ResourceKeyOf(views.tree, item);
+  if (!key) return;  // a type or name item: its selection stays
+
+  const auto bytes = GetResourceData(*key);
+  if (bytes && views.hexGrid) ShowHexDump(*views.hexGrid, *bytes);
+
+  const WORD type = key->type.IsString() ? 0 : key->type.id;
+  switch (type) {
+    case kMenu:
+    case kDialog:
+      PreviewMenuOrDialog(*key);
+      break;
+    case kCursor:
+    case kCursorGroup:
+    case kBitmap:
+    case kIcon:
+    case kIconGroup: {
+      HBITMAP picture = bytes ? DecodePicture(*key, *bytes) : nullptr;
+      if (picture) FlattenOnto(picture, GetSysColor(COLOR_BTNFACE));
+      SetImage(views.imageView, picture);
+      ShowOnly(views, views.imageView);
+      break;
+    }
+    case kVersion:
+      if (views.textView) SetWindowTextW(views.textView, ToWide(VersionLines()).c_str());
+      ShowOnly(views, views.textView);
+      break;
+    case kManifest:
+    case kHtml:
+      if (bytes && !bytes->empty() && views.textView) {
+        SetWindowTextW(views.textView, ToWide(DecodeText(*bytes)).c_str());
+      }
+      ShowOnly(views, views.textView);
+      break;
+    default:
+      break;
+  }
+  if (views.tree) TreeView_SelectItem(views.tree, nullptr);
 }
 
 }  // namespace vantorel

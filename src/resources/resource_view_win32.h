@@ -1,8 +1,15 @@
 #pragma once
-// The Resources page: its tree and views, as the main window builds them.
+// The Resources page: the tree of the open library's resources and the
+// views that show one of them.
 #include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
 
 #include "grid/grid_win32.h"
+#include "resources/resource_directory.h"
 
 namespace vantorel {
 
@@ -13,8 +20,31 @@ struct ResourceViews {
   HWND textView = nullptr;
 };
 
+// What a language item of the tree stands for.
+struct ResourceKey {
+  ResourceId type;
+  ResourceId name;
+  std::uint16_t language = 0;
+};
+
 // Empties the views and the tree and lists the open library's resources
-// into the tree.
+// into the tree: type, name and language items, one level each.
 void EnumerateResources(const ResourceViews& views);
+
+// What a left click on a tree item does: clears the views, and for a
+// language item dumps the resource's bytes into the hex grid and renders
+// images, version lines, manifests and HTML. The tree's selection is
+// cleared afterwards so that a second click on the item shows it again.
+void ShowResource(const ResourceViews& views, HTREEITEM item);
+
+// The key of a language item of the current tree; empty for other items.
+std::optional<ResourceKey> ResourceKeyOf(HWND tree, HTREEITEM item);
+
+// The bytes of the open library's resource for a key (its own language),
+// or empty when it is not found or lies outside the loaded image.
+std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& key);
+
+// Fills the hex grid with the bytes, 16 to a row, with redraw off.
+void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes);
 
 }  // namespace vantorel

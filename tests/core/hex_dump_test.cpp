@@ -1,0 +1,43 @@
+// Rows of the hexadecimal dump and the resource type names.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "resources/hex_dump.h"
+#include "resources/resource_names.h"
+
+namespace vantorel {
+namespace {
+
+TEST(HexDump, RowsOfSixteenAndShortLast) {
+  std::vector<std::uint8_t> bytes(20);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(0x41 + i);
+  const HexDumpRow first = FormatHexDumpRow(0, bytes);
+  EXPECT_EQ(first.label, u"00000000H:");
+  EXPECT_EQ(first.hex, u"41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50");
+  EXPECT_EQ(first.chars, u"ABCDEFGHIJKLMNOP");
+  const HexDumpRow last = FormatHexDumpRow(16, std::span(bytes).subspan(16));
+  EXPECT_EQ(last.label, u"00000010H:");
+  EXPECT_EQ(last.hex, u"51 52 53 54");
+  EXPECT_EQ(last.chars, u"QRST");
+  EXPECT_EQ(HexDumpLabel(0x100000000ull), u"100000000H:") << "wider offsets keep every digit";
+}
+
+TEST(HexDump, CharactersKeepLatin1AndHideControls) {
+  const std::vector<std::uint8_t> bytes{0x4D, 0x5A, 0x00, 0x90, 0x09, 0x0A, 0x7F, 0xA0, 0xE9, 0xFF, 0x20};
+  const HexDumpRow row = FormatHexDumpRow(0, bytes);
+  EXPECT_EQ(row.hex, u"4D 5A 00 90 09 0A 7F A0 E9 FF 20");
+  EXPECT_EQ(row.chars, u"MZ.....\u00A0\u00E9\u00FF ");
+}
+
+TEST(ResourceNames, PredefinedTypesUpTo24) {
+  EXPECT_EQ(ResourceTypeName(1), u"Cursor");
+  EXPECT_EQ(ResourceTypeName(12), u"Cursor Group");
+  EXPECT_EQ(ResourceTypeName(13), u"13");
+  EXPECT_EQ(ResourceTypeName(24), u"Manifest");
+  EXPECT_EQ(ResourceTypeName(0), u"");
+  EXPECT_EQ(ResourceTypeName(25), u"");
+}
+
+}  // namespace
+}  // namespace vantorel

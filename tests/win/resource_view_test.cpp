@@ -1,0 +1,328 @@
+// The Resources page of the real main window: the tree of a library's
+// resources and what a click on one of its items shows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/library_win32.h"
+#include "app/app_state_win32.h"
+#include "app/main_window_win32.h"
+#include "app/startup_win32.h"
+#include "grid/grid_list_win32.h"
+#include "editor/editor_component_win32.h"
+#include "resources/resource_view_win32.h"
+#include "scripted_prompts.h"
+
+namespace vantorel {
+namespace {
+
+std::wstring Data(const std::wstring& name) { return std::wstring(VANTOREL_TESTDATA) + L"\\" + name; }
+
+ResourceViews Views() { return {Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView}; }
+
+std::wstring ItemText(HTREEITEM item) {
+  wchar_t text[512] = {};
+  TVITEMW data{};
+  data.mask = TVIF_TEXT;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = 512;
+  TreeView_GetItem(Main().resourceTree, &data);
+  return text;
+}
+
+// Every item in display order, indented by two blanks a level.
+std::vector<std::wstring> TreeLines() {
+  std::vector<std::wstring> lines;
+  HWND tree = Main().resourceTree;
+  auto walk = [&](auto& self, HTREEITEM item, int level) -> void {
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+      lines.push_back(std::wstring(2 * level, L' ') + ItemText(item));
+      self(self, TreeView_GetChild(tree, item), level + 1);
+    }
+  };
+  walk(walk, TreeView_GetRoot(tree), 0);
+  return lines;
+}
+
+// The item reached by texts, one level each.
+HTREEITEM FindItem(const std::vector<std::wstring>& path) {
+  HWND tree = Main().resourceTree;
+  HTREEITEM item = TreeView_GetRoot(tree);
+  HTREEITEM found = nullptr;
+  for (const auto& text : path) {
+    found = nullptr;
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+      if (ItemText(item) == text) {
+        found = item;
+        break;
+      }
+    }
+    if (!found) return nullptr;
+    item = TreeView_GetChild(tree, found);
+  }
+  return found;
+}
+
+std::wstring TextViewText() {
+  const int length = GetWindowTextLengthW(Main().textView);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(Main().textView, text.data(), length + 1);
+  text.resize(wcslen(text.c_str()));
+  std::wstring lines;  // line breaks as plain LF, however the rich edit reports them
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') {
+      lines += L'\n';
+      if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return lines;
+}
+
+// The window's own visibility: the test's main window stays hidden.
+bool Shown(HWND view) { return (GetWindowLongW(view, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+HBITMAP ShownImage() {
+  return reinterpret_cast<HBITMAP>(SendMessageW(Main().imageView, STM_GETIMAGE, IMAGE_BITMAP, 0));
+}
+
+class ResourceViewTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareProcess();
+    ASSERT_TRUE(MapEditorComponent());
+  }
+  static void TearDownTestSuite() { ReleaseProcess(); }
+  void SetUp() override { ASSERT_NE(BuildMainWindow(), nullptr); }
+  void TearDown() override {
+    TearDownMainWindow();
+    ReleaseLibrary();
+    App().CurrentPath.clear();
+    App().FunctionList.clear();
+    App().LibraryInfo = {};
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+  void Open(const std::wstring& path) {
+    LoadLibraryFile(path);
+    RefreshMainView();
+    EnumerateResources(Views());
+  }
+  // A click: the item becomes selected, then the page shows it.
+  void Click(HTREEITEM item) {
+    ASSERT_NE(item, nullptr);
+    TreeView_SelectItem(Main().resourceTree, item);
+    ShowResource(Views(), item);
+  }
+  GridControl& Hex() { return *Main().hexGrid; }
+  std::wstring Cell(int column, int row) { return Hex().GetCellText(column, row); }
+
+  testing::ScriptedPrompts prompts;
+};
+
+TEST_F(ResourceViewTest, TreeListsTypesNamesAndLanguages) {
+  Open(Data(L"resources.dll"));
+  std::vector<std::wstring> types;
+  for (HTREEITEM t = TreeView_GetRoot(Main().resourceTree); t; t = TreeView_GetNextSibling(Main().resourceTree, t)) {
+    types.push_back(ItemText(t));
+  }
+  const std::vector<std::wstring> expected{L"JPEG",   L"PNG",         L"Cursor", L"Bitmap",       L"Icon",
+                                           L"Menu",   L"Dialog",      L"String", L"Accelerator",  L"RCData",
+                                           L"Cursor Group", L"Icon Group", L"Version", L"Html", L"Manifest"};
+  EXPECT_EQ(types, expected) << "types above 24 (240, 300) are left out";
+  const std::vector<std::wstring> lines = TreeLines();
+  const std::vector<std::wstring> strings{L"String", L"  1", L"    1031", L"    1033", L"  2", L"    1033"};
+  EXPECT_NE(std::search(lines.begin(), lines.end(), strings.begin(), strings.end()), lines.end());
+  EXPECT_EQ(App().ModuleBase, reinterpret_cast<std::uintptr_t>(App().LibraryHandle));
+}
+
+TEST_F(ResourceViewTest, EveryFillReplacesTreeKeysAndViews) {
+  Open(Data(L"resources.dll"));
+  Click(FindItem({L"Version", L"1", L"1033"}));
+  ASSERT_GT(Hex().GetRowCount(), 0);
+  ASSERT_NE(TextViewText(), L"");
+  Open(Data(L"named.dll"));  // no resources
+  EXPECT_TRUE(TreeLines().empty());
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+  EXPECT_EQ(TextViewText(), L"");
+
+  Open(Data(L"resources.dll"));
+  Click(FindItem({L"Icon Group", L"1", L"1033"}));
+  ASSERT_NE(ShownImage(), nullptr);
+  Open(Data(L"malformed\\resources_valid.dll"));
+  EXPECT_EQ(ShownImage(), nullptr);
+  const std::vector<std::wstring> expected{L"VTDATA", L"  1",    L"    1033", L"RCData",
+                                           L"  DATA", L"    1033", L"Html",   L"  1", L"    1033"};
+  EXPECT_EQ(TreeLines(), expected);
+  // The third item was the JPEG's language item before; now it is VTDATA's.
+  Click(FindItem({L"VTDATA", L"1", L"1033"}));
+  ASSERT_EQ(Hex().GetRowCount(), 1);
+  EXPECT_EQ(Cell(2, 0), L"VT-DATA1");
+
+  ReleaseLibrary();
+  EnumerateResources(Views());
+  EXPECT_TRUE(TreeLines().empty());
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+}
+
+TEST_F(ResourceViewTest, DumpShowsTheClickedItemsOwnBytes) {
+  Open(Data(L"resources.dll"));
+  HTREEITEM item = FindItem({L"RCData", L"1", L"1033"});
+  for (int click = 0; click < 2; ++click) {  // the selection is cleared, so a second click shows it again
+    Click(item);
+    ASSERT_EQ(Hex().GetRowCount(), 1) << click;
+    EXPECT_EQ(Cell(0, 0), L"00000000H:");
+    EXPECT_EQ(Cell(1, 0), L"52 43 44 41 54 41 01 02 03 04 05 06");
+    EXPECT_EQ(Cell(2, 0), L"RCDATA......");
+    EXPECT_EQ(TreeView_GetSelection(Main().resourceTree), nullptr);
+  }
+  CellEvent type;
+  type.column = 1;
+  Main().hexGrid->list->Raise(GridEvent::CellType, type);
+  EXPECT_EQ(type.type, 1) << "no cell of the dump is editable";
+
+  // A name item clears the dump and keeps its selection.
+  HTREEITEM name = FindItem({L"RCData", L"1"});
+  Click(name);
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+  EXPECT_EQ(TreeView_GetSelection(Main().resourceTree), name);
+
+  // Found by its string name: 500 bytes, 31 full rows and 4 bytes.
+  Click(FindItem({L"Dialog", L"ABOUTBOX", L"1033"}));
+  ASSERT_EQ(Hex().GetRowCount(), 32);
+  EXPECT_EQ(Cell(0, 31), L"000001F0H:");
+  EXPECT_EQ(Cell(1, 31).size(), 11u);
+
+  // Each language item dumps its own language.
+  Click(FindItem({L"String", L"1", L"1031"}));
+  EXPECT_NE((Cell(2, 0) + Cell(2, 1)).find(L"H.a.l.l.o"), std::wstring::npos);
+  Click(FindItem({L"String", L"1", L"1033"}));
+  EXPECT_NE((Cell(2, 0) + Cell(2, 1)).find(L"H.e.l.l.o"), std::wstring::npos);
+}
+
+TEST_F(ResourceViewTest, VersionManifestAndHtmlShowAsText) {
+  Open(Data(L"resources.dll"));
+  Click(FindItem({L"Version", L"1", L"1033"}));
+  EXPECT_TRUE(Shown(Main().textView));
+  EXPECT_FALSE(Shown(Main().imageView));
+  // The open library's version strings, the four optional keys left out when empty.
+  const std::wstring expected = L"FileVersion: \t4.0.0.0\nFileDescription: \tLibrary with one resource of every kind\n"
+                                L"LegalCopyright: \tVantorel Test Data\nInternalName: \tresources\n"
+                                L"OriginalFilename: \tresources.dll\nProductName: \tVantorel Test Libraries\n"
+                                L"ProductVersion: \t4.0\nCompanyName: \tVantorel Test Data\nLanguage: \t";
+  const std::wstring text = TextViewText();
+  EXPECT_EQ(text.substr(0, expected.size()), expected);
+  EXPECT_GT(text.size(), expected.size()) << "the language has a name";
+
+  Click(FindItem({L"Manifest", L"1", L"1033"}));
+  EXPECT_NE(TextViewText().find(L"Pr\u00FCfdaten"), std::wstring::npos);
+  Click(FindItem({L"Html", L"TESTPAGE", L"1033"}));
+  EXPECT_NE(TextViewText().find(L"\u65E5\u672C\u8A9E"), std::wstring::npos);
+
+  // Any other type leaves the lower pane as the click's clearing left it.
+  Click(FindItem({L"Accelerator", L"MAINACCEL", L"1033"}));
+  EXPECT_EQ(TextViewText(), L"");
+  EXPECT_EQ(Hex().GetRowCount(), 1);
+}
+
+struct Picture {
+  int width = 0;
+  int height = 0;
+  COLORREF topLeft = 0;
+};
+
+Picture Inspect(HBITMAP bitmap) {
+  Picture p;
+  BITMAP info{};
+  if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return p;
+  p.width = info.bmWidth;
+  p.height = std::abs(info.bmHeight);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  p.topLeft = GetPixel(dc, 0, 0);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return p;
+}
+
+TEST_F(ResourceViewTest, PicturesOfIconsCursorsAndBitmaps) {
+  Open(Data(L"resources.dll"));
+  struct Case {
+    std::vector<std::wstring> path;
+    int width, height;
+    COLORREF topLeft;
+  };
+  const Case cases[] = {
+      {{L"Icon Group", L"1", L"1033"}, 256, 256, RGB(255, 0, 0)},  // the largest member
+      {{L"Icon", L"2", L"1033"}, 32, 32, RGB(255, 0, 0)},          // the icon itself, not group 2
+      {{L"Icon", L"1", L"1033"}, 16, 16, RGB(255, 0, 0)},
+      {{L"Bitmap", L"101", L"1033"}, 40, 20, RGB(255, 0, 0)},
+      {{L"Cursor", L"1", L"1033"}, 32, 32, GetSysColor(COLOR_BTNFACE)},  // transparent corner
+      {{L"Cursor Group", L"1", L"1033"}, 32, 32, GetSysColor(COLOR_BTNFACE)},
+  };
+  for (const Case& c : cases) {
+    Click(FindItem(c.path));
+    const Picture p = Inspect(ShownImage());
+    EXPECT_EQ(p.width, c.width) << c.path[0] << L" " << c.path[1];
+    EXPECT_EQ(p.height, c.height) << c.path[0];
+    EXPECT_EQ(p.topLeft, c.topLeft) << c.path[0];
+    EXPECT_TRUE(Shown(Main().imageView)) << c.path[0];
+    EXPECT_FALSE(Shown(Main().textView)) << c.path[0];
+  }
+  // A click elsewhere takes the picture away.
+  Click(FindItem({L"RCData", L"1", L"1033"}));
+  EXPECT_EQ(ShownImage(), nullptr);
+}
+
+TEST_F(ResourceViewTest, HostileDirectoriesListWhatSurvivesAndShowNoBadBytes) {
+  for (const wchar_t* file : {L"resources_loop_self.dll", L"resources_loop_deep.dll", L"resources_count_huge.dll",
+                              L"resources_offset_past_end.dll", L"resources_data_past_end.dll",
+                              L"resources_name_huge_length.dll"}) {
+    Open(Data(std::wstring(L"malformed\\") + file));
+    ASSERT_NE(App().LibraryHandle, nullptr) << file;
+    EXPECT_NE(FindItem({L"Html", L"1", L"1033"}), nullptr) << file;
+    // Click every language item.
+    HWND tree = Main().resourceTree;
+    for (HTREEITEM type = TreeView_GetRoot(tree); type; type = TreeView_GetNextSibling(tree, type)) {
+      for (HTREEITEM name = TreeView_GetChild(tree, type); name; name = TreeView_GetNextSibling(tree, name)) {
+        for (HTREEITEM lang = TreeView_GetChild(tree, name); lang; lang = TreeView_GetNextSibling(tree, lang)) {
+          Click(lang);
+        }
+      }
+    }
+  }
+  Open(Data(L"malformed\\resources_data_past_end.dll"));
+  Click(FindItem({L"VTDATA", L"1", L"1031"}));  // data size wraps past the image
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+  Click(FindItem({L"RCData", L"DATA", L"1031"}));  // data far outside
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+  Click(FindItem({L"RCData", L"DATA", L"1033"}));
+  EXPECT_EQ(Hex().GetRowCount(), 1);
+}
+
+TEST_F(ResourceViewTest, MegabyteDumpFillsEveryRow) {
+  std::vector<std::uint8_t> bytes(std::size_t{1} << 20);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+  const auto start = std::chrono::steady_clock::now();
+  ShowHexDump(Hex(), bytes);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("hex dump of 1 MiB: %.2f s\n", seconds);
+  ASSERT_EQ(Hex().GetRowCount(), 65536);
+  EXPECT_EQ(Cell(0, 65535), L"000FFFF0H:");
+  EXPECT_EQ(Cell(1, 65535).substr(0, 5), L"90 97");
+  // Redraw on would take minutes under Wine; off, a few seconds at most.
+  EXPECT_LT(seconds, 30.0);
+}
+
+}  // namespace
+}  // namespace vantorel
