@@ -75,22 +75,27 @@ class Walker {
 
 }  // namespace
 
-std::vector<ResourceItem> ListResources(const ImageView& image) {
-  std::vector<ResourceItem> items;
+std::optional<ResourceSpan> FindResourceSpan(const ImageView& image) {
   const auto headers = ReadPeHeaders(image);
-  if (!headers) return items;
+  if (!headers) return std::nullopt;
   const std::uint32_t rva = headers->directories[kDirectoryResource].rva;
-  if (rva == 0) return items;
+  if (rva == 0) return std::nullopt;
   // Offsets in the directory are relative to its start and stay inside its
   // section: bound the walk by the section's end within the image.
   std::uint64_t end = 0;
   for (const auto& s : headers->sections) {
     if (s.ContainsRva(rva)) end = std::uint64_t{s.virtualAddress} + s.VirtualExtent();
   }
-  if (end == 0) return items;
   end = std::min<std::uint64_t>(end, image.size());
-  if (rva >= end) return items;
-  const auto section = image.sub(rva, end - rva);
+  if (rva >= end) return std::nullopt;
+  return ResourceSpan{rva, end};
+}
+
+std::vector<ResourceItem> ListResources(const ImageView& image) {
+  std::vector<ResourceItem> items;
+  const auto span = FindResourceSpan(image);
+  if (!span) return items;
+  const auto section = image.sub(span->begin, span->end - span->begin);
   if (!section) return items;
 
   Walker walker(*section);

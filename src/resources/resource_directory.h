@@ -39,6 +39,15 @@ inline constexpr std::size_t kMaxResourceNameLength = 1024;
 // Most items listed; real libraries have a few thousand at most.
 inline constexpr std::size_t kMaxResourceItems = 65536;
 
+// Where the walk may read: from the resource directory to the end of the
+// section it starts in (cut at the image's end). Empty when the image has no
+// resource directory or it does not start inside a section.
+struct ResourceSpan {
+  std::uint64_t begin = 0;
+  std::uint64_t end = 0;
+};
+std::optional<ResourceSpan> FindResourceSpan(const ImageView& image);
+
 // Empty when the image has no resource directory or it does not start
 // inside a section.
 std::vector<ResourceItem> ListResources(const ImageView& image);

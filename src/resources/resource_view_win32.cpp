@@ -50,6 +50,30 @@ ImageView LoadedImage() {
   return ImageView(reinterpret_cast<const void*>(s.moduleBase), s.imageSize);
 }
 
+// A hostile library can map its resource section without read access, and
+// reading it would fault: the walk and the dump check first.
+bool IsReadable(std::uintptr_t start, std::size_t size) {
+  const std::uintptr_t end = start + size;
+  while (start < end) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(reinterpret_cast<const void*>(start), &info, sizeof info) || info.State != MEM_COMMIT) {
+      return false;
+    }
+    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (!(info.Protect & kReadable) || (info.Protect & PAGE_GUARD)) return false;
+    start = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+  }
+  return true;
+}
+
+// The item's bytes when they lie inside the loaded image and can be read.
+std::optional<std::span<const std::uint8_t>> ReadableBytes(const ResourceItem& item) {
+  auto bytes = ResourceBytes(LoadedImage(), item);
+  if (!bytes || !IsReadable(reinterpret_cast<std::uintptr_t>(bytes->data()), bytes->size())) return std::nullopt;
+  return bytes;
+}
+
 // Puts a picture into the image view, or none; the previous one is freed.
 void SetImage(HWND view, HBITMAP bitmap) {
   ResourceState& s = State();
@@ -173,7 +197,7 @@ std::optional<std::span<const std::uint8_t>> GroupMemberBytes(const ResourceKey&
                   ResourceId{*member, {}}, group.language};
   if (auto found = GetResourceData(key)) return found;
   for (const ResourceItem& item : State().items) {
-    if (item.type == key.type && item.name == key.name) return ResourceBytes(LoadedImage(), item);
+    if (item.type == key.type && item.name == key.name) return ReadableBytes(item);
   }
   return std::nullopt;
 }
@@ -222,7 +246,9 @@ void EnumerateResources(const ResourceViews& views) {
   App().ModuleBase = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
   s.moduleBase = App().ModuleBase;
   s.imageSize = info.SizeOfImage;
-  s.items = ListResources(LoadedImage());
+  const ImageView image = LoadedImage();
+  const auto span = FindResourceSpan(image);
+  if (span && IsReadable(s.moduleBase + span->begin, span->end - span->begin)) s.items = ListResources(image);
 
   SendMessageW(views.tree, WM_SETREDRAW, FALSE, 0);
   HTREEITEM typeItem = nullptr;
@@ -257,11 +283,10 @@ std::optional<ResourceKey> ResourceKeyOf(HWND tree, HTREEITEM item) {
 }
 
 std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& key) {
-  const ImageView image = LoadedImage();
-  if (!image.size()) return std::nullopt;
+  if (!LoadedImage().size()) return std::nullopt;
   for (const ResourceItem& item : State().items) {
     if (item.type == key.type && item.name == key.name && item.language == key.language) {
-      return ResourceBytes(image, item);
+      return ReadableBytes(item);
     }
   }
   return std::nullopt;

@@ -310,6 +310,21 @@ TEST_F(ResourceViewTest, HostileDirectoriesListWhatSurvivesAndShowNoBadBytes) {
   EXPECT_EQ(Hex().GetRowCount(), 1);
 }
 
+TEST_F(ResourceViewTest, UnreadableResourcePagesAreNotRead) {
+  Open(Data(L"resources.dll"));
+  const auto key = ResourceKeyOf(Main().resourceTree, FindItem({L"RCData", L"1", L"1033"}));
+  ASSERT_TRUE(key);
+  const auto bytes = GetResourceData(*key);
+  ASSERT_TRUE(bytes);
+  DWORD old = 0;
+  ASSERT_TRUE(VirtualProtect(const_cast<std::uint8_t*>(bytes->data()), bytes->size(), PAGE_NOACCESS, &old));
+  Click(FindItem({L"RCData", L"1", L"1033"}));
+  EXPECT_EQ(Hex().GetRowCount(), 0);
+  EnumerateResources(Views());
+  EXPECT_TRUE(TreeLines().empty()) << "part of the section cannot be read: nothing is walked";
+  VirtualProtect(const_cast<std::uint8_t*>(bytes->data()), bytes->size(), old, &old);
+}
+
 TEST_F(ResourceViewTest, MegabyteDumpFillsEveryRow) {
   std::vector<std::uint8_t> bytes(std::size_t{1} << 20);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
