@@ -28,6 +28,4 @@ char16_t HexDumpCharacter(std::uint8_t byte);
 // One row: at most kHexDumpRowBytes of bytes are used.
 HexDumpRow FormatHexDumpRow(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 
-inline std::size_t HexDumpRowCount(std::size_t size) { return size / kHexDumpRowBytes + (size % kHexDumpRowBytes != 0); }
-
 }  // namespace vantorel

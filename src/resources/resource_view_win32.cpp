@@ -223,12 +223,14 @@ HBITMAP DecodePicture(const ResourceKey& key, std::span<const std::uint8_t> byte
   }
 }
 
-// Menu and dialog previews belong to their own module; this is where a
-// click on a menu or dialog item hands over to it.
-void PreviewMenuOrDialog(const ResourceKey&) {}
-void ClosePreviews() {}
+ResourcePreviews& Previews() {
+  static ResourcePreviews previews;
+  return previews;
+}
 
 }  // namespace
+
+void SetResourcePreviews(ResourcePreviews previews) { Previews() = std::move(previews); }
 
 void EnumerateResources(const ResourceViews& views) {
   ResourceState& s = State();
@@ -308,7 +310,7 @@ void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes) {
 
 void ShowResource(const ResourceViews& views, HTREEITEM item) {
   ClearViews(views);
-  ClosePreviews();
+  if (Previews().close) Previews().close();
   const auto key = ResourceKeyOf(views.tree, item);
   if (!key) return;  // a type or name item: its selection stays
 
@@ -318,8 +320,10 @@ void ShowResource(const ResourceViews& views, HTREEITEM item) {
   const WORD type = key->type.IsString() ? 0 : key->type.id;
   switch (type) {
     case kMenu:
+      if (Previews().menu) Previews().menu(key->name);
+      break;
     case kDialog:
-      PreviewMenuOrDialog(*key);
+      if (Previews().dialog) Previews().dialog(key->name);
       break;
     case kCursor:
     case kCursorGroup:

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -26,6 +27,16 @@ struct ResourceKey {
   ResourceId name;
   std::uint16_t language = 0;
 };
+
+// The menu and dialog previews live in their own module and plug in here:
+// every click closes an open preview first, and a click on a menu or dialog
+// language item hands its name over after the dump is shown.
+struct ResourcePreviews {
+  std::function<void()> close;
+  std::function<void(const ResourceId& name)> menu;
+  std::function<void(const ResourceId& name)> dialog;
+};
+void SetResourcePreviews(ResourcePreviews previews);
 
 // Empties the views and the tree and lists the open library's resources
 // into the tree: type, name and language items, one level each.

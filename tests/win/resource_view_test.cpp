@@ -210,6 +210,26 @@ TEST_F(ResourceViewTest, DumpShowsTheClickedItemsOwnBytes) {
   EXPECT_NE((Cell(2, 0) + Cell(2, 1)).find(L"H.e.l.l.o"), std::wstring::npos);
 }
 
+TEST_F(ResourceViewTest, MenusAndDialogsGoToThePreviewsByName) {
+  std::vector<std::wstring> calls;
+  auto text = [](const ResourceId& id) {
+    return id.IsString() ? std::wstring(id.text.begin(), id.text.end()) : std::to_wstring(id.id);
+  };
+  SetResourcePreviews({[&] { calls.push_back(L"close"); },
+                       [&](const ResourceId& name) { calls.push_back(L"menu " + text(name)); },
+                       [&](const ResourceId& name) { calls.push_back(L"dialog " + text(name)); }});
+  Open(Data(L"resources.dll"));
+  Click(FindItem({L"Menu", L"MAINMENU", L"1033"}));
+  EXPECT_EQ(Hex().GetRowCount(), 13) << "the dump comes first";
+  Click(FindItem({L"Dialog", L"ABOUTBOX"}));
+  Click(FindItem({L"Dialog", L"BROKENDIALOG", L"1033"}));
+  Click(FindItem({L"Icon", L"1", L"1033"}));
+  SetResourcePreviews({});
+  const std::vector<std::wstring> expected{L"close", L"menu MAINMENU", L"close", L"close", L"dialog BROKENDIALOG",
+                                           L"close"};
+  EXPECT_EQ(calls, expected);
+}
+
 TEST_F(ResourceViewTest, VersionManifestAndHtmlShowAsText) {
   Open(Data(L"resources.dll"));
   Click(FindItem({L"Version", L"1", L"1033"}));
