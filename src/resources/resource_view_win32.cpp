@@ -2,6 +2,7 @@
 
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -101,6 +102,49 @@ void FlattenOnto(HBITMAP bitmap, COLORREF colour) {
     for (int c = 0; c < 3; ++c) pixels[c] = static_cast<std::uint8_t>(pixels[c] + background[c] * (255 - alpha) / 255);
     pixels[3] = 255;
   }
+}
+
+// A picture larger than the view is shrunk to fit, keeping its proportions,
+// so the whole of it shows; smaller ones keep their size. Takes ownership.
+HBITMAP FitInto(HBITMAP bitmap, HWND view) {
+  RECT area{};
+  BITMAP info{};
+  if (!bitmap || !view || !GetClientRect(view, &area) || !GetObjectW(bitmap, sizeof info, &info)) return bitmap;
+  const long width = info.bmWidth;
+  const long height = std::abs(info.bmHeight);
+  if (area.right <= 0 || area.bottom <= 0 || (width <= area.right && height <= area.bottom)) return bitmap;
+  const double scale = std::min(static_cast<double>(area.right) / width, static_cast<double>(area.bottom) / height);
+  const int fitWidth = std::max(1, static_cast<int>(width * scale));
+  const int fitHeight = std::max(1, static_cast<int>(height * scale));
+
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = fitWidth;
+  header.bmiHeader.biHeight = -fitHeight;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  header.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP fitted = CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC source = CreateCompatibleDC(nullptr);
+  HDC target = CreateCompatibleDC(nullptr);
+  if (fitted && source && target) {
+    HGDIOBJ oldSource = SelectObject(source, bitmap);
+    HGDIOBJ oldTarget = SelectObject(target, fitted);
+    SetStretchBltMode(target, HALFTONE);
+    SetBrushOrgEx(target, 0, 0, nullptr);
+    StretchBlt(target, 0, 0, fitWidth, fitHeight, source, 0, 0, width, height, SRCCOPY);
+    SelectObject(target, oldTarget);
+    SelectObject(source, oldSource);
+  }
+  if (target) DeleteDC(target);
+  if (source) DeleteDC(source);
+  if (!fitted || !source || !target) {
+    if (fitted) DeleteObject(fitted);
+    return bitmap;  // shown uncut is better than not at all
+  }
+  DeleteObject(bitmap);
+  return fitted;
 }
 
 void ClearViews(const ResourceViews& views) {
@@ -332,7 +376,7 @@ void ShowResource(const ResourceViews& views, HTREEITEM item) {
     case kIconGroup: {
       HBITMAP picture = bytes ? DecodePicture(*key, *bytes) : nullptr;
       if (picture) FlattenOnto(picture, GetSysColor(COLOR_BTNFACE));
-      SetImage(views.imageView, picture);
+      SetImage(views.imageView, FitInto(picture, views.imageView));
       ShowOnly(views, views.imageView);
       break;
     }

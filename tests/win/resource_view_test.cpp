@@ -277,6 +277,7 @@ Picture Inspect(HBITMAP bitmap) {
 
 TEST_F(ResourceViewTest, PicturesOfIconsCursorsAndBitmaps) {
   Open(Data(L"resources.dll"));
+  MoveWindow(Main().imageView, 0, 0, 300, 300, FALSE);
   struct Case {
     std::vector<std::wstring> path;
     int width, height;
@@ -299,6 +300,14 @@ TEST_F(ResourceViewTest, PicturesOfIconsCursorsAndBitmaps) {
     EXPECT_TRUE(Shown(Main().imageView)) << c.path[0];
     EXPECT_FALSE(Shown(Main().textView)) << c.path[0];
   }
+  // A view too small for a picture shows all of it, shrunk.
+  MoveWindow(Main().imageView, 0, 0, 100, 60, FALSE);
+  Click(FindItem({L"Icon Group", L"1", L"1033"}));
+  EXPECT_EQ(Inspect(ShownImage()).width, 60);
+  EXPECT_EQ(Inspect(ShownImage()).height, 60);
+  Click(FindItem({L"Bitmap", L"101", L"1033"}));
+  EXPECT_EQ(Inspect(ShownImage()).width, 40);
+
   // A click elsewhere takes the picture away.
   Click(FindItem({L"RCData", L"1", L"1033"}));
   EXPECT_EQ(ShownImage(), nullptr);
