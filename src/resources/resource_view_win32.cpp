@@ -160,8 +160,11 @@ void ShowOnly(const ResourceViews& views, HWND visible) {
 
 void PrepareTree(const ResourceViews& views) {
   ResourceState& s = State();
-  if (!s.treeImages) {
-    s.treeImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  if (!s.treeImages) s.treeImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  // The shell icons may come later than the first fill (a window built
+  // before start-up has extracted them).
+  if (s.treeImages && ImageList_GetImageCount(s.treeImages) < 2) {
+    ImageList_RemoveAll(s.treeImages);
     for (const auto& icon : App().ShellIcons) ImageList_AddIcon(s.treeImages, icon.get());
   }
   TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
