@@ -341,16 +341,21 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
   return std::nullopt;
 }
 
-void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes) {
+void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes, std::size_t maxBytes) {
   grid.SetRedraw(false, false);
   grid.ClearRows();
+  const std::size_t shown = std::min(bytes.size(), maxBytes - maxBytes % kHexDumpRowBytes);
   std::int64_t at = 0;
-  for (std::size_t offset = 0; offset < bytes.size(); offset += kHexDumpRowBytes, ++at) {
+  for (std::size_t offset = 0; offset < shown; offset += kHexDumpRowBytes, ++at) {
     const HexDumpRow row = FormatHexDumpRow(offset, bytes.subspan(offset));
     if (!grid.AddRow(at, L"", 0)) break;
     grid.SetCellText(0, at, ToWide(row.label));
     grid.SetCellText(1, at, ToWide(row.hex));
     grid.SetCellText(2, at, ToWide(row.chars));
+  }
+  if (shown < bytes.size() && grid.AddRow(at, L"", 0)) {
+    grid.SetCellText(0, at, ToWide(HexDumpLabel(shown)));
+    grid.SetCellText(1, at, L"(" + std::to_wstring(bytes.size() - shown) + L" more bytes not shown)");
   }
   grid.SetRedraw(true, true);
 }

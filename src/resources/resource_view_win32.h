@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -55,7 +56,13 @@ std::optional<ResourceKey> ResourceKeyOf(HWND tree, HTREEITEM item);
 // or empty when it is not found or lies outside the loaded image.
 std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& key);
 
-// Fills the hex grid with the bytes, 16 to a row, with redraw off.
-void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes);
+// A dump stops after this many bytes: a hostile library can claim a
+// resource of hundreds of megabytes, and the list view would take minutes
+// and gigabytes to hold it.
+inline constexpr std::size_t kMaxHexDumpBytes = std::size_t{4} << 20;
+
+// Fills the hex grid with the bytes, 16 to a row, with redraw off. Past
+// maxBytes a last row tells how many bytes are not shown.
+void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes, std::size_t maxBytes = kMaxHexDumpBytes);
 
 }  // namespace vantorel

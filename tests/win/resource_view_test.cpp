@@ -351,6 +351,13 @@ TEST_F(ResourceViewTest, MegabyteDumpFillsEveryRow) {
   EXPECT_EQ(Cell(1, 65535).substr(0, 5), L"90 97");
   // Redraw on would take minutes under Wine; off, a few seconds at most.
   EXPECT_LT(seconds, 30.0);
+
+  // Past the cap, whole rows up to it and a note of the rest.
+  ShowHexDump(Hex(), std::span(bytes).first(100), 40);
+  ASSERT_EQ(Hex().GetRowCount(), 3);
+  EXPECT_EQ(Cell(0, 1), L"00000010H:");
+  EXPECT_EQ(Cell(0, 2), L"00000020H:");
+  EXPECT_EQ(Cell(1, 2), L"(68 more bytes not shown)");
 }
 
 }  // namespace
