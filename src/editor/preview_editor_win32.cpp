@@ -3,6 +3,7 @@
 #include "app/text_win32.h"
 #include "editor/editor_state.h"
 #include "editor/editor_win32.h"
+#include "editor/highlighter_win32.h"
 
 namespace vantorel {
 
@@ -19,6 +20,7 @@ std::wstring PreviewEditorFont() {
 
 HWND SetupPreviewEditor(HWND page, int width, int height) {
   constexpr int n = kPreviewEditor;
+  SetEditorLexer(HighlighterLexer());
   HWND window = CreateEditor(n, page, 5, 5, width, height, kEditorAutoMarginWidth);
   if (!window) return nullptr;
   SetLineNumberSpacing(n, 10);
