@@ -20,6 +20,7 @@
 #include "app/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/generate_source_win32.h"
+#include "codegen/project_win32.h"
 #include "codegen/save_source_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
@@ -683,7 +684,7 @@ void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
     first = 1;
     // Dropped files are not checked: the loader's answer decides.
     if (IsProjectPath(ToU16(paths[0]))) {
-      // Project files are opened by the project loader.
+      LoadProject(paths[0]);
     } else {
       LoadLibraryFile(paths[0]);
     }
@@ -706,12 +707,12 @@ void RunCommand(int id) {
       EnumerateResources(Views());
       break;
     case CmdOpenProject:
-      // The project loader asks for its file here.
+      LoadProject(L"");
       RefreshMainView();
       EnumerateResources(Views());
       break;
     case CmdSave:
-      // On the Functions tab this saves the project, once projects are written.
+      if (CurrentTab() == kFunctionsTab) SaveProject(mainWindow.functionGrid.get());
       if (CurrentTab() == kPreviewTab) SaveSource(PreviewEditorLines(), App().CurrentPath);
       break;
     case CmdAbout:

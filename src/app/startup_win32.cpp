@@ -15,6 +15,7 @@
 #include "editor/editor_component_win32.h"
 #include "app/prompts_win32.h"
 #include "app/text_win32.h"
+#include "codegen/project_win32.h"
 
 namespace vantorel {
 
@@ -54,7 +55,7 @@ void OpenStartupFile() {
     // current path itself.
     const std::wstring project = app.CurrentPath;
     app.CurrentPath.clear();
-    (void)project;
+    LoadProject(project);
     return;
   }
   LoadLibraryFile(app.CurrentPath);

@@ -1,0 +1,39 @@
+#pragma once
+// Saving the function grid as a project file and loading one back: the
+// requesters, the question when the library has moved, the warning when it
+// has changed, and reopening the library with the system loader.
+#include <string>
+
+#include "grid/grid_win32.h"
+
+namespace vantorel {
+
+inline constexpr wchar_t kProjectFilter[] = L"Vantorel prj (*.prj)|*.prj";
+
+enum class SaveProjectResult {
+  Saved,
+  Cancelled,  // the requester was cancelled or the retry question answered No
+  Failed,     // the file could not be written completely; the user was told
+};
+
+// The Save command on the Functions page: proposes CurrentPath with the
+// extension "prj", asks for the file (again after Yes to the retry question
+// when it cannot be created) and writes the library's path, its fingerprint
+// computed now and the grid's live rows. Without a grid no rows are written.
+SaveProjectResult SaveProject(GridControl* grid);
+
+enum class LoadProjectResult {
+  Loaded,      // rows read and CurrentPath set; the library may still have been refused
+  NoFile,      // no file chosen, or it could not be opened and read
+  Refused,     // the file is beyond the reader's limits; the user was told
+  NoLibrary,   // no library path: empty in the file, or the replacement was cancelled
+};
+
+// Releases the open library and empties FunctionList, LibraryInfo and the
+// resource tree, asks for the project when file is empty, reads it, asks for
+// a new place when the library is missing, warns when its fingerprint
+// differs, and then fills FunctionList from the file and loads the library
+// (no PE check, no export listing). The caller refreshes the view.
+LoadProjectResult LoadProject(const std::wstring& file);
+
+}  // namespace vantorel
