@@ -51,6 +51,7 @@ enum : int {
 };
 
 constexpr int kStatusWidths[] = {160, 200, 150};
+constexpr UINT kClearTreeSelection = WM_APP + 1;
 
 MainWindow mainWindow;
 
@@ -390,6 +391,9 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
       EndLoop();
       return 0;
+    case kClearTreeSelection:
+      if (m.resourceTree) TreeView_SelectItem(m.resourceTree, nullptr);
+      return 0;
     case WM_SIZE:
       if (m.window) LayoutMainWindow();
       return 0;
@@ -411,6 +415,11 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const auto* header = reinterpret_cast<const NMHDR*>(lp);
       if (header->hwndFrom == m.tabPanel && header->code == TCN_SELCHANGE) {
         OnTabSwitched();
+        return 0;
+      }
+      if (header->hwndFrom == m.resourceTree && header->code == NM_CLICK) {
+        const DWORD at = GetMessagePos();
+        OnResourceTreeClick({static_cast<short>(LOWORD(at)), static_cast<short>(HIWORD(at))});
         return 0;
       }
       if (header->code == TTN_GETDISPINFOW) {
@@ -694,6 +703,22 @@ void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
     RefreshMainView();
     EnumerateResources(Views());
   }
+}
+
+void OnResourceTreeClick(POINT screen) {
+  MainWindow& m = mainWindow;
+  if (!m.resourceTree) return;
+  // The item under the mouse: the click may not have selected it, and
+  // showing a resource clears the selection again.
+  TVHITTESTINFO hit{};
+  hit.pt = screen;
+  ScreenToClient(m.resourceTree, &hit.pt);
+  HTREEITEM item = TreeView_HitTest(m.resourceTree, &hit);
+  if (!(hit.flags & TVHT_ONITEM)) item = nullptr;
+  ShowResource(Views(), item);
+  // The tree selects the clicked item after its notification: a shown
+  // language item is deselected once that has happened.
+  if (item && ResourceKeyOf(m.resourceTree, item)) PostMessageW(m.window, kClearTreeSelection, 0, 0);
 }
 
 void RunCommand(int id) {

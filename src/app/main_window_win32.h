@@ -85,6 +85,8 @@ void UpdateSaveCommand(bool enabled, const std::wstring& tooltip);
 void OnTabSwitched();
 // Files dropped onto the tab panel (ignored while the Preview tab is current).
 void HandleDroppedFiles(const std::vector<std::wstring>& paths);
+// A left click on the resource tree at a screen position.
+void OnResourceTreeClick(POINT screen);
 // Runs one command of the menu or toolbar.
 void RunCommand(int id);
 // The layout formulas for the current client size.

@@ -22,6 +22,7 @@
 #include "codegen/function_grid_win32.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
+#include "resources/resource_view_win32.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -586,6 +587,60 @@ TEST_F(MainWindowTest, DropTargetCopiesFilesExceptOnPreview) {
 TEST(SystemLauncher, StartsTheOwnExecutableWithoutWaiting) {
   // This test program is "the program" here: listing its tests ends it at once.
   EXPECT_TRUE(CurrentLauncher().StartCopy(L"--gtest_list_tests"));
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// A click on a language item of the resource tree shows that resource.
+TEST_F(MainWindowTest, TreeClickShowsTheResourceUnderTheMouse) {
+  Open(Data(L"resources.dll"));
+  EnumerateResources({Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView});
+  SwitchTab(kResourcesTab);
+  ShowWindow(Main().window, SW_SHOW);
+  HWND tree = Main().resourceTree;
+  // Version > 1 > 1033.
+  HTREEITEM item = TreeView_GetRoot(tree);
+  wchar_t text[64];
+  for (; item; item = TreeView_GetNextSibling(tree, item)) {
+    TVITEMW tv{};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = 64;
+    TreeView_GetItem(tree, &tv);
+    if (std::wstring(text) == L"Version") break;
+  }
+  ASSERT_NE(item, nullptr);
+  TreeView_Expand(tree, item, TVE_EXPAND);
+  HTREEITEM name = TreeView_GetChild(tree, item);
+  TreeView_Expand(tree, name, TVE_EXPAND);
+  HTREEITEM language = TreeView_GetChild(tree, name);
+  ASSERT_NE(language, nullptr);
+  TreeView_EnsureVisible(tree, language);
+  RECT rc;
+  ASSERT_TRUE(TreeView_GetItemRect(tree, language, &rc, TRUE));
+  POINT at{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+  ClientToScreen(tree, &at);
+  OnResourceTreeClick(at);
+  EXPECT_GT(Main().hexGrid->GetRowCount(), 10);
+  wchar_t shown[256] = {};
+  GetWindowTextW(Main().textView, shown, 256);
+  EXPECT_EQ(std::wstring(shown).rfind(L"FileVersion:", 0), 0u);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  EXPECT_EQ(TreeView_GetSelection(tree), nullptr) << "a second click must show it again";
+
+  // Beside every item: the views are emptied.
+  RECT client;
+  GetClientRect(tree, &client);
+  POINT empty{client.right - 2, client.bottom - 2};
+  ClientToScreen(tree, &empty);
+  OnResourceTreeClick(empty);
+  EXPECT_EQ(Main().hexGrid->GetRowCount(), 0);
 }
 
 }  // namespace
