@@ -625,34 +625,6 @@ void GridList::PasteClipboard() {
   }
 }
 
-LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
-  switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-      if (draw->iSubItem <= 0) return CDRF_DODEFAULT;
-      const auto row = static_cast<std::int64_t>(draw->nmcd.dwItemSpec);
-      const std::int64_t column = draw->iSubItem - 1;
-      CellEvent format = FormatRecord(row, column);
-      Raise(GridEvent::CellFormat, format);
-      CellEvent type;
-      type.row = row;
-      type.column = column;
-      Raise(GridEvent::CellType, type);
-      // The list view still draws the text; the application's colours and
-      // font already apply.
-      if (format.textColour >= 0) draw->clrText = static_cast<COLORREF>(format.textColour);
-      if (format.backColour >= 0) draw->clrTextBk = static_cast<COLORREF>(format.backColour);
-      SelectObject(draw->nmcd.hdc, format.font ? format.font : ListFont());
-      return CDRF_NEWFONT;
-    }
-    default:
-      return CDRF_DODEFAULT;
-  }
-}
-
 std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
   switch (header->code) {
     case NM_CUSTOMDRAW:
@@ -688,6 +660,16 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_GETDLGCODE:
       return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_ERASEBKGND:
+      // Cells paint themselves; only what lies outside them is filled here.
+      self->EraseEmptyArea(reinterpret_cast<HDC>(wParam));
+      return 1;
+    case WM_NOTIFY: {
+      auto* from = reinterpret_cast<NMHDR*>(lParam);
+      if (from && from->hwndFrom == self->header && from->code == NM_CUSTOMDRAW)
+        return self->CustomDrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+      break;
+    }
     case LVM_INSERTCOLUMNA:
     case LVM_INSERTCOLUMNW:
     case LVM_DELETECOLUMN: {

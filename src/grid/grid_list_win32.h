@@ -154,7 +154,15 @@ class GridList {
   void HideEditors();
   void PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColumn);
   std::optional<LRESULT> OnNotifyFromList(NMHDR* header);
+  // Painting (grid_draw_win32.cpp).
   LRESULT CustomDrawList(NMLVCUSTOMDRAW* draw);
+  LRESULT CustomDrawHeader(NMCUSTOMDRAW* draw);
+  void PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn);
+  void PaintHeaderItem(HDC dc, RECT rect, int item, bool pressed);
+  // Fills the list's client area outside its rows and columns.
+  void EraseEmptyArea(HDC dc);
+  COLORREF EmptyAreaColour() const;
+  bool InBlock(std::int64_t row, std::int64_t column) const;
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
 
   HWND parent_ = nullptr;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "grid/grid_draw_win32.h"
 #include "grid/grid_geometry.h"
 #include "grid/grid_list_win32.h"
 #include "grid/grid_win32.h"
@@ -19,7 +20,6 @@ using grid_handles::SelectedObject;
 using grid_handles::UniqueBitmap;
 using grid_handles::UniqueBrush;
 using grid_handles::UniqueDc;
-using grid_handles::UniqueFont;
 
 // Where the list's rows are, in container coordinates.
 struct RowGeometry {
@@ -34,51 +34,6 @@ struct RowGeometry {
 
 void FillSolid(HDC dc, const RECT& r, HBRUSH brush) {
   if (r.right > r.left && r.bottom > r.top && brush) FillRect(dc, &r, brush);
-}
-
-void FillGradient(HDC dc, const RECT& r, std::int64_t top, std::int64_t bottom) {
-  auto vertex = [](LONG x, LONG y, std::int64_t colour) {
-    TRIVERTEX v{};
-    v.x = x;
-    v.y = y;
-    v.Red = static_cast<COLOR16>(GetRValue(static_cast<COLORREF>(colour)) << 8);
-    v.Green = static_cast<COLOR16>(GetGValue(static_cast<COLORREF>(colour)) << 8);
-    v.Blue = static_cast<COLOR16>(GetBValue(static_cast<COLORREF>(colour)) << 8);
-    return v;
-  };
-  TRIVERTEX vertices[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
-  GRADIENT_RECT rect{0, 1};
-  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
-}
-
-UINT AlignFlags(std::int64_t align) {
-  if (align == 1) return DT_CENTER;
-  if (align == 2) return DT_RIGHT;
-  return DT_LEFT;
-}
-
-// Text turned by 270 degrees (value 1, reading downwards from 5 pixels below
-// the top) or 90 degrees (value 2, reading upwards from 5 pixels above the
-// bottom), centred across the cell; left out when it does not fit.
-void DrawTurnedText(HDC dc, HFONT font, const std::wstring& text, const RECT& area, bool downwards) {
-  LOGFONTW lf{};
-  if (!font || !GetObjectW(font, sizeof(lf), &lf)) return;
-  lf.lfEscapement = lf.lfOrientation = downwards ? 2700 : 900;
-  UniqueFont turned(CreateFontIndirectW(&lf));
-  if (!turned) return;
-  SIZE size{};
-  {
-    SelectedObject upright(dc, font);
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  }
-  const int length = area.bottom - area.top - 10;
-  if (size.cx > length || size.cy > area.right - area.left) return;
-  SelectedObject selected(dc, turned.get());
-  const int centre = (area.left + area.right) / 2;
-  if (downwards)
-    TextOutW(dc, centre + size.cy / 2, area.top + 5, text.c_str(), static_cast<int>(text.size()));
-  else
-    TextOutW(dc, centre - size.cy / 2, area.bottom - 5, text.c_str(), static_cast<int>(text.size()));
 }
 
 RowGeometry MeasureRows(HWND container, HWND listWindow, std::int64_t headerHeight, std::int64_t count) {

@@ -1,0 +1,178 @@
+// What the grid paints for its cells and header, read back pixel by pixel
+// through WM_PRINTCLIENT.
+#include "grid_fixture.h"
+
+namespace vantorel {
+namespace {
+
+using grid_testing::CountObjects;
+using grid_testing::Snapshot;
+using grid_testing::TestGrid;
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+RECT CellRect(TestGrid& t, std::int64_t row, std::int64_t column) {
+  RECT r{};
+  r.top = static_cast<LONG>(column + 1);
+  r.left = LVIR_BOUNDS;
+  SendMessageW(t.grid->listWindow, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
+  r.right = r.left + static_cast<LONG>(SendMessageW(t.grid->listWindow, LVM_GETCOLUMNWIDTH, column + 1, 0));
+  return r;
+}
+
+Snapshot ShotOfList(TestGrid& t) { return Snapshot(t.grid->listWindow, 400, 250); }
+
+// Columns (of the cell's left and right thirds) holding a pixel that is
+// neither the background nor a line: where the text went.
+struct InkSpread {
+  bool left = false;
+  bool right = false;
+};
+InkSpread FindInk(const Snapshot& shot, const RECT& cell, COLORREF background) {
+  InkSpread ink;
+  const int third = (cell.right - cell.left) / 3;
+  for (int y = cell.top + 2; y < cell.bottom - 2; ++y)
+    for (int x = cell.left + 1; x < cell.right - 2; ++x) {
+      if (shot.At(x, y) == background) continue;
+      if (x < cell.left + third) ink.left = true;
+      if (x >= cell.right - third) ink.right = true;
+    }
+  return ink;
+}
+
+TEST(GridDraw, CellColoursGradientsAndAlignmentComeFromCellFormat) {
+  TestGrid t(3);
+  t.AddRows(3);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event != GridEvent::CellFormat || r.row != 1) return;
+    if (r.column == 0) {
+      r.backColour = RGB(200, 0, 0);
+      r.gradientTop = RGB(0, 0, 255);  // one end only: still solid
+      r.align = 2;
+    } else if (r.column == 1) {
+      r.gradientTop = kBlack;
+      r.gradientBottom = kWhite;
+    }
+  };
+  Snapshot shot = ShotOfList(t);
+  const RECT solid = CellRect(t, 1, 0);
+  EXPECT_EQ(shot.At(solid.left + 2, solid.top + 2), RGB(200, 0, 0));
+  const InkSpread right = FindInk(shot, solid, RGB(200, 0, 0));
+  EXPECT_TRUE(right.right && !right.left) << "right-aligned text";
+  const RECT plain = CellRect(t, 1, 2);
+  const InkSpread left = FindInk(shot, plain, kWhite);
+  EXPECT_TRUE(left.left && !left.right) << "left-aligned text by default";
+
+  const RECT gradient = CellRect(t, 1, 1);
+  const COLORREF top = shot.At(gradient.left + 2, gradient.top);
+  const COLORREF bottom = shot.At(gradient.left + 2, gradient.bottom - 2);
+  EXPECT_LT(GetRValue(top), 0x20);
+  EXPECT_GT(GetRValue(bottom), 0xD0);
+  EXPECT_EQ(GetRValue(top), GetBValue(top));
+  // Grid lines along the right and bottom of each cell.
+  EXPECT_EQ(shot.At(plain.left + 10, plain.bottom - 1), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(shot.At(solid.right - 1, solid.top + 10), GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(GridDraw, BlockCellsAreSolidWithBlackOuterEdgesAndAGreyCorner) {
+  TestGrid t(3);
+  t.AddRows(4);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellFormat && r.row >= 0) {
+      r.gradientTop = RGB(0, 255, 0);
+      r.gradientBottom = RGB(0, 255, 0);
+    }
+  };
+  t.grid->SetBlock(0, 1, 2, 2);
+  {
+    Snapshot shot = ShotOfList(t);
+    const RECT inside = CellRect(t, 1, 1);
+    EXPECT_EQ(shot.At(inside.left + 2, inside.top + 4), RGB(0xCE, 0xDB, 0xF1));
+    const RECT corner = CellRect(t, 2, 1);
+    EXPECT_EQ(shot.At(corner.left + 2, corner.top + 4), RGB(0x80, 0x80, 0x80));
+    const RECT first = CellRect(t, 1, 0);
+    EXPECT_EQ(shot.At(first.left, first.top + 8), kBlack);
+    EXPECT_EQ(shot.At(first.left + 1, first.top + 8), kBlack);
+    EXPECT_EQ(shot.At(first.left + 8, first.top), kBlack);
+    const RECT outside = CellRect(t, 0, 2);
+    EXPECT_EQ(shot.At(outside.left + 2, outside.top + 4), RGB(0, 255, 0)) << "gradient outside the block";
+  }
+  t.grid->SetColour(4, -1);
+  Snapshot shot = ShotOfList(t);
+  const RECT inside = CellRect(t, 1, 1);
+  EXPECT_EQ(shot.At(inside.left + 2, inside.top + 4), kWhite) << "own colour, solid";
+}
+
+TEST(GridDraw, TickProgressAndCurrentFrame) {
+  TestGrid t(3);
+  t.AddRows(2);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event != GridEvent::CellType) return;
+    if (r.column == 0) {
+      r.type = 5;
+      r.text = L"Yes/No";
+    } else if (r.column == 1) {
+      r.type = 9;
+    } else {
+      r.type = 1;
+    }
+  };
+  t.grid->SetCellText(0, 0, L"Yes");
+  t.grid->SetCellText(0, 1, L"Maybe");
+  t.grid->SetCellText(1, 0, L"150");
+  t.grid->SetCellText(1, 1, L"");
+  t.grid->SetCurrentCell(2, 1, 0);
+  Snapshot shot = ShotOfList(t);
+  auto centre = [&](std::int64_t row, std::int64_t column) {
+    const RECT r = CellRect(t, row, column);
+    return shot.At((r.left + r.right) / 2, (r.top + r.bottom - 1) / 2);
+  };
+  EXPECT_EQ(centre(0, 0), kBlack) << "ticked: the cross meets in the middle";
+  EXPECT_EQ(centre(1, 0), kWhite) << "neither value: an empty box";
+  EXPECT_EQ(t.grid->GetCellText(1, 1), L"0");
+  // 150 is shown as 100: the bar is filled to its right end.
+  const RECT bar = CellRect(t, 0, 1);
+  bool fullBar = false;
+  for (int y = bar.top; y < bar.bottom; ++y)
+    if (shot.At(bar.right - 8, y) == kBlack && shot.At(bar.right - 8, y - 1) == kBlack) fullBar = true;
+  EXPECT_TRUE(fullBar);
+  const RECT current = CellRect(t, 1, 2);
+  EXPECT_EQ(shot.At(current.left, current.top + 8), kBlack) << "frame of the current cell";
+  EXPECT_EQ(shot.At(current.left + 8, current.top), kBlack);
+}
+
+TEST(GridDraw, HeaderItemsTakeTheirGradientAndFrame) {
+  TestGrid t(2);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellFormat && r.row == -1) {
+      r.gradientTop = kWhite;
+      r.gradientBottom = RGB(0, 0, 128);
+    }
+  };
+  HWND header = t.grid->list->header;
+  RECT item{};
+  SendMessageW(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  Snapshot shot(header, 400, 30);
+  const COLORREF top = shot.At(item.left + 3, item.top + 1);
+  const COLORREF bottom = shot.At(item.left + 3, item.bottom - 3);
+  EXPECT_GT(GetRValue(top), 0xE0);
+  EXPECT_LT(GetRValue(bottom), 0x30);
+  EXPECT_GT(GetBValue(bottom), 0x70);
+  EXPECT_EQ(shot.At(item.left, item.top + 5), RGB(0x80, 0x80, 0x80)) << "header frame colour";
+}
+
+TEST(GridDraw, PaintingMakesNoLastingObjects) {
+  TestGrid t(3);
+  t.AddRows(6);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellType && r.column == 1) r.type = r.row % 2 ? 9 : 11;
+  };
+  { Snapshot warm = ShotOfList(t); }
+  const auto before = CountObjects();
+  for (int i = 0; i < 5; ++i) Snapshot shot = ShotOfList(t);
+  EXPECT_EQ(CountObjects().gdi, before.gdi);
+}
+
+}  // namespace
+}  // namespace vantorel
