@@ -468,6 +468,22 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
     FillColour(dc, RECT{cell.left, cell.top, cell.right, cell.top + 2}, GetSysColor(COLOR_BTNFACE));
 }
 
+LRESULT GridList::EditorColours(HDC dc, HWND editor) {
+  if (editor == listChoice) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+  CellEvent format = FormatRecord(editRow, editColumn - 1);
+  format.backColour = 0xFFFFFF;
+  format.textColour = 0;
+  Raise(GridEvent::CellFormat, format);
+  const auto back = static_cast<COLORREF>(format.backColour);
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, back);
+  SetTextColor(dc, static_cast<COLORREF>(format.textColour));
+  // The editor fills with this brush in the same DC, so the DC's own brush
+  // colour serves and no brush has to be made and kept.
+  SetDCBrushColor(dc, back);
+  return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+}
+
 LRESULT GridList::CustomDrawHeader(NMCUSTOMDRAW* draw) {
   switch (draw->dwDrawStage) {
     case CDDS_PREPAINT:

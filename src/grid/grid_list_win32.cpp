@@ -664,6 +664,8 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
       // Cells paint themselves; only what lies outside them is filled here.
       self->EraseEmptyArea(reinterpret_cast<HDC>(wParam));
       return 1;
+    case WM_CTLCOLOREDIT:
+      return self->EditorColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY: {
       auto* from = reinterpret_cast<NMHDR*>(lParam);
       if (from && from->hwndFrom == self->header && from->code == NM_CUSTOMDRAW)

@@ -163,6 +163,8 @@ class GridList {
   void EraseEmptyArea(HDC dc);
   COLORREF EmptyAreaColour() const;
   bool InBlock(std::int64_t row, std::int64_t column) const;
+  // WM_CTLCOLOREDIT from an editor: the current cell's colours.
+  LRESULT EditorColours(HDC dc, HWND editor);
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
 
   HWND parent_ = nullptr;

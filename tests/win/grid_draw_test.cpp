@@ -174,5 +174,61 @@ TEST(GridDraw, PaintingMakesNoLastingObjects) {
   EXPECT_EQ(CountObjects().gdi, before.gdi);
 }
 
+TEST(GridDraw, EditorsTakeTheCurrentCellsColours) {
+  TestGrid t(2);
+  t.AddRows(2);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellFormat && r.row == 1 && r.column == 1) {
+      r.backColour = RGB(10, 20, 30);
+      r.textColour = RGB(200, 100, 50);
+    }
+  };
+  t.grid->SetCurrentCell(1, 1, 0);
+  GridList& list = t.list();
+  HDC dc = CreateCompatibleDC(nullptr);
+  const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+      list.listWindow, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list.editBox)));
+  EXPECT_EQ(GetBkColor(dc), RGB(10, 20, 30));
+  EXPECT_EQ(GetTextColor(dc), RGB(200, 100, 50));
+  ASSERT_NE(brush, nullptr);
+  RECT one{0, 0, 1, 1};
+  HDC screen = GetDC(nullptr);
+  HBITMAP pixel = CreateCompatibleBitmap(screen, 1, 1);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, pixel);
+  FillRect(dc, &one, brush);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 20, 30));
+  SelectObject(dc, old);
+  DeleteObject(pixel);
+  const auto choice = SendMessageW(list.listWindow, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                   reinterpret_cast<LPARAM>(list.listChoice));
+  EXPECT_EQ(reinterpret_cast<HGDIOBJ>(choice), GetStockObject(NULL_BRUSH));
+  DeleteDC(dc);
+}
+
+// Wine reports common controls 5.81 even with the version-6 manifest; the
+// other path is taken here by pretending.
+TEST(GridDraw, FirstRowTopLineOnlyBeforeCommonControlsSix) {
+  TestGrid t(1);
+  t.AddRows(2);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellFormat && r.row >= 0) r.backColour = RGB(0, 0, 200);
+  };
+  GridShared& shared = SharedGridState();
+  const int real = shared.commonControlsMajor;
+  const RECT first = CellRect(t, 0, 0);
+  shared.commonControlsMajor = 5;
+  {
+    Snapshot shot = ShotOfList(t);
+    EXPECT_EQ(shot.At(first.left + 10, first.top + 1), GetSysColor(COLOR_BTNFACE));
+  }
+  shared.commonControlsMajor = 6;
+  {
+    Snapshot shot = ShotOfList(t);
+    EXPECT_EQ(shot.At(first.left + 10, first.top + 1), RGB(0, 0, 200));
+  }
+  shared.commonControlsMajor = real;
+}
+
 }  // namespace
 }  // namespace vantorel
