@@ -221,9 +221,23 @@ void GridControl::PaintStrip(HDC dc, const RECT& update) {
 
   const RECT headerCell{0, 0, width, static_cast<LONG>(list->headerHeight)};
   if (touches(headerCell)) {
-    if (list->HeaderItemCount() > 1 || count > 0)
-      PaintStripCell(dc, headerCell, headerCell.bottom, -1, pressedStripHeader == -1 && pressedInside);
-    else
+    if (list->HeaderItemCount() > 1 || count > 0) {
+      // Painted off-screen and copied in one transfer, so it never flickers.
+      const RECT local{0, 0, headerCell.right, headerCell.bottom};
+      UniqueDc memory(CreateCompatibleDC(dc));
+      UniqueBitmap image(memory ? CreateCompatibleBitmap(dc, std::max<LONG>(local.right, 1), std::max<LONG>(local.bottom, 1))
+                                : nullptr);
+      const bool pressed = pressedStripHeader == -1 && pressedInside;
+      if (memory && image) {
+        {
+          SelectedObject selected(memory.get(), image.get());
+          PaintStripCell(memory.get(), local, local.bottom, -1, pressed);
+          BitBlt(dc, 0, 0, local.right, local.bottom, memory.get(), 0, 0, SRCCOPY);
+        }
+      } else {
+        PaintStripCell(dc, headerCell, headerCell.bottom, -1, pressed);
+      }
+    } else
       FillSolid(dc, headerCell, emptyAreaBrush);
   }
 

@@ -142,6 +142,20 @@ TEST(GridDraw, TickProgressAndCurrentFrame) {
   EXPECT_EQ(shot.At(current.left + 8, current.top), kBlack);
 }
 
+TEST(GridDraw, NoCurrentFrameOnHyperlinkAndChoiceCells) {
+  TestGrid t(2);
+  t.AddRows(2);
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellType) r.type = r.column == 0 ? 2 : 3;
+  };
+  for (std::int64_t column : {0, 1}) {
+    t.grid->SetCurrentCell(column, 1, 0);
+    Snapshot shot = ShotOfList(t);
+    const RECT cell = CellRect(t, 1, column);
+    EXPECT_EQ(shot.At(cell.left, cell.top + 8), kWhite) << "column " << column;
+  }
+}
+
 TEST(GridDraw, HeaderItemsTakeTheirGradientAndFrame) {
   TestGrid t(2);
   t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
