@@ -514,6 +514,7 @@ LRESULT GridList::CustomDrawHeader(NMCUSTOMDRAW* draw) {
 }
 
 void GridList::PaintHeaderItem(HDC dc, RECT rect, int item, bool pressed) {
+  if (item <= 0 || item >= kMaxHeaderItems) return;
   HFONT headerFont = reinterpret_cast<HFONT>(SendMessageW(header, WM_GETFONT, 0, 0));
   CellEvent format = FormatRecord(-1, item - 1);
   if (headerFont) format.font = headerFont;

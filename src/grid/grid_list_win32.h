@@ -96,7 +96,7 @@ class GridList {
   std::wstring startText;
   std::wstring editText;
   std::int64_t hotRow = -1;
-  std::int64_t hotColumn = -1;
+  std::int64_t hotColumn = -1;  // a grid column, unlike editColumn
   GridBlock block;
   std::uint8_t blockMode = 0;
   std::uint8_t selectionKind = 0;  // colour index 7
