@@ -24,6 +24,7 @@
 #include "codegen/save_source_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
+#include "resources/resource_preview_win32.h"
 #include "resources/resource_view_win32.h"
 
 namespace vantorel {
@@ -790,7 +791,11 @@ void TearDownMainWindow() {
 
 void RunMainWindow() {
   if (!BuildMainWindow()) return;
+  // Wired here rather than in the build: a window built for a test must not
+  // open a modal dialog on a click.
+  SetResourcePreviews(MenuAndDialogPreviews(mainWindow.window));
   RunEventLoop();
+  SetResourcePreviews({});
   TearDownMainWindow();
 }
 

@@ -1,0 +1,389 @@
+// Menu and dialog previews opened from the real main window's resource tree.
+// Dialogs are modal: a thread timer drives each one from inside its loop,
+// and a watchdog thread ends the loop if the dialog never closes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "analysis/library_win32.h"
+#include "app/app_state_win32.h"
+#include "app/main_window_win32.h"
+#include "app/startup_win32.h"
+#include "editor/editor_component_win32.h"
+#include "resources/resource_preview_win32.h"
+#include "resources/resource_view_win32.h"
+#include "scripted_prompts.h"
+
+namespace vantorel {
+namespace {
+
+std::wstring Data(const std::wstring& name) { return std::wstring(VANTOREL_TESTDATA) + L"\\" + name; }
+
+ResourceViews Views() { return {Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView}; }
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+std::wstring MenuText(HMENU menu, UINT position) {
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+  return text;
+}
+
+HTREEITEM FindItem(const std::vector<std::wstring>& path) {
+  HWND tree = Main().resourceTree;
+  HTREEITEM item = TreeView_GetRoot(tree);
+  HTREEITEM found = nullptr;
+  for (const auto& text : path) {
+    found = nullptr;
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+      wchar_t buffer[256] = {};
+      TVITEMW data{};
+      data.mask = TVIF_TEXT;
+      data.hItem = item;
+      data.pszText = buffer;
+      data.cchTextMax = 256;
+      TreeView_GetItem(tree, &data);
+      if (text == buffer) {
+        found = item;
+        break;
+      }
+    }
+    if (!found) return nullptr;
+    item = TreeView_GetChild(tree, found);
+  }
+  return found;
+}
+
+// Runs `step` (with the tick number) every 30 ms on this thread while
+// `body` runs, which is how a modal loop gets driven. If the body has not
+// returned after 10 s the watchdog posts WM_QUIT, which ends any modal loop.
+class ModalDriver {
+ public:
+  explicit ModalDriver(std::function<void(int)> step) : step_(std::move(step)) { Current() = this; }
+  ~ModalDriver() { Current() = nullptr; }
+  ModalDriver(const ModalDriver&) = delete;
+  ModalDriver& operator=(const ModalDriver&) = delete;
+
+  // How long the body ran.
+  std::chrono::milliseconds Run(const std::function<void()>& body) {
+    std::atomic<bool> done{false};
+    const DWORD thread = GetCurrentThreadId();
+    std::thread watchdog([&] {
+      for (int i = 0; i < 1000 && !done; ++i) Sleep(10);
+      if (!done) PostThreadMessageW(thread, WM_QUIT, 0, 0);
+    });
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, Tick);
+    const auto start = std::chrono::steady_clock::now();
+    body();
+    const auto took = std::chrono::steady_clock::now() - start;
+    KillTimer(nullptr, timer);
+    done = true;
+    watchdog.join();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+      ADD_FAILURE() << "the watchdog had to end the modal loop";
+    }
+    return std::chrono::duration_cast<std::chrono::milliseconds>(took);
+  }
+  int ticks = 0;
+
+ private:
+  static ModalDriver*& Current() {
+    static ModalDriver* current = nullptr;
+    return current;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (ModalDriver* driver = Current()) driver->step_(driver->ticks++);
+  }
+  std::function<void(int)> step_;
+};
+
+class ResourcePreviewTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    PrepareProcess();
+    ASSERT_TRUE(MapEditorComponent());
+  }
+  static void TearDownTestSuite() { ReleaseProcess(); }
+  void SetUp() override {
+    ASSERT_NE(BuildMainWindow(), nullptr);
+    SetResourcePreviews(MenuAndDialogPreviews(Main().window));
+    LoadLibraryFile(Data(L"resources.dll"));
+    RefreshMainView();
+    EnumerateResources(Views());
+  }
+  void TearDown() override {
+    ClosePreviews();
+    SetResourcePreviews({});
+    TearDownMainWindow();
+    ReleaseLibrary();
+    App().CurrentPath.clear();
+    App().FunctionList.clear();
+    App().LibraryInfo = {};
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+  void Click(const std::vector<std::wstring>& path) {
+    HTREEITEM item = FindItem(path);
+    ASSERT_NE(item, nullptr);
+    TreeView_SelectItem(Main().resourceTree, item);
+    ShowResource(Views(), item);
+  }
+
+  testing::ScriptedPrompts prompts;
+};
+
+TEST_F(ResourcePreviewTest, MenuShowsInItsOwnWindowUntilTheNextClickOrItsCloseBox) {
+  Click({L"Menu", L"MAINMENU", L"1033"});
+  HWND preview = MenuPreviewWindow();
+  ASSERT_NE(preview, nullptr) << "loaded by its string name";
+  EXPECT_EQ(TextOf(preview), L"Vantorel - Menuresource");
+  EXPECT_TRUE(IsWindowVisible(preview));
+  EXPECT_EQ(GetWindow(preview, GW_OWNER), Main().window);
+  const LONG style = GetWindowLongW(preview, GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_CHILD), 0);
+  RECT client{};
+  GetClientRect(preview, &client);
+  EXPECT_EQ(client.right, 450);
+  EXPECT_EQ(client.bottom, 50);
+
+  // The library's menu, drop-downs and all, is the window's menu bar.
+  HMENU bar = GetMenu(preview);
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(GetMenuItemCount(bar), 2);
+  EXPECT_EQ(MenuText(bar, 0), L"&File");
+  EXPECT_EQ(MenuText(bar, 1), L"&Help");
+  HMENU file = GetSubMenu(bar, 0);
+  EXPECT_EQ(GetMenuState(file, 1002, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));
+  HMENU recent = GetSubMenu(file, 3);
+  ASSERT_NE(recent, nullptr);
+  EXPECT_EQ(GetMenuState(recent, 1011, MF_BYCOMMAND) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+
+  // Its commands do not reach the program's own: id 5 would be Exit.
+  SendMessageW(preview, WM_COMMAND, CmdExit, 0);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_TRUE(IsWindow(Main().window));
+
+  // Any further click closes it, a type item's included.
+  Click({L"Menu"});
+  EXPECT_FALSE(IsWindow(preview));
+  EXPECT_EQ(MenuPreviewWindow(), nullptr);
+
+  // Clicked again it opens again, and its close box closes it.
+  Click({L"Menu", L"MAINMENU", L"1033"});
+  preview = MenuPreviewWindow();
+  ASSERT_NE(preview, nullptr);
+  SendMessageW(preview, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(preview));
+  EXPECT_EQ(MenuPreviewWindow(), nullptr);
+  EXPECT_TRUE(IsWindow(Main().window));
+
+  // Gone with the main window, too.
+  Click({L"Menu", L"MAINMENU", L"1033"});
+  preview = MenuPreviewWindow();
+  ASSERT_NE(preview, nullptr);
+  TearDownMainWindow();
+  EXPECT_FALSE(IsWindow(preview));
+  EXPECT_EQ(MenuPreviewWindow(), nullptr);
+}
+
+TEST_F(ResourcePreviewTest, MenuThatDoesNotLoadShowsNothing) {
+  PreviewMenu(ResourceId{999, {}}, Main().window);
+  PreviewMenu(ResourceId{0, u"NOSUCHMENU"}, Main().window);
+  EXPECT_EQ(MenuPreviewWindow(), nullptr);
+  ReleaseLibrary();  // no library: nothing to load from
+  PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+  EXPECT_EQ(MenuPreviewWindow(), nullptr);
+}
+
+TEST_F(ResourcePreviewTest, DialogStaysOpenUntilItsCloseBox) {
+  HWND dialog = nullptr;
+  std::wstring caption;
+  bool mainEnabled = true;
+  bool openAfterButtons = false;
+  ModalDriver driver([&](int tick) {
+    if (tick == 0) {
+      dialog = DialogPreviewWindow();
+      if (!dialog) return;
+      caption = TextOf(dialog);
+      mainEnabled = IsWindowEnabled(Main().window);
+      // OK, Enter and Escape: none of them ends the preview.
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+      PostMessageW(dialog, WM_KEYDOWN, VK_RETURN, 0);
+      PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+    } else if (tick == 2) {
+      openAfterButtons = IsWindow(dialog) && DialogPreviewWindow() == dialog;
+      if (dialog) SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+  });
+  driver.Run([&] { Click({L"Dialog", L"ABOUTBOX", L"1033"}); });
+  ASSERT_NE(dialog, nullptr) << "loaded by its string name";
+  EXPECT_EQ(caption, L"About the resource library");
+  EXPECT_FALSE(mainEnabled) << "modal over the main window";
+  EXPECT_TRUE(openAfterButtons);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(DialogPreviewWindow(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(Main().window));
+  EXPECT_EQ(Main().hexGrid->GetRowCount(), 32) << "the dump is shown first";
+  EXPECT_EQ(TreeView_GetSelection(Main().resourceTree), nullptr);
+}
+
+TEST_F(ResourcePreviewTest, OpenDialogIsDestroyedByTheNextClick) {
+  HWND dialog = nullptr;
+  ModalDriver driver([&](int tick) {
+    if (tick != 0) return;
+    dialog = DialogPreviewWindow();
+    if (dialog) Click({L"RCData", L"1", L"1033"});
+  });
+  driver.Run([&] { Click({L"Dialog", L"ABOUTBOX", L"1033"}); });
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(DialogPreviewWindow(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(Main().window));
+}
+
+TEST_F(ResourcePreviewTest, DialogThatCannotBeCreatedReturnsAtOnce) {
+  bool shown = false;
+  ModalDriver driver([&](int) { shown = shown || DialogPreviewWindow() != nullptr; });
+  const auto took = driver.Run([&] {
+    Click({L"Dialog", L"BROKENDIALOG", L"1033"});
+    PreviewDialog(ResourceId{999, {}}, Main().window);
+  });
+  EXPECT_FALSE(shown);
+  EXPECT_LT(took.count(), 3000);
+  EXPECT_GT(Main().hexGrid->GetRowCount(), 0) << "the dump is still shown";
+  EXPECT_EQ(DialogPreviewWindow(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(Main().window));
+}
+
+// A copy of resources.dll with bytes of one template changed, loaded as the
+// open library; null when the bytes were not found.
+class PatchedLibrary {
+ public:
+  // Replaces `size` bytes at the first occurrence of `find` plus `offset`.
+  PatchedLibrary(const std::u16string& find, std::ptrdiff_t offset, const std::string& bytes) {
+    std::ifstream in(std::filesystem::path(Data(L"resources.dll")), std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string needle(reinterpret_cast<const char*>(find.data()), find.size() * 2);
+    const std::size_t at = image.find(needle);
+    if (at == std::string::npos) return;
+    image.replace(at + offset, bytes.size(), bytes);
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    path_ = std::wstring(folder) + L"vantorel_patched_" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    std::ofstream(std::filesystem::path(path_), std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
+    module_ = LoadLibraryW(path_.c_str());
+    saved_ = App().LibraryHandle;
+    savedBase_ = App().ModuleBase;
+    App().LibraryHandle = module_;
+    App().ModuleBase = reinterpret_cast<std::uintptr_t>(module_);
+  }
+  ~PatchedLibrary() {
+    if (!module_) return;
+    App().LibraryHandle = saved_;
+    App().ModuleBase = savedBase_;
+    FreeLibrary(module_);
+    DeleteFileW(path_.c_str());
+  }
+  PatchedLibrary(const PatchedLibrary&) = delete;
+  PatchedLibrary& operator=(const PatchedLibrary&) = delete;
+  HMODULE get() const { return module_; }
+
+ private:
+  std::wstring path_;
+  HMODULE module_ = nullptr;
+  HMODULE saved_ = nullptr;
+  std::uintptr_t savedBase_ = 0;
+};
+
+// The platform walks a template to its end markers whatever the resource's
+// size: one that runs past its bytes is refused before it gets there.
+TEST_F(ResourcePreviewTest, TemplatesRunningPastTheirBytesAreRefused) {
+  {
+    // "&Help" loses its end flag: the top-level items run on.
+    PatchedLibrary library(u"&Help", -2, std::string("\x10\x00", 2));
+    ASSERT_NE(library.get(), nullptr);
+    PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+    EXPECT_EQ(MenuPreviewWindow(), nullptr);
+  }
+  {
+    // ABOUTBOX claims 65,535 controls instead of 8.
+    PatchedLibrary library(u"About the resource library", -14, "\xFF\xFF");
+    ASSERT_NE(library.get(), nullptr);
+    bool shown = false;
+    ModalDriver driver([&](int) { shown = shown || DialogPreviewWindow() != nullptr; });
+    driver.Run([&] { PreviewDialog(ResourceId{0, u"ABOUTBOX"}, Main().window); });
+    EXPECT_FALSE(shown);
+  }
+  // Unchanged, both still show: the walk accepts what the platform accepts.
+  PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+  EXPECT_NE(MenuPreviewWindow(), nullptr);
+  bool shown = false;
+  ModalDriver driver([&](int) {
+    if (HWND dialog = DialogPreviewWindow()) {
+      shown = true;
+      SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+  });
+  driver.Run([&] { PreviewDialog(ResourceId{0, u"ABOUTBOX"}, Main().window); });
+  EXPECT_TRUE(shown);
+}
+
+// A property-page template is a child window: shown as it is, it would sit
+// inside the disabled main window with no way to close it.
+TEST_F(ResourcePreviewTest, ChildDialogTemplateGetsACloseBox) {
+  HMODULE shell = LoadLibraryW(L"shell32.dll");
+  ASSERT_NE(shell, nullptr);
+  HRSRC found = FindResourceW(shell, MAKEINTRESOURCEW(8), MAKEINTRESOURCEW(5));
+  ASSERT_NE(found, nullptr);
+  const auto* header = static_cast<const DWORD*>(LockResource(LoadResource(shell, found)));
+  const bool extended = HIWORD(header[0]) == 0xFFFF;
+  ASSERT_NE(header[extended ? 3 : 0] & WS_CHILD, 0u) << "the system's page must still be a child template";
+
+  const HMODULE saved = App().LibraryHandle;
+  const auto savedBase = App().ModuleBase;
+  App().LibraryHandle = shell;
+  App().ModuleBase = reinterpret_cast<std::uintptr_t>(shell);
+  LONG style = 0;
+  HWND parent = nullptr;
+  ModalDriver driver([&](int tick) {
+    HWND dialog = DialogPreviewWindow();
+    if (tick != 0 || !dialog) return;
+    style = GetWindowLongW(dialog, GWL_STYLE);
+    parent = GetAncestor(dialog, GA_PARENT);
+    SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  driver.Run([&] { PreviewDialog(ResourceId{8, {}}, Main().window); });
+  App().LibraryHandle = saved;
+  App().ModuleBase = savedBase;
+  FreeLibrary(shell);
+
+  EXPECT_EQ(style & WS_CHILD, 0);
+  EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(parent, GetDesktopWindow());
+  EXPECT_EQ(DialogPreviewWindow(), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(Main().window));
+}
+
+}  // namespace
+}  // namespace vantorel
