@@ -72,8 +72,12 @@ class Highlighter {
 // The level stored for a line that starts at level with the given fold delta,
 // and the level the next line starts at.
 inline int StoredFoldLevel(int level, int delta) { return level | (delta > 0 ? kFoldLevelHeaderFlag : 0); }
+// The control keeps a level in 12 bits: deeper nesting stays at the top
+// instead of spilling into the flag bits.
 inline int NextFoldLevel(int level, int delta) {
-  return level + delta < kFoldLevelBase ? kFoldLevelBase : level + delta;
+  const long long next = static_cast<long long>(level) + delta;
+  if (next < kFoldLevelBase) return kFoldLevelBase;
+  return next > kFoldLevelNumberMask ? kFoldLevelNumberMask : static_cast<int>(next);
 }
 
 // A whole text lexed from its first line, lines cut at LF, CR LF or a lone CR

@@ -110,3 +110,18 @@ TEST(Highlighter, FoldLevels) {
 
 }  // namespace
 }  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// More openings than the control's 12-bit level can count stay at the top
+// level instead of spilling into the flag bits.
+TEST(HighlighterFolds, DeepNestingStaysWithinTheLevelBits) {
+  EXPECT_EQ(NextFoldLevel(kFoldLevelNumberMask - 1, 5), kFoldLevelNumberMask);
+  EXPECT_EQ(NextFoldLevel(kFoldLevelBase, 100000), kFoldLevelNumberMask);
+  EXPECT_EQ(NextFoldLevel(kFoldLevelBase + 2, -5), kFoldLevelBase);
+  EXPECT_EQ(StoredFoldLevel(NextFoldLevel(kFoldLevelBase, 100000), 1) & kFoldLevelNumberMask, kFoldLevelNumberMask);
+}
+
+}  // namespace
+}  // namespace vantorel
