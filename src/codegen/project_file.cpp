@@ -183,18 +183,7 @@ std::optional<ProjectContent> ReadProjectText(std::string_view bytes) {
 
 std::u16string DefaultProjectPath(std::u16string_view libraryPath) {
   if (libraryPath.empty()) return {};
-  const std::size_t slash = libraryPath.find_last_of(u"\\/");
-  const std::size_t fileStart = slash == std::u16string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = libraryPath.rfind(u'.');
-  std::u16string path;
-  if (dot != std::u16string_view::npos && dot >= fileStart) {
-    path.assign(libraryPath.substr(0, dot + 1));
-    path += u"prj";
-  } else {
-    path.assign(libraryPath);
-    path += u".prj";
-  }
-  return path;
+  return ReplaceFileExtension(libraryPath, u"prj");
 }
 
 }  // namespace vantorel

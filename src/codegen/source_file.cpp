@@ -111,20 +111,19 @@ std::u16string Utf16FromUtf8(std::string_view bytes) {
   return out;
 }
 
-std::u16string DefaultSourcePath(std::u16string_view libraryPath) {
-  const std::size_t slash = libraryPath.find_last_of(u"\\/");
+std::u16string ReplaceFileExtension(std::u16string_view path, std::u16string_view extension) {
+  const std::size_t slash = path.find_last_of(u"\\/");
   const std::size_t fileStart = slash == std::u16string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = libraryPath.rfind(u'.');
-  std::u16string path;
-  if (dot != std::u16string_view::npos && dot >= fileStart) {
-    path.assign(libraryPath.substr(0, dot + 1));
-    path += u"pbi";
-  } else {
-    path.assign(libraryPath);
-    path += u".pbi";
-  }
-  return path;
+  const std::size_t dot = path.rfind(u'.');
+  // A "." in a folder name is no extension: the new one is appended then.
+  const bool hasExtension = dot != std::u16string_view::npos && dot >= fileStart;
+  std::u16string result(hasExtension ? path.substr(0, dot) : path);
+  result += u'.';
+  result += extension;
+  return result;
 }
+
+std::u16string DefaultSourcePath(std::u16string_view libraryPath) { return ReplaceFileExtension(libraryPath, u"pbi"); }
 
 void AppendSourceLine(std::string& out, std::u16string_view line) {
   AppendUtf8(out, line);

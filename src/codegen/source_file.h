@@ -21,6 +21,9 @@ std::u16string Utf16FromUtf8(std::string_view bytes);
 // The name proposed for the source of a library: the extension of the path's
 // file part replaced by "pbi", or ".pbi" appended when the file part has no
 // "."; a "." in a folder name is not an extension. "\" and "/" both separate.
+// The path with the extension of its file part replaced (or appended when
+// the file part has none).
+std::u16string ReplaceFileExtension(std::u16string_view path, std::u16string_view extension);
 std::u16string DefaultSourcePath(std::u16string_view libraryPath);
 
 // The UTF-8 byte order mark every saved source starts with.

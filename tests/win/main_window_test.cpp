@@ -23,6 +23,7 @@
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
 #include "resources/resource_view_win32.h"
+#include "main_window_fixture.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -90,25 +91,8 @@ RECT ChildRect(HWND child) {
   return rc;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    PrepareProcess();
-    ASSERT_TRUE(MapEditorComponent());
-  }
-  static void TearDownTestSuite() { ReleaseProcess(); }
-
-  void SetUp() override { ASSERT_NE(BuildMainWindow(), nullptr); }
-  void TearDown() override {
-    TearDownMainWindow();
-    ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-  }
   void Open(const std::wstring& path) {
     LoadLibraryFile(path);
     RefreshMainView();

@@ -21,6 +21,7 @@
 #include "codegen/function_grid_win32.h"
 #include "editor/editor_component_win32.h"
 #include "grid_fixture.h"
+#include "main_window_fixture.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -315,20 +316,11 @@ TEST_F(ProjectTest, OversizedFileIsRefusedWithAMessage) {
 }
 
 // The commands, drops and start-up that reach the project file.
-class ProjectMainWindow : public ::testing::Test {
+class ProjectMainWindow : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    PrepareProcess();
-    ASSERT_TRUE(MapEditorComponent());
-  }
-  static void TearDownTestSuite() { ReleaseProcess(); }
-  void SetUp() override { ASSERT_NE(BuildMainWindow(), nullptr); }
   void TearDown() override {
-    TearDownMainWindow();
+    MainWindowFixture::TearDown();
     ResetState();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
   }
   void Command(int id) { SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 

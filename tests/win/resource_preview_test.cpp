@@ -24,6 +24,7 @@
 #include "editor/editor_component_win32.h"
 #include "resources/resource_preview_win32.h"
 #include "resources/resource_view_win32.h"
+#include "main_window_fixture.h"
 #include "scripted_prompts.h"
 
 namespace vantorel {
@@ -114,15 +115,10 @@ class ModalDriver {
   std::function<void(int)> step_;
 };
 
-class ResourcePreviewTest : public ::testing::Test {
+class ResourcePreviewTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    PrepareProcess();
-    ASSERT_TRUE(MapEditorComponent());
-  }
-  static void TearDownTestSuite() { ReleaseProcess(); }
   void SetUp() override {
-    ASSERT_NE(BuildMainWindow(), nullptr);
+    MainWindowFixture::SetUp();
     SetResourcePreviews(MenuAndDialogPreviews(Main().window));
     LoadLibraryFile(Data(L"resources.dll"));
     RefreshMainView();
@@ -131,14 +127,7 @@ class ResourcePreviewTest : public ::testing::Test {
   void TearDown() override {
     ClosePreviews();
     SetResourcePreviews({});
-    TearDownMainWindow();
-    ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    MainWindowFixture::TearDown();
   }
   void Click(const std::vector<std::wstring>& path) {
     HTREEITEM item = FindItem(path);

@@ -18,6 +18,7 @@
 #include "grid/grid_list_win32.h"
 #include "editor/editor_component_win32.h"
 #include "resources/resource_view_win32.h"
+#include "main_window_fixture.h"
 #include "scripted_prompts.h"
 
 namespace vantorel {
@@ -95,24 +96,8 @@ HBITMAP ShownImage() {
   return reinterpret_cast<HBITMAP>(SendMessageW(Main().imageView, STM_GETIMAGE, IMAGE_BITMAP, 0));
 }
 
-class ResourceViewTest : public ::testing::Test {
+class ResourceViewTest : public testing::MainWindowFixture {
  protected:
-  static void SetUpTestSuite() {
-    PrepareProcess();
-    ASSERT_TRUE(MapEditorComponent());
-  }
-  static void TearDownTestSuite() { ReleaseProcess(); }
-  void SetUp() override { ASSERT_NE(BuildMainWindow(), nullptr); }
-  void TearDown() override {
-    TearDownMainWindow();
-    ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-  }
   void Open(const std::wstring& path) {
     LoadLibraryFile(path);
     RefreshMainView();
