@@ -37,7 +37,7 @@ target_link_libraries(Vantorel PRIVATE vantorel_win)
 target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest")
-set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/app)
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/platform)
 
 # Windows tests: GoogleTest cross-built by the bootstrap, run under Wine.
 add_library(gtest_mingw STATIC IMPORTED)

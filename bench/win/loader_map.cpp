@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/memory_loader_win32.h"

@@ -9,8 +9,8 @@
 #include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
 #include "app/app_state_win32.h"
-#include "app/prompts_win32.h"
-#include "app/text_win32.h"
+#include "platform/prompts_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 

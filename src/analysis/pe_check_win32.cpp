@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "analysis/pe_check.h"
-#include "app/handles_win32.h"
+#include "platform/handles_win32.h"
 
 namespace vantorel {
 

@@ -9,8 +9,8 @@
 
 #include "analysis/file_facts.h"
 #include "analysis/version_resource.h"
-#include "app/handles_win32.h"
-#include "app/text_win32.h"
+#include "platform/handles_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 

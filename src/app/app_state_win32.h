@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/version_info.h"
-#include "app/handles_win32.h"
+#include "platform/handles_win32.h"
 #include "codegen/function_table.h"
 
 namespace vantorel {

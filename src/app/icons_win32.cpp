@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "app/ico.h"
-#include "app/resource_ids.h"
+#include "platform/ico.h"
+#include "platform/resource_ids.h"
 
 namespace vantorel {
 

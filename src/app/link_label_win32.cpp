@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/prompts_win32.h"
+#include "platform/prompts_win32.h"
 #include "app/version.h"
 
 namespace vantorel {

@@ -13,8 +13,8 @@
 #include "app/icons_win32.h"
 #include "app/main_window_win32.h"
 #include "editor/editor_component_win32.h"
-#include "app/prompts_win32.h"
-#include "app/text_win32.h"
+#include "platform/prompts_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/project_win32.h"
 
 namespace vantorel {

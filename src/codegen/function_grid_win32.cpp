@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 

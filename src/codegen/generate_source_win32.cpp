@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/source_generator.h"
 #include "editor/editor_win32.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/handles_win32.h"
-#include "app/prompts_win32.h"
-#include "app/text_win32.h"
+#include "platform/handles_win32.h"
+#include "platform/prompts_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/source_file.h"
 
 namespace vantorel {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 
 namespace vantorel {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 namespace {

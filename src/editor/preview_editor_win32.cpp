@@ -1,6 +1,6 @@
 #include "editor/preview_editor_win32.h"
 
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "editor/editor_state.h"
 #include "editor/editor_win32.h"
 #include "editor/highlighter_win32.h"

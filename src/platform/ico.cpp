@@ -1,4 +1,4 @@
-#include "app/ico.h"
+#include "platform/ico.h"
 
 namespace vantorel {
 

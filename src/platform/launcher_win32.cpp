@@ -1,4 +1,4 @@
-#include "app/launcher_win32.h"
+#include "platform/launcher_win32.h"
 
 #include <windows.h>
 #include <shellapi.h>

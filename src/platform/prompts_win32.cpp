@@ -1,4 +1,4 @@
-#include "app/prompts_win32.h"
+#include "platform/prompts_win32.h"
 
 #include <commdlg.h>
 

@@ -9,7 +9,7 @@
 
 #include "analysis/version_info.h"
 #include "app/app_state_win32.h"
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "resources/hex_dump.h"
 #include "resources/image_decode_win32.h"
 #include "resources/resource_names.h"

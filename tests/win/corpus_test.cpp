@@ -15,7 +15,7 @@
 #include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
 #include "analysis/version_resource.h"
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "test_support.h"
 
 namespace vantorel {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 
 namespace vantorel::testing {
 

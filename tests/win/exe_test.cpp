@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "test_support.h"
 
 namespace vantorel {

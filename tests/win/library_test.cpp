@@ -11,7 +11,7 @@
 #include "analysis/library_win32.h"
 #include "analysis/version_resource.h"
 #include "app/app_state_win32.h"
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 

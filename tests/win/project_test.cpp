@@ -17,7 +17,7 @@
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
 #include "app/startup_win32.h"
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "editor/editor_component_win32.h"
 #include "grid_fixture.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/source_generator.h"
 #include "scripted_prompts.h"
 #include "test_support.h"

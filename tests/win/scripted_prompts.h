@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/prompts_win32.h"
+#include "platform/prompts_win32.h"
 
 namespace vantorel::testing {
 
