@@ -1,6 +1,6 @@
 #include "editor/image_layout.h"
 
-#include "analysis/image_view.h"
+#include "platform/byte_reader.h"
 
 #include <algorithm>
 #include <array>
