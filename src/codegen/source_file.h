@@ -1,22 +1,14 @@
 // The saved form of the generated source: its default name beside the
-// library and its bytes (UTF-8 with a byte order mark, CR LF line ends),
-// plus the UTF-16 <-> UTF-8 conversions the files and the editor need.
+// library and its bytes (UTF-8 with a byte order mark, CR LF line ends).
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
-namespace vantorel {
+#include "platform/utf8.h"
 
-// UTF-16 to UTF-8. An unpaired surrogate becomes U+FFFD (EF BF BD).
-std::string Utf8FromUtf16(std::u16string_view text);
-// Appends the UTF-8 form of text to out (for building files piecewise).
-void AppendUtf8(std::string& out, std::u16string_view text);
-// UTF-8 to UTF-16. Every maximal ill-formed sequence (stray continuation
-// bytes, truncated sequences, overlong forms, encoded surrogates, values
-// above U+10FFFF) becomes one U+FFFD.
-std::u16string Utf16FromUtf8(std::string_view bytes);
+namespace vantorel {
 
 // The name proposed for the source of a library: the extension of the path's
 // file part replaced by "pbi", or ".pbi" appended when the file part has no

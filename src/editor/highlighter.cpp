@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "codegen/source_file.h"
+#include "platform/utf8.h"
 
 namespace vantorel {
 namespace {
