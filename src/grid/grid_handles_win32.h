@@ -6,6 +6,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "platform/handles_win32.h"
+
 namespace vantorel::grid_handles {
 
 struct GdiDeleter {
@@ -24,10 +26,7 @@ struct ImageListDeleter {
 };
 using UniqueImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
 
-struct IconDeleter {
-  void operator()(HICON h) const { DestroyIcon(h); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using vantorel::UniqueIcon;
 
 struct WindowDeleter {
   void operator()(HWND h) const {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/byte_reader.h"
+
 namespace vantorel {
 namespace {
 
@@ -113,13 +115,6 @@ constexpr std::array<std::uint8_t, kDataBytes> MakeIconData() {
 
 constexpr std::array<std::uint8_t, kDataBytes> kIconData = MakeIconData();
 
-std::uint32_t Read32(std::span<const std::uint8_t> d, std::size_t at) {
-  return d[at] | (d[at + 1] << 8) | (d[at + 2] << 16) | (static_cast<std::uint32_t>(d[at + 3]) << 24);
-}
-std::uint16_t Read16(std::span<const std::uint8_t> d, std::size_t at) {
-  return static_cast<std::uint16_t>(d[at] | (d[at + 1] << 8));
-}
-
 }  // namespace
 
 std::span<const std::uint8_t> BuiltInStripIconData() { return kIconData; }
@@ -128,32 +123,14 @@ std::optional<std::vector<std::span<const std::uint8_t>>> SplitLengthPrefixed(st
   std::vector<std::span<const std::uint8_t>> blobs;
   std::size_t at = 0;
   while (true) {
-    if (data.size() - at < 4) return std::nullopt;
-    const std::uint64_t count = Read32(data, at);
+    const auto count = ByteReader(data).read32(at);
+    if (!count) return std::nullopt;
     at += 4;
-    if (count == 0) return blobs;
-    if (count > data.size() - at) return std::nullopt;
-    blobs.push_back(data.subspan(at, static_cast<std::size_t>(count)));
-    at += static_cast<std::size_t>(count);
+    if (*count == 0) return blobs;
+    if (*count > data.size() - at) return std::nullopt;
+    blobs.push_back(data.subspan(at, *count));
+    at += *count;
   }
-}
-
-std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::uint8_t> ico, int size,
-                                                          int bitCount) {
-  if (ico.size() < 6 || Read16(ico, 0) != 0 || Read16(ico, 2) != 1) return std::nullopt;
-  const std::size_t entries = Read16(ico, 4);
-  for (std::size_t i = 0; i < entries; ++i) {
-    const std::uint64_t entry = 6 + 16 * static_cast<std::uint64_t>(i);
-    if (entry + 16 > ico.size()) return std::nullopt;
-    const int width = ico[entry] == 0 ? 256 : ico[entry];
-    const int height = ico[entry + 1] == 0 ? 256 : ico[entry + 1];
-    const std::uint64_t bytes = Read32(ico, entry + 8);
-    const std::uint64_t offset = Read32(ico, entry + 12);
-    if (width != size || height != size || Read16(ico, entry + 6) != bitCount) continue;
-    if (bytes == 0 || offset > ico.size() || bytes > ico.size() - offset) continue;
-    return ico.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(bytes));
-  }
-  return std::nullopt;
 }
 
 }  // namespace vantorel

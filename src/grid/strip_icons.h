@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/ico.h"
+
 namespace vantorel {
 
 inline constexpr int kBuiltInStripIconCount = 6;
@@ -17,11 +19,5 @@ std::span<const std::uint8_t> BuiltInStripIconData();
 // The blobs of a length-prefixed list, in order. None when a count runs past
 // the end of the data or the terminating 0 is missing.
 std::optional<std::vector<std::span<const std::uint8_t>>> SplitLengthPrefixed(std::span<const std::uint8_t> data);
-
-// The image bytes (BITMAPINFOHEADER onwards) of an ICO file's entry with the
-// given square size and bit count; none when the file has no such entry or
-// the entry points outside the file.
-std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::uint8_t> ico, int size,
-                                                          int bitCount);
 
 }  // namespace vantorel

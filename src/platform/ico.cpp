@@ -38,4 +38,12 @@ std::optional<IcoEntry> PickIcoEntry(std::span<const IcoEntry> entries, int size
   return best;
 }
 
+std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::uint8_t> ico, int size,
+                                                          int bitCount) {
+  for (const IcoEntry& e : ReadIcoDirectory(ico)) {
+    if (e.width == size && e.height == size && e.bitCount == bitCount) return ico.subspan(e.offset, e.size);
+  }
+  return std::nullopt;
+}
+
 }  // namespace vantorel

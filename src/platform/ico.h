@@ -22,4 +22,10 @@ std::vector<IcoEntry> ReadIcoDirectory(std::span<const std::uint8_t> ico);
 // The entry of the given square size with the most colours, if any.
 std::optional<IcoEntry> PickIcoEntry(std::span<const IcoEntry> entries, int size);
 
+// The image bytes (BITMAPINFOHEADER onwards) of the first entry with the
+// given square size and bit count; none when the file has no such entry
+// inside its bytes.
+std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::uint8_t> ico, int size,
+                                                          int bitCount);
+
 }  // namespace vantorel

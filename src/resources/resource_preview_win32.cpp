@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app_state_win32.h"
+#include "platform/readable_memory_win32.h"
 
 namespace vantorel {
 
@@ -82,21 +83,6 @@ INT_PTR CALLBACK DialogPreviewProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
       break;
   }
   return FALSE;
-}
-
-bool IsReadable(const void* start, std::size_t size) {
-  auto at = reinterpret_cast<std::uintptr_t>(start);
-  const std::uintptr_t end = at + size;
-  if (end < at) return false;
-  while (at < end) {
-    MEMORY_BASIC_INFORMATION info{};
-    if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) || info.State != MEM_COMMIT) return false;
-    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    if (!(info.Protect & kReadable) || (info.Protect & PAGE_GUARD)) return false;
-    at = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
-  }
-  return true;
 }
 
 // The platform follows a menu or dialog template to its end markers without
@@ -218,7 +204,7 @@ std::optional<std::span<const std::uint8_t>> TemplateBytes(const ResourceId& nam
   const DWORD size = SizeofResource(Library(), found);
   HGLOBAL loaded = LoadResource(Library(), found);
   const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data || size == 0 || size > kMaxTemplateBytes || !IsReadable(data, size)) return std::nullopt;
+  if (!data || size == 0 || size > kMaxTemplateBytes || !IsReadableMemory(data, size)) return std::nullopt;
   const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(data), size);
   const bool fits = type == 4 ? MenuTemplateFits(bytes) : DialogTemplateFits(bytes);
   if (!fits) return std::nullopt;

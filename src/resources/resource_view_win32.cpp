@@ -9,6 +9,7 @@
 
 #include "analysis/version_info.h"
 #include "app/app_state_win32.h"
+#include "platform/readable_memory_win32.h"
 #include "platform/text_win32.h"
 #include "resources/hex_dump.h"
 #include "resources/image_decode_win32.h"
@@ -51,27 +52,10 @@ ImageView LoadedImage() {
   return ImageView(reinterpret_cast<const void*>(s.moduleBase), s.imageSize);
 }
 
-// A hostile library can map its resource section without read access, and
-// reading it would fault: the walk and the dump check first.
-bool IsReadable(std::uintptr_t start, std::size_t size) {
-  const std::uintptr_t end = start + size;
-  while (start < end) {
-    MEMORY_BASIC_INFORMATION info{};
-    if (!VirtualQuery(reinterpret_cast<const void*>(start), &info, sizeof info) || info.State != MEM_COMMIT) {
-      return false;
-    }
-    constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
-                                PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    if (!(info.Protect & kReadable) || (info.Protect & PAGE_GUARD)) return false;
-    start = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
-  }
-  return true;
-}
-
 // The item's bytes when they lie inside the loaded image and can be read.
 std::optional<std::span<const std::uint8_t>> ReadableBytes(const ResourceItem& item) {
   auto bytes = ResourceBytes(LoadedImage(), item);
-  if (!bytes || !IsReadable(reinterpret_cast<std::uintptr_t>(bytes->data()), bytes->size())) return std::nullopt;
+  if (!bytes || !IsReadableMemory(bytes->data(), bytes->size())) return std::nullopt;
   return bytes;
 }
 
@@ -297,7 +281,9 @@ void EnumerateResources(const ResourceViews& views) {
   s.imageSize = info.SizeOfImage;
   const ImageView image = LoadedImage();
   const auto span = FindResourceSpan(image);
-  if (span && IsReadable(s.moduleBase + span->begin, span->end - span->begin)) s.items = ListResources(image);
+  if (span && IsReadableMemory(reinterpret_cast<const void*>(s.moduleBase + span->begin), span->end - span->begin)) {
+    s.items = ListResources(image);
+  }
 
   SendMessageW(views.tree, WM_SETREDRAW, FALSE, 0);
   HTREEITEM typeItem = nullptr;

@@ -1,0 +1,13 @@
+#pragma once
+// Whether memory of this process can be read without faulting. A hostile
+// library can map parts of its image without read access, so whoever reads
+// a loaded image checks first.
+#include <cstddef>
+
+namespace vantorel {
+
+// True when every byte of [start, start + size) lies in committed pages
+// that may be read and are not guard pages; false when the range wraps.
+bool IsReadableMemory(const void* start, std::size_t size);
+
+}  // namespace vantorel
