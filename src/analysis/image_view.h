@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/pe_limits.h"
 
 namespace vantorel {
 
@@ -50,10 +51,6 @@ enum : unsigned {
   kDirectoryResource = 2,
   kDirectoryCount = 16,
 };
-
-// The loader has long refused images with more sections than this; it also
-// bounds the work of a hostile section table.
-inline constexpr std::size_t kMaxSections = 96;
 
 struct PeHeaders {
   std::uint32_t ntOffset = 0;  // e_lfanew: where "PE\0\0" sits

@@ -1,14 +1,11 @@
 #include "analysis/library_win32.h"
 
-#include <commctrl.h>
 #include <psapi.h>
 
 #include "analysis/exports.h"
 #include "analysis/pe_check.h"
 #include "analysis/pe_check_win32.h"
-#include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
-#include "app/app_state_win32.h"
 #include "platform/prompts_win32.h"
 #include "platform/text_win32.h"
 
@@ -32,27 +29,41 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
-void ReleaseLibrary() {
-  AppState& app = App();
-  if (app.LibraryHandle) FreeLibrary(app.LibraryHandle);
-  app.LibraryHandle = nullptr;
-  app.ModuleBase = 0;
-  app.LibraryInfo.libraryHandle = nullptr;
-  app.LibraryInfo.moduleBase = 0;
+void ReleaseLibrary(LibraryState& library) {
+  if (library.LibraryHandle) FreeLibrary(library.LibraryHandle);
+  library.LibraryHandle = nullptr;
+  library.ModuleBase = 0;
+  library.LibraryInfo.libraryHandle = nullptr;
+  library.LibraryInfo.moduleBase = 0;
 }
 
-FunctionList ListLoadedExports(HMODULE library) {
-  FunctionList list;
+std::vector<std::u16string> ListLoadedExports(HMODULE library) {
+  std::vector<std::u16string> names;
   MODULEINFO info{};
-  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return list;
+  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return names;
   const ImageView image(info.lpBaseOfDll, info.SizeOfImage);
-  for (const ExportEntry& e : ListExports(image)) list.push_back(MakeFunctionEntry(FromAnsi(e.name)));
-  return list;
+  for (const ExportEntry& e : ListExports(image)) names.push_back(FromAnsi(e.name));
+  return names;
 }
 
-int LoadLibraryFile(const std::wstring& requested) {
-  AppState& app = App();
-  ReleaseLibrary();
+void SetLibraryPath(LibraryState& library, const std::wstring& path) {
+  library.CurrentPath = path;
+  library.LibraryInfo.path = ToU16(path);
+  const std::wstring folder = FolderOf(path);
+  if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+}
+
+void LoadCurrentLibrary(LibraryState& library) {
+  const std::wstring& path = library.CurrentPath;
+  library.LibraryHandle = path.empty() ? nullptr : LoadLibraryW(path.c_str());
+  library.ModuleBase = reinterpret_cast<std::uintptr_t>(library.LibraryHandle);
+  library.LibraryInfo.libraryHandle = library.LibraryHandle;
+  library.LibraryInfo.moduleBase = library.ModuleBase;
+}
+
+std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::wstring& requested,
+                                            const std::function<void()>& forgetResources) {
+  ReleaseLibrary(library);
 
   std::wstring path = requested;
   if (path.empty()) {
@@ -66,26 +77,12 @@ int LoadLibraryFile(const std::wstring& requested) {
     }
   }
 
-  app.CurrentPath = path;
-  app.LibraryInfo.path = ToU16(path);
-  const std::wstring folder = FolderOf(path);
-  if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-  app.FunctionList.clear();
-  if (app.ResourceTree) TreeView_DeleteAllItems(app.ResourceTree);
-
-  app.LibraryHandle = path.empty() ? nullptr : LoadLibraryW(path.c_str());
-  if (app.LibraryHandle) app.FunctionList = ListLoadedExports(app.LibraryHandle);
-
-  if (!path.empty()) {
-    for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
-      const std::wstring value = GetVersionString(path, std::wstring(VersionKeys[i].key.begin(), VersionKeys[i].key.end()));
-      app.LibraryInfo.versionStrings[i] = TrimSpaces(ToU16(value));
-    }
-  }
-  app.ModuleBase = reinterpret_cast<std::uintptr_t>(app.LibraryHandle);
-  app.LibraryInfo.libraryHandle = app.LibraryHandle;
-  app.LibraryInfo.moduleBase = app.ModuleBase;
-  return 1;
+  SetLibraryPath(library, path);
+  if (forgetResources) forgetResources();
+  LoadCurrentLibrary(library);
+  std::vector<std::u16string> exports = ListLoadedExports(library.LibraryHandle);
+  if (!path.empty()) library.LibraryInfo.versionStrings = ReadVersionStrings(path);
+  return exports;
 }
 
 }  // namespace vantorel

@@ -1,29 +1,57 @@
 #pragma once
-// Making a library the current subject: choosing, checking, loading it and
-// reading its exports and version strings into the application state.
+// Making a library the current subject: choosing, checking and loading it,
+// and reading its export names and version strings.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
-#include "codegen/function_table.h"
+#include "analysis/version_info.h"
 
 namespace vantorel {
 
 inline constexpr wchar_t kLibraryFilter[] =
     L"DLLs (*.dll, *.ocx, *.sys, *.exe)|*.dll;*.ocx;*.sys;*.exe|All Files (*.*)|*.*";
 
-// Releases the previous library, asks for a file when path is empty (and
-// checks the chosen one), loads it with the system loader and fills
-// FunctionList and LibraryInfo. Always 1: what happened shows in
-// CurrentPath and LibraryHandle.
-int LoadLibraryFile(const std::wstring& path);
+// The open library as every page sees it. Opening a library or a project
+// writes it; the application holds the one instance.
+struct LibraryState {
+  // Full path of the open library; empty means no library is open.
+  std::wstring CurrentPath;
+  // The open library as the system loader returned it, and its image base.
+  HMODULE LibraryHandle = nullptr;
+  std::uintptr_t ModuleBase = 0;
+  // The open library's version strings (and its path, handle and base).
+  vantorel::LibraryInfo LibraryInfo;
+};
 
-// One row per export-table slot of a library the system has loaded, names
+// Releases the previous library, asks for a file when path is empty (and
+// checks the chosen one), makes it the current path, calls forgetResources
+// (whatever shows the previous library's resources must let go of them
+// before its image goes), loads it with the system loader and reads its
+// version strings. The names of its export-table slots come back, in slot
+// order (empty when nothing was loaded); what happened shows in CurrentPath
+// and LibraryHandle.
+std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::wstring& path,
+                                            const std::function<void()>& forgetResources);
+
+// The name of every export-table slot of a library the system has loaded,
 // converted from the ANSI code page. Empty for anything that is not a
 // readable PE image.
-FunctionList ListLoadedExports(HMODULE library);
+std::vector<std::u16string> ListLoadedExports(HMODULE library);
 
 // Releases the open library, if any, and forgets its handle and base.
-void ReleaseLibrary();
+void ReleaseLibrary(LibraryState& library);
+
+// Makes path the open library's path (an empty one included) and moves the
+// current directory to its folder, so relative paths of the user's files
+// resolve beside it.
+void SetLibraryPath(LibraryState& library, const std::wstring& path);
+
+// Loads CurrentPath with the system loader (nothing when it is empty) and
+// records the handle and the image base.
+void LoadCurrentLibrary(LibraryState& library);
 
 }  // namespace vantorel

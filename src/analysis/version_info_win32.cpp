@@ -50,6 +50,14 @@ std::wstring GetVersionString(const std::wstring& path, const std::wstring& key)
   return std::wstring(text, std::find(text, text + limit, L'\0'));
 }
 
+VersionStrings ReadVersionStrings(const std::wstring& path) {
+  VersionStrings strings;
+  for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
+    strings[i] = TrimSpaces(ToU16(GetVersionString(path, ToWide(VersionKeys[i].key))));
+  }
+  return strings;
+}
+
 std::wstring FileFingerprint(const std::wstring& path) {
   UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

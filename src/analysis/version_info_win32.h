@@ -2,12 +2,18 @@
 // Version strings and fingerprints of files on disk, through the system.
 #include <string>
 
+#include "analysis/version_info.h"
+
 namespace vantorel {
 
 // One value of a file's version resource, read anew through the version API:
 // the first translation only; key "Language" gives the display name of its
 // language. Empty whenever a step fails.
 std::wstring GetVersionString(const std::wstring& path, const std::wstring& key);
+
+// All 13 values in VersionKeys order, each read with GetVersionString and
+// trimmed as LibraryInfo keeps them.
+VersionStrings ReadVersionStrings(const std::wstring& path);
 
 // The SHA-1 of the file's whole content as 40 lower-case hex digits; empty
 // when the file cannot be opened (shared with readers only) or read.

@@ -1,29 +1,25 @@
 #pragma once
-// The process-wide state of the application, in one place.
+// The process-wide state of the application, in one place, and the opening
+// operations bound to it.
 #include <windows.h>
 
 #include <array>
-#include <cstdint>
 #include <string>
 
-#include "analysis/version_info.h"
-#include "platform/handles_win32.h"
+#include "analysis/library_win32.h"
 #include "codegen/function_table.h"
+#include "codegen/project_win32.h"
+#include "platform/handles_win32.h"
 
 namespace vantorel {
 
 inline constexpr int kCommandCount = 6;
 
-struct AppState {
-  // Full path of the open library; empty means no library is open.
-  std::wstring CurrentPath;
-  // The open library as the system loader returned it, and its image base.
-  HMODULE LibraryHandle = nullptr;
-  std::uintptr_t ModuleBase = 0;
+// The open library (CurrentPath, LibraryHandle, ModuleBase, LibraryInfo) is
+// the part the subsystems receive; the rest belongs to the application.
+struct AppState : LibraryState {
   // One entry per export of the open library, as last opened or loaded.
   vantorel::FunctionList FunctionList;
-  // The open library's version strings (and its path, handle and base).
-  vantorel::LibraryInfo LibraryInfo;
   // The resource tree of the main window, once it exists; every open empties it.
   HWND ResourceTree = nullptr;
   // Artwork of the six commands, indexed by command id.
@@ -33,5 +29,19 @@ struct AppState {
 };
 
 AppState& App();
+
+// Empties the resource tree, if there is one.
+void ClearResourceTree();
+
+// Opens a library as the current subject: FunctionList becomes one fresh
+// entry per export. Always 1: what happened shows in CurrentPath and
+// LibraryHandle.
+int LoadLibraryFile(const std::wstring& path);
+
+// Loads a project into the application state (see the codegen operation).
+LoadProjectResult LoadProject(const std::wstring& file);
+
+// Releases the open library, if any, and forgets its handle and base.
+void ReleaseLibrary();
 
 }  // namespace vantorel

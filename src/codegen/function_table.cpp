@@ -55,4 +55,11 @@ FunctionEntry MakeFunctionEntry(std::u16string name) {
   return entry;
 }
 
+FunctionList MakeFunctionList(std::span<const std::u16string> exportNames) {
+  FunctionList list;
+  list.reserve(exportNames.size());
+  for (const std::u16string& name : exportNames) list.push_back(MakeFunctionEntry(name));
+  return list;
+}
+
 }  // namespace vantorel

@@ -2,6 +2,7 @@
 // and the rule that turns an export name into an identifier.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,5 +29,9 @@ std::u16string MakeAlias(std::u16string_view name);
 // The entry a freshly opened library gets for an export name: its alias, "?"
 // parameters, "FASTCALL", no comment, ticked.
 FunctionEntry MakeFunctionEntry(std::u16string name);
+
+// The table of a freshly opened library: one such entry per export name,
+// in the order given.
+FunctionList MakeFunctionList(std::span<const std::u16string> exportNames);
 
 }  // namespace vantorel

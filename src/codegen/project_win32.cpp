@@ -1,20 +1,16 @@
 #include "codegen/project_win32.h"
 
-#include <commctrl.h>
-
 #include <optional>
 #include <vector>
 
-#include "analysis/library_win32.h"
 #include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
-#include "app/app_state_win32.h"
-#include "platform/handles_win32.h"
-#include "platform/prompts_win32.h"
-#include "platform/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/project_file.h"
 #include "codegen/save_source_win32.h"
+#include "platform/handles_win32.h"
+#include "platform/prompts_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 
@@ -41,11 +37,6 @@ std::wstring ShownPath(const std::wstring& path) {
 std::wstring FilePart(const std::wstring& path) {
   const std::size_t at = path.find_last_of(L"\\/");
   return at == std::wstring::npos ? path : path.substr(at + 1);
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t at = path.find_last_of(L"\\/");
-  return at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
 }
 
 // "C:\..." or "\\server\..." (also with "/"): the stored form. Anything else
@@ -117,19 +108,18 @@ ReadResult ReadWholeFile(const std::wstring& path, std::string& bytes) {
 
 // The release of step one: no library, no rows, no version strings, no
 // resources, whatever happens next.
-void ForgetLibrary() {
-  AppState& app = App();
-  app.FunctionList.clear();
-  if (app.ResourceTree) TreeView_DeleteAllItems(app.ResourceTree);
-  app.CurrentPath.clear();
-  ReleaseLibrary();
-  app.LibraryInfo = {};
+void ForgetLibrary(LibraryState& library, FunctionList& functions, const std::function<void()>& forgetResources) {
+  functions.clear();
+  if (forgetResources) forgetResources();
+  library.CurrentPath.clear();
+  ReleaseLibrary(library);
+  library.LibraryInfo = {};
 }
 
 }  // namespace
 
-SaveProjectResult SaveProject(GridControl* grid) {
-  const std::wstring currentPath = App().CurrentPath;
+SaveProjectResult SaveProject(GridControl* grid, const std::wstring& libraryPath) {
+  const std::wstring currentPath = libraryPath;
   const std::wstring defaultName = ToWide(DefaultProjectPath(ToU16(currentPath)));
   std::string bytes;
   bool encoded = false;
@@ -166,9 +156,9 @@ SaveProjectResult SaveProject(GridControl* grid) {
   }
 }
 
-LoadProjectResult LoadProject(const std::wstring& requested) {
-  AppState& app = App();
-  ForgetLibrary();
+LoadProjectResult LoadProject(const std::wstring& requested, LibraryState& library, FunctionList& functions,
+                              const std::function<void()>& forgetResources) {
+  ForgetLibrary(library, functions, forgetResources);
 
   std::wstring file = requested;
   if (file.empty()) file = CurrentPrompts().AskOpenFile(GetActiveWindow(), L"", L"", kProjectFilter);
@@ -198,24 +188,14 @@ LoadProjectResult LoadProject(const std::wstring& requested) {
   }
   if (dll.empty()) return LoadProjectResult::NoLibrary;
 
-  app.CurrentPath = dll;
-  app.LibraryInfo.path = ToU16(dll);
-  const std::wstring folder = FolderOf(dll);
-  if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+  SetLibraryPath(library, dll);
 
   // Letter case counts: the stored digest is compared as text.
   if (ToWide(project->sha1) != DiskFileFingerprint(dll)) ShowWarning(L"Warning: " + ShownPath(FilePart(dll)) + L"\nwas changed!");
 
-  app.FunctionList = std::move(project->rows);
-
-  for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
-    const std::wstring value = GetVersionString(dll, ToWide(VersionKeys[i].key));
-    app.LibraryInfo.versionStrings[i] = TrimSpaces(ToU16(value));
-  }
-  app.LibraryHandle = LoadLibraryW(dll.c_str());
-  app.ModuleBase = reinterpret_cast<std::uintptr_t>(app.LibraryHandle);
-  app.LibraryInfo.libraryHandle = app.LibraryHandle;
-  app.LibraryInfo.moduleBase = app.ModuleBase;
+  functions = std::move(project->rows);
+  library.LibraryInfo.versionStrings = ReadVersionStrings(dll);
+  LoadCurrentLibrary(library);
   return LoadProjectResult::Loaded;
 }
 

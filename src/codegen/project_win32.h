@@ -2,8 +2,11 @@
 // Saving the function grid as a project file and loading one back: the
 // requesters, the question when the library has moved, the warning when it
 // has changed, and reopening the library with the system loader.
+#include <functional>
 #include <string>
 
+#include "analysis/library_win32.h"
+#include "codegen/function_table.h"
 #include "grid/grid_win32.h"
 
 namespace vantorel {
@@ -16,11 +19,12 @@ enum class SaveProjectResult {
   Failed,     // the file could not be written completely; the user was told
 };
 
-// The Save command on the Functions page: proposes CurrentPath with the
-// extension "prj", asks for the file (again after Yes to the retry question
-// when it cannot be created) and writes the library's path, its fingerprint
-// computed now and the grid's live rows. Without a grid no rows are written.
-SaveProjectResult SaveProject(GridControl* grid);
+// The Save command on the Functions page: proposes the library's path with
+// the extension "prj", asks for the file (again after Yes to the retry
+// question when it cannot be created) and writes the library's path, its
+// fingerprint computed now and the grid's live rows. Without a grid no rows
+// are written.
+SaveProjectResult SaveProject(GridControl* grid, const std::wstring& libraryPath);
 
 enum class LoadProjectResult {
   Loaded,      // rows read and CurrentPath set; the library may still have been refused
@@ -29,11 +33,13 @@ enum class LoadProjectResult {
   NoLibrary,   // no library path: empty in the file, or the replacement was cancelled
 };
 
-// Releases the open library and empties FunctionList, LibraryInfo and the
-// resource tree, asks for the project when file is empty, reads it, asks for
-// a new place when the library is missing, warns when its fingerprint
-// differs, and then fills FunctionList from the file and loads the library
-// (no PE check, no export listing). The caller refreshes the view.
-LoadProjectResult LoadProject(const std::wstring& file);
+// Releases the open library and empties functions, LibraryInfo and (through
+// forgetResources) the resource views, asks for the project when file is
+// empty, reads it, asks for a new place when the library is missing, warns
+// when its fingerprint differs, and then fills functions from the file and
+// loads the library (no PE check, no export listing). The caller refreshes
+// the view.
+LoadProjectResult LoadProject(const std::wstring& file, LibraryState& library, FunctionList& functions,
+                              const std::function<void()>& forgetResources);
 
 }  // namespace vantorel

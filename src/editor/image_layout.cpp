@@ -1,6 +1,7 @@
 #include "editor/image_layout.h"
 
 #include "platform/byte_reader.h"
+#include "platform/pe_limits.h"
 
 #include <algorithm>
 #include <array>

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state_win32.h"
 #include "platform/readable_memory_win32.h"
 
 namespace vantorel {
@@ -23,7 +22,15 @@ constexpr UINT kBringToFront = WM_APP + 1;
 HWND menuPreview = nullptr;
 HWND dialogPreview = nullptr;
 
-HMODULE Library() { return reinterpret_cast<HMODULE>(App().ModuleBase); }
+HMODULE Library() {
+  const LibraryState* library = ResourceLibrary();
+  return library ? reinterpret_cast<HMODULE>(library->ModuleBase) : nullptr;
+}
+
+bool LibraryLoaded() {
+  const LibraryState* library = ResourceLibrary();
+  return library && library->LibraryHandle && library->ModuleBase;
+}
 
 // The name as the resource functions take it: an integer identifier or the
 // copied text, which must outlive the call.
@@ -236,7 +243,7 @@ std::vector<DWORD> TrappingTemplateCopy(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 void PreviewMenu(const ResourceId& name, HWND owner) {
-  if (!App().LibraryHandle || !App().ModuleBase) return;
+  if (!LibraryLoaded()) return;
   if (!TemplateBytes(name, 4)) return;
   const std::wstring text(name.text.begin(), name.text.end());
   HMENU loaded = LoadMenuW(Library(), NameArgument(name, text));
@@ -267,7 +274,7 @@ void PreviewMenu(const ResourceId& name, HWND owner) {
 }
 
 void PreviewDialog(const ResourceId& name, HWND owner) {
-  if (!App().LibraryHandle || !App().ModuleBase) return;
+  if (!LibraryLoaded()) return;
   ClosePreviews();
   const auto bytes = TemplateBytes(name, 5);
   if (!bytes) return;

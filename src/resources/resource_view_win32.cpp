@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "analysis/version_info.h"
-#include "app/app_state_win32.h"
 #include "platform/readable_memory_win32.h"
 #include "platform/text_win32.h"
 #include "resources/hex_dump.h"
@@ -46,9 +45,15 @@ ResourceState& State() {
 
 // The open library's image, or an empty view when none is loaded or the
 // enumerated one is no longer the loaded one.
+ResourceSource& Source() {
+  static ResourceSource source;
+  return source;
+}
+
 ImageView LoadedImage() {
   const ResourceState& s = State();
-  if (!App().LibraryHandle || s.moduleBase == 0 || s.moduleBase != App().ModuleBase) return {};
+  const LibraryState* library = ResourceLibrary();
+  if (!library || !library->LibraryHandle || s.moduleBase == 0 || s.moduleBase != library->ModuleBase) return {};
   return ImageView(reinterpret_cast<const void*>(s.moduleBase), s.imageSize);
 }
 
@@ -149,7 +154,9 @@ void PrepareTree(const ResourceViews& views) {
   // before start-up has extracted them).
   if (s.treeImages && ImageList_GetImageCount(s.treeImages) < 2) {
     ImageList_RemoveAll(s.treeImages);
-    for (const auto& icon : App().ShellIcons) ImageList_AddIcon(s.treeImages, icon.get());
+    if (Source().treeIcons) {
+      for (const auto& icon : *Source().treeIcons) ImageList_AddIcon(s.treeImages, icon.get());
+    }
   }
   TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
   if (views.hexGrid) {
@@ -207,7 +214,8 @@ std::u16string DecodeText(std::span<const std::uint8_t> bytes) {
 
 std::u16string VersionLines() {
   std::u16string text;
-  const auto& values = App().LibraryInfo.versionStrings;
+  if (!ResourceLibrary()) return text;
+  const auto& values = ResourceLibrary()->LibraryInfo.versionStrings;
   for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
     if (!VersionKeys[i].listedWhenEmpty && values[i].empty()) continue;
     if (!text.empty()) text += u"\r\n";
@@ -263,6 +271,10 @@ ResourcePreviews& Previews() {
 
 void SetResourcePreviews(ResourcePreviews previews) { Previews() = std::move(previews); }
 
+void SetResourceSource(ResourceSource source) { Source() = source; }
+
+LibraryState* ResourceLibrary() { return Source().library; }
+
 void EnumerateResources(const ResourceViews& views) {
   ResourceState& s = State();
   ClearViews(views);
@@ -273,11 +285,12 @@ void EnumerateResources(const ResourceViews& views) {
   PrepareTree(views);
   TreeView_DeleteAllItems(views.tree);
 
-  HMODULE library = App().LibraryHandle;
+  LibraryState* open = ResourceLibrary();
+  HMODULE library = open ? open->LibraryHandle : nullptr;
   MODULEINFO info{};
   if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return;
-  App().ModuleBase = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
-  s.moduleBase = App().ModuleBase;
+  open->ModuleBase = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
+  s.moduleBase = open->ModuleBase;
   s.imageSize = info.SizeOfImage;
   const ImageView image = LoadedImage();
   const auto span = FindResourceSpan(image);

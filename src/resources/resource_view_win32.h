@@ -4,16 +4,31 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
 
+#include "analysis/library_win32.h"
 #include "grid/grid_win32.h"
+#include "platform/handles_win32.h"
 #include "resources/resource_directory.h"
 
 namespace vantorel {
+
+// What the page needs of the application: the open library, whose image
+// base every fill records again, and the two shell icons of the tree (read
+// at each fill: they may be extracted after the page is built). Without a
+// library the page lists and shows nothing.
+struct ResourceSource {
+  LibraryState* library = nullptr;
+  const std::array<UniqueIcon, 2>* treeIcons = nullptr;
+};
+void SetResourceSource(ResourceSource source);
+// The library the page reads; null before SetResourceSource.
+LibraryState* ResourceLibrary();
 
 struct ResourceViews {
   HWND tree = nullptr;

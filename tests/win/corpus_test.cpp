@@ -15,6 +15,7 @@
 #include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
 #include "analysis/version_resource.h"
+#include "codegen/function_table.h"
 #include "platform/text_win32.h"
 #include "test_support.h"
 
@@ -89,7 +90,7 @@ TEST(WineCorpus, LoadedImageListsWhatTheFileHolds) {
     HMODULE mapped = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     if (!mapped && DisabledByTestEnvironment(path)) continue;
     ASSERT_NE(mapped, nullptr) << FileName(path);
-    const FunctionList loaded = ListLoadedExports(mapped);
+    const FunctionList loaded = MakeFunctionList(ListLoadedExports(mapped));
     FreeLibrary(mapped);
 
     const auto bytes = ReadWholeFile(path);
