@@ -116,7 +116,7 @@ TEST_F(ProjectTest, SaveWritesTheGridRowsAndTheLibrarysIdentity) {
   App().FunctionList.clear();  // the grid is the live table, not the list
   const std::wstring target = folder.File(L"saved.prj");
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveProject(grid.get()), SaveProjectResult::Saved);
+  EXPECT_EQ(SaveProject(grid.get(), App().CurrentPath), SaveProjectResult::Saved);
 
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_TRUE(prompts.requesters[0].save);
@@ -163,7 +163,7 @@ TEST_F(ProjectTest, SaveRetriesWhereNothingCanBeCreatedAndWithoutAGrid) {
   App().CurrentPath = folder.File(L"noext");
   prompts.fileAnswers = {folder.File(L"missing\\a.prj"), folder.File(L"missing\\b.prj")};
   prompts.messageAnswers = {IDYES, IDNO};
-  EXPECT_EQ(SaveProject(grid.get()), SaveProjectResult::Cancelled);
+  EXPECT_EQ(SaveProject(grid.get(), App().CurrentPath), SaveProjectResult::Cancelled);
   ASSERT_EQ(prompts.requesters.size(), 2u);
   EXPECT_EQ(prompts.requesters[0].initialPath, folder.File(L"noext.prj"));
   ASSERT_EQ(prompts.messages.size(), 2u);
@@ -172,10 +172,10 @@ TEST_F(ProjectTest, SaveRetriesWhereNothingCanBeCreatedAndWithoutAGrid) {
   // No grid, no rows, and a library that cannot be read: its fingerprint is empty.
   const std::wstring target = folder.File(L"empty.prj");
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveProject(nullptr), SaveProjectResult::Saved);
+  EXPECT_EQ(SaveProject(nullptr, App().CurrentPath), SaveProjectResult::Saved);
   EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBF\r\n; Vantorel project: the library and its function table\r\nDLL = " +
                                    Narrow(folder.File(L"noext")) + "\r\nSHA1 = \r\n");
-  EXPECT_EQ(SaveProject(nullptr), SaveProjectResult::Cancelled) << "cancelled requester";
+  EXPECT_EQ(SaveProject(nullptr, App().CurrentPath), SaveProjectResult::Cancelled) << "cancelled requester";
 }
 
 TEST_F(ProjectTest, LoadReleasesThePreviousLibraryEvenWhenNothingIsChosen) {
