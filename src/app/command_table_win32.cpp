@@ -1,0 +1,199 @@
+// The command table: the six commands' texts, the menu and toolbar that
+// offer them, their icons, and what each one does.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+
+#include "app/app_state_win32.h"
+#include "app/link_label_win32.h"
+#include "app/main_window_parts_win32.h"
+#include "codegen/project_win32.h"
+#include "codegen/save_source_win32.h"
+#include "editor/editor_win32.h"
+#include "editor/preview_editor_win32.h"
+#include "platform/launcher_win32.h"
+#include "resources/resource_view_win32.h"
+
+namespace vantorel {
+
+namespace main_window_parts {
+
+namespace {
+
+struct CommandText {
+  int id;
+  const wchar_t* menu;
+  const wchar_t* tooltip;
+};
+constexpr CommandText kCommands[] = {
+    {CmdNewInstance, L"New", L"New Instance"}, {CmdOpenLibrary, L"Open", L"Open DLL"},
+    {CmdOpenProject, L"Open Project", L"Open Project"}, {CmdSave, L"Save", L""},
+    {CmdAbout, L"About", L"About Vantorel"}, {CmdExit, L"Exit", L"Quit Vantorel"},
+};
+
+void AppendCommand(HMENU menu, int id) {
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+  item.wID = static_cast<UINT>(id);
+  item.dwTypeData = const_cast<wchar_t*>(kCommands[id].menu);
+  // The icon is drawn by the window (WM_DRAWITEM), whatever the menu theme.
+  item.hbmpItem = HBMMENU_CALLBACK;
+  InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item);
+}
+
+// A disabled command's icon: its pixels in grey at half strength.
+void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!dib) return;
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, dib);
+  DrawIconEx(memory, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  auto* px = static_cast<std::uint8_t*>(bits);
+  for (int i = 0; i < 16 * 16; ++i, px += 4) {
+    // Premultiplied grey, half as opaque as the original pixel.
+    const int alpha = px[3] / 2;
+    const int grey = (px[0] * 11 + px[1] * 59 + px[2] * 30) / 100;
+    const int shown = (grey / 2 + 96) * alpha / 255;
+    px[0] = px[1] = px[2] = static_cast<std::uint8_t>(std::min(shown, alpha));
+    px[3] = static_cast<std::uint8_t>(alpha);
+  }
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  GdiAlphaBlend(dc, x, y, 16, 16, memory, 0, 0, 16, 16, blend);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(dib);
+}
+
+SourceLines PreviewEditorLines() {
+  return {[] { return GetEditorText(kPreviewEditor); }, [] { return GetEditorLineCount(kPreviewEditor); },
+          [](std::int64_t i) { return GetEditorLine(kPreviewEditor, i); }};
+}
+
+}  // namespace
+
+HMENU BuildMenu() {
+  HMENU bar = CreateMenu();
+  HMENU file = CreatePopupMenu();
+  HMENU help = CreatePopupMenu();
+  if (!bar || !file || !help) {
+    if (bar) DestroyMenu(bar);
+    if (file) DestroyMenu(file);
+    if (help) DestroyMenu(help);
+    return nullptr;
+  }
+  AppendCommand(file, CmdNewInstance);
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+  AppendCommand(file, CmdOpenLibrary);
+  AppendCommand(file, CmdOpenProject);
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+  AppendCommand(file, CmdSave);
+  AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+  AppendCommand(file, CmdExit);
+  AppendCommand(help, CmdAbout);
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  EnableMenuItem(bar, CmdSave, MF_BYCOMMAND | MF_GRAYED);
+  return bar;
+}
+
+HWND BuildToolbar(HWND parent) {
+  HWND bar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(kIdToolbar), GetModuleHandleW(nullptr), nullptr);
+  if (!bar) return nullptr;
+  SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  Main().toolbarImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandCount, 0);
+  for (const auto& icon : App().CommandIcons) ImageList_AddIcon(Main().toolbarImages, icon.get());
+  SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Main().toolbarImages));
+  auto button = [](int id) {
+    TBBUTTON b{};
+    b.iBitmap = id;
+    b.idCommand = id;
+    b.fsState = static_cast<BYTE>(id == CmdSave ? 0 : TBSTATE_ENABLED);
+    b.fsStyle = BTNS_BUTTON;
+    return b;
+  };
+  TBBUTTON separator{};
+  separator.fsStyle = BTNS_SEP;
+  const TBBUTTON buttons[] = {button(CmdNewInstance), separator, button(CmdOpenLibrary), button(CmdOpenProject),
+                              separator, button(CmdSave), separator, button(CmdAbout), separator,
+                              button(CmdExit)};
+  SendMessageW(bar, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
+  SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+  return bar;
+}
+
+const wchar_t* CommandTooltip(int id) {
+  return id == CmdSave ? Main().saveTooltip.c_str() : kCommands[id].tooltip;
+}
+
+void DrawMenuIcon(const DRAWITEMSTRUCT& item) {
+  const UINT id = item.itemID;
+  if (id >= static_cast<UINT>(kCommandCount)) return;
+  HICON icon = App().CommandIcons[id].get();
+  if (!icon) return;
+  const int x = item.rcItem.left + 2;
+  const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - 16) / 2;
+  if (item.itemState & (ODS_GRAYED | ODS_DISABLED)) {
+    DrawDisabledIcon(item.hDC, x, y, icon);
+  } else {
+    DrawIconEx(item.hDC, x, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  }
+}
+
+void EndLoop() { PostQuitMessage(0); }
+
+}  // namespace main_window_parts
+
+using namespace main_window_parts;
+
+void UpdateSaveCommand(bool enabled, const std::wstring& tooltip) {
+  MainWindow& m = Main();
+  m.saveEnabled = enabled;
+  m.saveTooltip = enabled ? tooltip : std::wstring();
+  if (m.menu) EnableMenuItem(m.menu, CmdSave, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+  if (m.toolbar) SendMessageW(m.toolbar, TB_ENABLEBUTTON, CmdSave, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+}
+
+void RunCommand(int id) {
+  switch (id) {
+    case CmdNewInstance:
+      CurrentLauncher().StartCopy(L"");
+      break;
+    case CmdOpenLibrary:
+      LoadLibraryFile(L"");
+      RefreshMainView();
+      EnumerateResources(Views());
+      break;
+    case CmdOpenProject:
+      LoadProject(L"");
+      RefreshMainView();
+      EnumerateResources(Views());
+      break;
+    case CmdSave:
+      if (CurrentTab() == kFunctionsTab) SaveProject(Main().functionGrid.get(), App().CurrentPath);
+      if (CurrentTab() == kPreviewTab) SaveSource(PreviewEditorLines(), App().CurrentPath);
+      break;
+    case CmdAbout:
+      ShowAbout(Main().window);
+      break;
+    case CmdExit:
+      EndLoop();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace vantorel
