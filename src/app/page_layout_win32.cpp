@@ -75,9 +75,7 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
     m.hexFont = CreateFontW(pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
     m.hexGrid->SetFont(m.hexFont);
-    m.hexGrid->AddColumn(0, L"Adress:", 95);
-    m.hexGrid->AddColumn(1, L"  0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F", 340);
-    m.hexGrid->AddColumn(2, L"", 145);
+    AddHexDumpColumns(*m.hexGrid);
   }
 
   m.viewContainer = CreateContainer(page, kIdViewContainer, 0, 0, 10, 10);

@@ -15,7 +15,7 @@ std::u16string HexDumpLabel(std::uint64_t offset) {
 }
 
 char16_t HexDumpCharacter(std::uint8_t byte) {
-  if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) return u'.';
+  if (byte == 0) return u'.';
   return static_cast<char16_t>(byte);  // Latin-1 maps straight onto U+0000-U+00FF
 }
 

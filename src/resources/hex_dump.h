@@ -20,9 +20,10 @@ struct HexDumpRow {
 // The offset as 8 uppercase hex digits and "H:" (wider when it needs more).
 std::u16string HexDumpLabel(std::uint64_t offset);
 
-// The character shown for one byte. Control characters (C0, DEL, C1) show
-// as "." like 0: in a one-line cell a tab or line break would break the row
-// and the grid's copied text, and the C1 range has no glyphs in the font.
+// The character shown for one byte: "." for 0 (it would end the cell's
+// text), and for every other byte the character with that code, control
+// characters included (bytes 128 to 255 as U+0080 to U+00FF). The grid
+// draws them as glyphs: a tab, CR or LF neither moves nor wraps the row.
 char16_t HexDumpCharacter(std::uint8_t byte);
 
 // One row: at most kHexDumpRowBytes of bytes are used.

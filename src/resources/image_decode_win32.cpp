@@ -95,7 +95,9 @@ bool DecodeJpegSteps(JpegJob& job) {
   jpeg_create_decompress(info);
   job.progress.progress_monitor = JpegWatchScans;
   info->progress = &job.progress;
-  info->mem->max_memory_to_use = static_cast<long>(kMaxImageBytes);
+  // Working memory, not the picture: a progressive file of the largest
+  // allowed size keeps all its coefficients, more than the pixels it gives.
+  info->mem->max_memory_to_use = static_cast<long>(kMaxImageBytes * 4);
   jpeg_mem_src(info, job.data, job.size);
   jpeg_read_header(info, TRUE);
   if (!ImageSizeAllowed(info->image_width, info->image_height)) return false;

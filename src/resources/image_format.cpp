@@ -182,13 +182,22 @@ class PixelWriter {
 
 // Decodes bottom-up RLE4/RLE8 runs. Pixels the runs never reach (delta
 // jumps, an early end) stay transparent; a stream cut short keeps what came.
+// A run never continues onto the next row: what passes the row's end is
+// dropped, as are codes after it until the end of the line, and only the
+// pixels that land are visited, so a long stream on a small picture costs
+// one step per code.
 void DecodeRle(Bytes d, const DibLayout& l, PixelWriter& out) {
   const bool rle8 = l.compression == kBiRle8;
   std::uint64_t x = 0;
   std::uint64_t y = 0;
-  auto put = [&](std::uint32_t index) {
-    if (x < out.width() && y < out.height()) out.PutIndex(out.Row(out.height() - 1 - y) + x * 4, index);
-    ++x;
+  // `count` pixels from x on; pixel i has the index indexAt(i).
+  auto run = [&](unsigned count, auto indexAt) {
+    if (x < out.width()) {
+      std::uint8_t* row = out.Row(out.height() - 1 - y);
+      const std::uint64_t landed = std::min<std::uint64_t>(count, out.width() - x);
+      for (std::uint64_t i = 0; i < landed; ++i) out.PutIndex(row + (x + i) * 4, indexAt(static_cast<unsigned>(i)));
+    }
+    x += count;
   };
   std::size_t p = 0;
   while (y < out.height() && d.size() - p >= 2) {
@@ -196,7 +205,7 @@ void DecodeRle(Bytes d, const DibLayout& l, PixelWriter& out) {
     const unsigned value = d[p + 1];
     p += 2;
     if (count) {
-      for (unsigned i = 0; i < count; ++i) put(rle8 ? value : (i % 2 ? value & 15 : value >> 4));
+      run(count, [&](unsigned i) { return rle8 ? value : (i % 2 ? value & 15 : value >> 4); });
       continue;
     }
     if (value == 0) {  // end of line
@@ -212,24 +221,25 @@ void DecodeRle(Bytes d, const DibLayout& l, PixelWriter& out) {
     } else {  // absolute run, padded to a 16-bit boundary
       const std::size_t bytes = rle8 ? value : (value + 1) / 2;
       if (d.size() - p < bytes) break;
-      for (unsigned i = 0; i < value; ++i) {
-        const unsigned b = rle8 ? d[p + i] : d[p + i / 2];
-        put(rle8 ? b : (i % 2 ? b & 15 : b >> 4));
-      }
+      const std::uint8_t* literal = d.data() + p;
+      run(value, [&](unsigned i) { return rle8 ? literal[i] : (i % 2 ? literal[i / 2] & 15 : literal[i / 2] >> 4); });
       p += std::min(bytes + (bytes & 1), d.size() - p);
     }
   }
 }
 
 std::optional<PixelImage> DecodeDibPixels(Bytes dib, const DibLayout& l, std::uint64_t pixelsAt, bool icon) {
-  PixelWriter out(l);
   if (l.compression == kBiRle8 || l.compression == kBiRle4) {
     if (pixelsAt > dib.size()) return std::nullopt;
+    const std::uint64_t stream = dib.size() - pixelsAt;
+    if (l.width * l.height > std::max(kMinRlePixels, stream * kRlePixelsPerByte)) return std::nullopt;
+    PixelWriter out(l);
     DecodeRle(dib.subspan(static_cast<std::size_t>(pixelsAt)), l, out);
     PremultiplyAlpha(out.image().bgra);
     return std::move(out.image());
   }
 
+  PixelWriter out(l);
   const std::uint64_t bits = l.bitCount;
   const std::uint64_t stride = (l.width * bits + 31) / 32 * 4;
   // The last row's padding is often missing from files; it is never read.
@@ -306,7 +316,7 @@ ImageFormat SniffImageFormat(std::span<const std::uint8_t> bytes) {
 
 bool ImageSizeAllowed(std::uint64_t width, std::uint64_t height) {
   return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
-         width * height * 4 <= kMaxImageBytes;
+         width * height <= kMaxImagePixels;
 }
 
 void PremultiplyAlpha(std::span<std::uint8_t> bgra) {

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/readable_memory_win32.h"
+#include "resources/image_decode_win32.h"
+#include "resources/image_format.h"
+#include "resources/resource_template.h"
 
 namespace vantorel {
 
@@ -92,161 +95,105 @@ INT_PTR CALLBACK DialogPreviewProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
   return FALSE;
 }
 
-// The platform follows a menu or dialog template to its end markers without
-// knowing the resource's size, so a truncated or hostile one would be read
-// beyond the image. Each template is walked here first, the way the
-// platform walks it, and refused when it runs past its bytes.
-class TemplateReader {
+constexpr WORD kCursor = 1, kBitmap = 2, kIcon = 3, kMenu = 4, kCursorGroup = 12, kIconGroup = 14;
+// More members than any real icon or cursor group; each one is decoded.
+constexpr std::size_t kMaxGroupMembers = 256;
+constexpr std::size_t kGroupHeader = 6, kGroupEntry = 14, kGroupEntryId = 12;
+
+// A template as it is shown: copied to a DWORD boundary, so that the walk
+// over the copy, which aligns by offset, sees the fields where the platform
+// will look for them, and nothing can change the bytes after they were
+// checked.
+class TemplateCopy {
  public:
-  explicit TemplateReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  bool Word(std::uint16_t& out) { return Read(&out, sizeof out); }
-  bool Dword(std::uint32_t& out) { return Read(&out, sizeof out); }
-  bool Skip(std::size_t count) {
-    if (count > bytes_.size() - at_) return false;
-    at_ += count;
-    return true;
+  explicit TemplateCopy(std::span<const std::uint8_t> bytes)
+      : words_((bytes.size() + sizeof(DWORD) - 1) / sizeof(DWORD), 0), size_(bytes.size()) {
+    if (size_) std::memcpy(words_.data(), bytes.data(), size_);
   }
-  // Fields are aligned in memory, not by their offset in the resource.
-  bool Align(std::size_t unit) {
-    const auto address = reinterpret_cast<std::uintptr_t>(bytes_.data()) + at_;
-    return Skip((unit - address % unit) % unit);
-  }
-  bool String() {
-    for (std::uint16_t c = 1; c != 0;) {
-      if (!Word(c)) return false;
-    }
-    return true;
-  }
-  // An empty field, 0xFFFF and an ordinal, or a string.
-  bool NameOrOrdinal() {
-    std::uint16_t first = 0;
-    if (!Word(first)) return false;
-    if (first == 0) return true;
-    if (first == 0xFFFF) return Skip(2);
-    return String();
-  }
-  std::size_t Offset() const { return at_; }
+  std::span<const std::uint8_t> Bytes() const { return {reinterpret_cast<const std::uint8_t*>(words_.data()), size_}; }
+  DWORD& Word32(std::size_t offset) { return words_[offset / sizeof(DWORD)]; }
+  const void* Data() const { return words_.data(); }
 
  private:
-  bool Read(void* out, std::size_t size) {
-    if (size > bytes_.size() - at_) return false;
-    std::memcpy(out, bytes_.data() + at_, size);
-    at_ += size;
-    return true;
-  }
-  std::span<const std::uint8_t> bytes_;
-  std::size_t at_ = 0;
+  std::vector<DWORD> words_;
+  std::size_t size_;
 };
 
-// Deeper nesting than any real menu; it also keeps the platform's own
-// recursion over the items shallow.
-constexpr int kMaxMenuDepth = 16;
-// Larger than any real menu or dialog; a hostile size is not walked.
-constexpr std::size_t kMaxTemplateBytes = std::size_t{1} << 20;
-
-bool MenuItemsFit(TemplateReader& r, int depth) {
-  if (depth > kMaxMenuDepth) return false;
-  for (;;) {
-    std::uint16_t flags = 0;
-    if (!r.Word(flags) || (!(flags & MF_POPUP) && !r.Skip(2)) || !r.String()) return false;
-    if ((flags & MF_POPUP) && !MenuItemsFit(r, depth + 1)) return false;
-    if (flags & MF_END) return true;
-  }
-}
-
-bool ExtendedMenuItemsFit(TemplateReader& r, int depth) {
-  if (depth > kMaxMenuDepth) return false;
-  for (;;) {
-    std::uint16_t info = 0;  // type, state and id come first
-    if (!r.Skip(12) || !r.Word(info) || !r.Align(2) || !r.String() || !r.Align(4)) return false;
-    if ((info & 0x01) && (!r.Skip(4) || !ExtendedMenuItemsFit(r, depth + 1))) return false;
-    if (info & 0x80) return true;
-  }
-}
-
-bool MenuTemplateFits(std::span<const std::uint8_t> bytes) {
-  TemplateReader r(bytes);
-  std::uint16_t version = 0, offset = 0;
-  if (!r.Word(version) || !r.Word(offset) || !r.Skip(offset)) return false;
-  if (version == 0) return MenuItemsFit(r, 0);
-  if (version == 1) return ExtendedMenuItemsFit(r, 0);
-  return false;
-}
-
-bool DialogTemplateFits(std::span<const std::uint8_t> bytes) {
-  TemplateReader r(bytes);
-  std::uint16_t version = 0, signature = 0, count = 0;
-  std::uint32_t style = 0;
-  if (!r.Word(version) || !r.Word(signature)) return false;
-  const bool extended = version == 1 && signature == 0xFFFF;
-  if (extended) {
-    if (!r.Skip(8) || !r.Dword(style) || !r.Word(count) || !r.Skip(8)) return false;
-  } else {
-    r = TemplateReader(bytes);
-    if (!r.Dword(style) || !r.Skip(4) || !r.Word(count) || !r.Skip(8)) return false;
-  }
-  if (!r.NameOrOrdinal() || !r.NameOrOrdinal() || !r.String()) return false;  // menu, class, caption
-  if (style & DS_SETFONT) {
-    std::uint16_t points = 0;
-    if (!r.Word(points)) return false;
-    // 0x7FFF stands for the system's message font: nothing else follows.
-    if (points != 0x7FFF && ((extended && !r.Skip(4)) || !r.String())) return false;
-  }
-  for (std::uint16_t i = 0; i < count; ++i) {
-    std::uint16_t extra = 0;
-    if (!r.Align(4) || !r.Skip(extended ? 24 : 18) || !r.NameOrOrdinal() || !r.NameOrOrdinal() || !r.Word(extra) ||
-        !r.Skip((extra + 1u) & ~1u)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The bytes of the library's template of the given type, as the platform
-// will find it by name, when they can be read and walked safely.
-std::optional<std::span<const std::uint8_t>> TemplateBytes(const ResourceId& name, WORD type) {
+// The bytes of the library's resource that the platform's own loaders
+// would pick for this name and type (its language choice), when they can
+// be read; the address is where the platform will read them.
+std::optional<std::span<const std::uint8_t>> SystemPick(const ResourceId& name, WORD type) {
   const std::wstring text(name.text.begin(), name.text.end());
   HRSRC found = FindResourceW(Library(), NameArgument(name, text), MAKEINTRESOURCEW(type));
   if (!found) return std::nullopt;
   const DWORD size = SizeofResource(Library(), found);
   HGLOBAL loaded = LoadResource(Library(), found);
   const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data || size == 0 || size > kMaxTemplateBytes || !IsReadableMemory(data, size)) return std::nullopt;
-  const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(data), size);
-  const bool fits = type == 4 ? MenuTemplateFits(bytes) : DialogTemplateFits(bytes);
-  if (!fits) return std::nullopt;
-  return bytes;
+  if (!data || !IsReadableMemory(data, size)) return std::span<const std::uint8_t>{};
+  return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), size);
 }
 
-// A template that would leave the user no way out: a child window of the
-// (disabled) main window, or one without a close box. Such a template is
-// shown from a copy made into a popup with caption and close box; an empty
-// result means the template is fine as it is.
-std::vector<DWORD> TrappingTemplateCopy(std::span<const std::uint8_t> bytes) {
-  std::uint16_t version = 0, signature = 0;
-  std::memcpy(&version, bytes.data(), sizeof version);
-  std::memcpy(&signature, bytes.data() + 2, sizeof signature);
-  const std::size_t at = version == 1 && signature == 0xFFFF ? 12 : 0;  // where the style sits
-  if (bytes.size() < at + sizeof(DWORD)) return {};
-  DWORD style = 0;
-  std::memcpy(&style, bytes.data() + at, sizeof style);
-  constexpr DWORD kCloseBox = WS_CAPTION | WS_SYSMENU;
-  if (!(style & WS_CHILD) && (style & kCloseBox) == kCloseBox) return {};
-  style = (style & ~static_cast<DWORD>(WS_CHILD | DS_CONTROL)) | WS_POPUP | kCloseBox;
-  const std::size_t size = std::min(bytes.size(), kMaxTemplateBytes);
-  std::vector<DWORD> copy((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);  // templates are DWORD-aligned
-  std::memcpy(copy.data(), bytes.data(), size);
-  copy[at / sizeof(DWORD)] = style;
-  return copy;
+bool MisalignedMenuFits(std::span<const std::uint8_t> bytes) {
+  return !bytes.empty() && WalkMenuTemplate(bytes, reinterpret_cast<std::uintptr_t>(bytes.data()) % 4);
+}
+
+// An icon or cursor group as the platform's loaders read it: the directory,
+// then whichever member they pick, so every member found must decode.
+bool GroupFits(std::span<const std::uint8_t> group, bool cursor) {
+  if (group.size() < kGroupHeader) return false;
+  const std::size_t count = group[4] | group[5] << 8;
+  if (count > kMaxGroupMembers || kGroupHeader + count * kGroupEntry > group.size()) return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = kGroupHeader + i * kGroupEntry + kGroupEntryId;
+    const auto member = SystemPick(ResourceId{static_cast<std::uint16_t>(group[at] | group[at + 1] << 8), {}},
+                                   cursor ? kCursor : kIcon);
+    if (!member) continue;  // a missing member is never read
+    HBITMAP decoded = cursor ? DecodeCursorToBitmap(*member) : DecodeIconToBitmap(*member);
+    if (!decoded) return false;
+    DeleteObject(decoded);
+  }
+  return true;
+}
+
+// What a dialog makes the platform load from the library by itself: each
+// such resource must pass the same checks as one the user clicks. One that
+// is not there is fine (the platform finds nothing either).
+bool ReferencesFit(const std::vector<TemplateReference>& references) {
+  for (const TemplateReference& ref : references) {
+    if (!ref.name.IsString() && ref.name.id == 0) continue;
+    switch (ref.kind) {
+      case TemplateReference::Kind::Menu:
+        if (const auto menu = SystemPick(ref.name, kMenu); menu && !MisalignedMenuFits(*menu)) return false;
+        break;
+      case TemplateReference::Kind::Icon:
+        // The static control falls back to a cursor of that name.
+        if (const auto group = SystemPick(ref.name, kIconGroup); group && !GroupFits(*group, false)) return false;
+        if (const auto group = SystemPick(ref.name, kCursorGroup); group && !GroupFits(*group, true)) return false;
+        break;
+      case TemplateReference::Kind::Bitmap:
+        if (const auto bitmap = SystemPick(ref.name, kBitmap); bitmap && !DecodeDib(*bitmap)) return false;
+        break;
+    }
+  }
+  return true;
+}
+
+// The clicked resource's bytes (its own language, as the dump shows them).
+std::optional<std::span<const std::uint8_t>> ClickedBytes(const ResourceKey& key) {
+  if (!LibraryLoaded()) return std::nullopt;
+  const auto bytes = GetResourceData(key);
+  if (!bytes || bytes->empty() || bytes->size() > kMaxTemplateBytes) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace
 
-void PreviewMenu(const ResourceId& name, HWND owner) {
-  if (!LibraryLoaded()) return;
-  if (!TemplateBytes(name, 4)) return;
-  const std::wstring text(name.text.begin(), name.text.end());
-  HMENU loaded = LoadMenuW(Library(), NameArgument(name, text));
+void PreviewMenu(const ResourceKey& key, HWND owner) {
+  const auto bytes = ClickedBytes(key);
+  if (!bytes) return;
+  const TemplateCopy copy(*bytes);
+  if (!WalkMenuTemplate(copy.Bytes())) return;
+  HMENU loaded = LoadMenuIndirectW(copy.Data());
   if (!loaded) return;
   ClosePreviews();  // at most one: a direct call must not leave one behind
   HMENU empty = CreateMenu();
@@ -273,19 +220,26 @@ void PreviewMenu(const ResourceId& name, HWND owner) {
   PostMessageW(window, kBringToFront, 0, 0);
 }
 
-void PreviewDialog(const ResourceId& name, HWND owner) {
-  if (!LibraryLoaded()) return;
+void PreviewDialog(const ResourceKey& key, HWND owner) {
   ClosePreviews();
-  const auto bytes = TemplateBytes(name, 5);
+  const auto bytes = ClickedBytes(key);
   if (!bytes) return;
-  const std::vector<DWORD> copy = TrappingTemplateCopy(*bytes);
-  if (!copy.empty()) {
-    DialogBoxIndirectParamW(reinterpret_cast<HINSTANCE>(Library()), reinterpret_cast<const DLGTEMPLATE*>(copy.data()),
-                            owner, DialogPreviewProc, 0);
-  } else {
-    const std::wstring text(name.text.begin(), name.text.end());
-    DialogBoxParamW(reinterpret_cast<HINSTANCE>(Library()), NameArgument(name, text), owner, DialogPreviewProc, 0);
+  TemplateCopy copy(*bytes);
+  auto facts = WalkDialogTemplate(copy.Bytes());
+  if (!facts) return;
+  // A child template would sit inside the disabled main window, and one
+  // without a close box could not be closed at all: such a template is
+  // shown as a popup with caption and close box. The style bits changed
+  // here do not move any field, and the walk below is over the final bytes.
+  constexpr DWORD kCloseBox = WS_CAPTION | WS_SYSMENU;
+  if ((facts->style & WS_CHILD) || (facts->style & kCloseBox) != kCloseBox) {
+    copy.Word32(facts->styleOffset) =
+        (facts->style & ~static_cast<DWORD>(WS_CHILD | DS_CONTROL)) | WS_POPUP | kCloseBox;
+    facts = WalkDialogTemplate(copy.Bytes());
   }
+  if (!facts || !ReferencesFit(facts->references)) return;
+  DialogBoxIndirectParamW(reinterpret_cast<HINSTANCE>(Library()), static_cast<const DLGTEMPLATE*>(copy.Data()),
+                          owner, DialogPreviewProc, 0);
   dialogPreview = nullptr;
 }
 
@@ -307,8 +261,8 @@ HWND MenuPreviewWindow() { return menuPreview; }
 HWND DialogPreviewWindow() { return dialogPreview; }
 
 ResourcePreviews MenuAndDialogPreviews(HWND owner) {
-  return {ClosePreviews, [owner](const ResourceId& name) { PreviewMenu(name, owner); },
-          [owner](const ResourceId& name) { PreviewDialog(name, owner); }};
+  return {ClosePreviews, [owner](const ResourceKey& key) { PreviewMenu(key, owner); },
+          [owner](const ResourceKey& key) { PreviewDialog(key, owner); }};
 }
 
 }  // namespace vantorel

@@ -340,6 +340,47 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
   return std::nullopt;
 }
 
+void AddHexDumpColumns(GridControl& grid) {
+  // What the grid's drawing keeps free beside a cell's text (4 pixels each
+  // side, a grid line and a current-cell frame) and beside a title's (6
+  // pixels each side and the pushed-in offset of a pressed one).
+  constexpr int kCellPadding = 2 * 4 + 1 + 2;
+  constexpr int kTitlePadding = 2 * 6 + 2 + 2;
+  constexpr wchar_t kAddressTitle[] = L"Adress:";
+  constexpr wchar_t kHexTitle[] = L"  0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F";
+  HDC dc = GetDC(grid.listWindow);
+  auto font = reinterpret_cast<HFONT>(SendMessageW(grid.listWindow, WM_GETFONT, 0, 0));
+  HGDIOBJ old = dc && font ? SelectObject(dc, font) : nullptr;
+  auto extent = [dc](const std::wstring& text) {
+    SIZE size{};
+    if (dc) GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  // Whatever the font, each row is as wide as its widest digits and
+  // characters make it: any byte may show in the character column.
+  auto widestOf = [&extent](auto&& codes) {
+    int widest = 0;
+    for (const int code : codes) widest = std::max(widest, extent(std::wstring(1, static_cast<wchar_t>(code))));
+    return widest;
+  };
+  const int digit = widestOf(std::wstring(L"0123456789ABCDEF"));
+  std::vector<int> shown;
+  for (int b = 1; b < 256; ++b) shown.push_back(HexDumpCharacter(static_cast<std::uint8_t>(b)));
+  const int character = widestOf(shown);
+  const int rowBytes = static_cast<int>(kHexDumpRowBytes);
+  const int labelText = 8 * digit + extent(L"H:");
+  const int hexText = rowBytes * 2 * digit + (rowBytes - 1) * extent(L" ");
+  const int address = std::max(labelText + kCellPadding, extent(kAddressTitle) + kTitlePadding);
+  const int hex = std::max(hexText + kCellPadding, extent(kHexTitle) + kTitlePadding);
+  const int characters = rowBytes * character + kCellPadding;
+  if (old) SelectObject(dc, old);
+  if (dc) ReleaseDC(grid.listWindow, dc);
+
+  grid.AddColumn(0, kAddressTitle, address);
+  grid.AddColumn(1, kHexTitle, hex);
+  grid.AddColumn(2, L"", characters);
+}
+
 void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes, std::size_t maxBytes) {
   grid.SetRedraw(false, false);
   grid.ClearRows();
@@ -371,10 +412,10 @@ void ShowResource(const ResourceViews& views, HTREEITEM item) {
   const WORD type = key->type.IsString() ? 0 : key->type.id;
   switch (type) {
     case kMenu:
-      if (Previews().menu) Previews().menu(key->name);
+      if (Previews().menu) Previews().menu(*key);
       break;
     case kDialog:
-      if (Previews().dialog) Previews().dialog(key->name);
+      if (Previews().dialog) Previews().dialog(*key);
       break;
     case kCursor:
     case kCursorGroup:

@@ -46,11 +46,11 @@ struct ResourceKey {
 
 // The menu and dialog previews live in their own module and plug in here:
 // every click closes an open preview first, and a click on a menu or dialog
-// language item hands its name over after the dump is shown.
+// language item hands its key over after the dump is shown.
 struct ResourcePreviews {
   std::function<void()> close;
-  std::function<void(const ResourceId& name)> menu;
-  std::function<void(const ResourceId& name)> dialog;
+  std::function<void(const ResourceKey& key)> menu;
+  std::function<void(const ResourceKey& key)> dialog;
 };
 void SetResourcePreviews(ResourcePreviews previews);
 
@@ -70,6 +70,12 @@ std::optional<ResourceKey> ResourceKeyOf(HWND tree, HTREEITEM item);
 // The bytes of the open library's resource for a key (its own language),
 // or empty when it is not found or lies outside the loaded image.
 std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& key);
+
+// Adds the dump's three columns (address, bytes in hex, characters) to the
+// hex grid, each as wide as its widest content and its title in the grid's
+// font as set now, so that every row shows all 16 bytes and characters and
+// every title fits on one line.
+void AddHexDumpColumns(GridControl& grid);
 
 // A dump stops after this many bytes (65,536 rows). A hostile library can
 // claim a resource of hundreds of megabytes, and emptying the list view

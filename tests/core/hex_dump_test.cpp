@@ -23,11 +23,12 @@ TEST(HexDump, RowsOfSixteenAndShortLast) {
   EXPECT_EQ(HexDumpLabel(0x100000000ull), u"100000000H:") << "wider offsets keep every digit";
 }
 
-TEST(HexDump, CharactersKeepLatin1AndHideControls) {
-  const std::vector<std::uint8_t> bytes{0x4D, 0x5A, 0x00, 0x90, 0x09, 0x0A, 0x7F, 0xA0, 0xE9, 0xFF, 0x20};
+TEST(HexDump, EveryByteButZeroIsItsOwnCharacter) {
+  const std::vector<std::uint8_t> bytes{0x4D, 0x5A, 0x00, 0x90, 0x09, 0x0A, 0x0D, 0x01, 0x7F, 0xA0, 0xE9, 0xFF, 0x20};
   const HexDumpRow row = FormatHexDumpRow(0, bytes);
-  EXPECT_EQ(row.hex, u"4D 5A 00 90 09 0A 7F A0 E9 FF 20");
-  EXPECT_EQ(row.chars, u"MZ.....\u00A0\u00E9\u00FF ");
+  EXPECT_EQ(row.hex, u"4D 5A 00 90 09 0A 0D 01 7F A0 E9 FF 20");
+  EXPECT_EQ(row.chars, u"MZ.\u0090\t\n\r\u0001\u007F\u00A0\u00E9\u00FF ");
+  for (int b = 1; b < 256; ++b) EXPECT_EQ(HexDumpCharacter(static_cast<std::uint8_t>(b)), static_cast<char16_t>(b));
 }
 
 TEST(ResourceNames, PredefinedTypesUpTo24) {

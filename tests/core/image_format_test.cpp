@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <climits>
 #include <fstream>
 #include <iterator>
@@ -55,8 +56,9 @@ TEST(ImageFormat, SniffsBySignature) {
 }
 
 TEST(ImageFormat, SizeCapsAndPixelArithmetic) {
-  EXPECT_TRUE(ImageSizeAllowed(16384, 4096));  // exactly 256 MiB
-  EXPECT_FALSE(ImageSizeAllowed(16384, 4097));
+  EXPECT_TRUE(ImageSizeAllowed(16384, 1024));  // exactly the 16 Mi pixel cap
+  EXPECT_FALSE(ImageSizeAllowed(16384, 1025));
+  EXPECT_FALSE(ImageSizeAllowed(8192, 8192));
   EXPECT_FALSE(ImageSizeAllowed(16385, 1));
   EXPECT_FALSE(ImageSizeAllowed(0, 1));
   Bytes px = {200, 100, 50, 128, 9, 9, 9, 0, 7, 8, 9, 255};
@@ -144,6 +146,48 @@ TEST(ImageFormat, RunLengthStreams) {
   ASSERT_TRUE(rle4);
   EXPECT_EQ(Px(rle4, 0, 0), kRed);
   EXPECT_EQ(Px(rle4, 1, 0), kGreen);
+}
+
+Bytes ReadMalformed(const char* name) {
+  std::ifstream in(std::string(VANTOREL_TESTDATA "/malformed/") + name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ImageFormat, RunLengthBombsAndRunsPastTheRow) {
+  // Runs end at the row: 255 red pixels on a 4-wide row fill it and no more.
+  const auto valid = DecodeDib(ReadMalformed("rle8_valid.bin"));
+  ASSERT_TRUE(valid);
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(Px(valid, 3, y), kRed) << y;
+  // A run that leaves the row is not continued on the next one: the row
+  // after it starts where its own codes put it.
+  const auto clipped = DecodeDib(Dib(2, 2, 8, 1, kRedGreen, {5, 1, 1, 2, 0, 0, 1, 2, 0, 1}, 3));
+  ASSERT_TRUE(clipped);
+  EXPECT_EQ(Px(clipped, 1, 1), kRed);
+  EXPECT_EQ(Px(clipped, 0, 0), kGreen);
+  EXPECT_EQ(Px(clipped, 1, 0), kClear);
+  const auto absolute = DecodeDib(Dib(2, 1, 4, 2, kRedGreen, {0, 5, 0x12, 0x12, 0x10, 0, 0, 1}, 3));
+  ASSERT_TRUE(absolute);
+  EXPECT_EQ(Px(absolute, 0, 0), kRed);
+  EXPECT_EQ(Px(absolute, 1, 0), kGreen);
+
+  // Claims beyond what the stream can paint, or beyond the pixel cap.
+  EXPECT_FALSE(DecodeDib(ReadMalformed("rle8_claims_4096.bin")));
+  EXPECT_FALSE(DecodeDib(ReadMalformed("rle4_claims_8192.bin")));
+  EXPECT_TRUE(DecodeDib(Dib(256, 256, 8, 1, kRedGreen, {0, 1}, 3))) << "small sparse pictures still show";
+
+  // 16 MiB of 255-pixel runs on a 1 x 1 picture: one step a run, not 255.
+  const Bytes file = ReadMalformed("rle8_runs_past_row.bin");
+  ASSERT_FALSE(file.empty());
+  const Bytes runs(file.begin() + 48, file.end());
+  Bytes stream;
+  while (stream.size() < (std::size_t{16} << 20)) stream.insert(stream.end(), runs.begin(), runs.end());
+  const Bytes dib = Dib(1, 1, 8, 1, kRedGreen, stream, 3);
+  const auto start = std::chrono::steady_clock::now();
+  const auto one = DecodeDib(dib);
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_TRUE(one);
+  EXPECT_EQ(Px(one, 0, 0), kRed);
+  EXPECT_LT(took, std::chrono::seconds(1));
 }
 
 TEST(ImageFormat, HostileHeadersAreRefused) {

@@ -5,7 +5,12 @@
 //     inside an otherwise valid image (huge counts, offsets past the end,
 //     unterminated names, loops), each next to a valid control file built
 //     the same way;
-//   - raw version-resource blobs with broken lengths.
+//   - raw version-resource blobs with broken lengths;
+//   - run-length compressed bitmaps that claim far more than their stream
+//     can paint (bombs), as packed DIBs;
+//   - menu and dialog templates the platform would walk past their end, or
+//     walk differently than a naive reader, as raw blobs and inside one
+//     library together with the menus and pictures they name.
 // tests/data/README.md lists every file with what a correct parser does.
 //
 // The hostile libraries use one page (0x1000) for file and section
@@ -18,7 +23,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -493,6 +500,330 @@ void WriteResourceFiles() {
     Write("resources_name_huge_length.dll", img);
 }
 
+// ---- Run-length bitmaps and menu and dialog templates ---------------------------
+
+// A packed DIB: 40-byte header, two palette colours (black, red), stream.
+Bytes RleDib(std::uint32_t width, std::uint32_t height, std::uint32_t compression, const Bytes& stream) {
+    Bytes b(48, 0);
+    Set32(b, 0, 40);
+    Set32(b, 4, width);
+    Set32(b, 8, height);
+    Set16(b, 12, 1);
+    Set16(b, 14, compression == 1 ? 8 : 4);
+    Set32(b, 16, compression);
+    Set32(b, 20, static_cast<std::uint32_t>(stream.size()));
+    Set32(b, 32, 2);  // colours used
+    Set32(b, 44, 0x00FF0000u);  // palette entry 1: red (B, G, R, 0)
+    b.insert(b.end(), stream.begin(), stream.end());
+    return b;
+}
+
+// `rows` rows of full-width runs of colour 1, each row closed by end of line.
+Bytes RleRows(std::uint32_t rows, std::uint32_t runsPerRow) {
+    Bytes s;
+    for (std::uint32_t r = 0; r < rows; ++r) {
+        for (std::uint32_t i = 0; i < runsPerRow; ++i) s.insert(s.end(), {255, 1});
+        s.insert(s.end(), {0, 0});
+    }
+    s.insert(s.end(), {0, 1});
+    return s;
+}
+
+// Little template writer: words, strings and DWORD alignment from the start.
+struct Tpl {
+    Bytes b;
+    Tpl& W(std::uint32_t v) { Set16(b, b.size(), v); return *this; }
+    Tpl& D(std::uint32_t v) { Set32(b, b.size(), v); return *this; }
+    Tpl& S(const char* text) {
+        for (const char* c = text; *c; ++c) W(static_cast<std::uint8_t>(*c));
+        return W(0);
+    }
+    Tpl& Align4() {
+        while (b.size() % 4) b.push_back(0);
+        return *this;
+    }
+};
+
+constexpr std::uint32_t kPopupDialog = 0x80C80080u;  // WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME
+constexpr std::uint32_t kChildDialog = 0x40000000u;  // WS_CHILD, no caption
+constexpr std::uint32_t kVisibleChild = 0x50000000u;
+constexpr std::uint32_t kSsIcon = 0x3, kSsBitmap = 0xE;
+
+// A plain dialog header without font; `menu` writes the menu field.
+Tpl DialogHeader(std::uint32_t style, std::uint16_t controls, const char* caption, void (*menu)(Tpl&) = nullptr) {
+    Tpl t;
+    t.D(style).D(0).W(controls).W(0).W(0).W(160).W(60);
+    if (menu) menu(t); else t.W(0);
+    t.W(0).S(caption);  // the dialog class, the caption
+    return t;
+}
+
+// A plain control of the static class with an ordinal or text title.
+void StaticControl(Tpl& t, std::uint32_t style, std::uint16_t id, int picture, const char* text, std::uint16_t extra) {
+    t.Align4();
+    t.D(kVisibleChild | style).D(0).W(10).W(10).W(40).W(12).W(id);
+    t.W(0xFFFF).W(0x0082);
+    if (picture >= 0) t.W(0xFFFF).W(static_cast<std::uint32_t>(picture)); else t.S(text);
+    t.W(extra);
+    for (std::uint16_t i = 0; i < extra / 2 * 2; ++i) t.b.push_back(0x5A);
+}
+
+// An odd creation-data count the platform steps over a WORD at a time:
+// the first control's data count ends 2 bytes past a DWORD boundary, so
+// the platform's next control starts 4 bytes before where rounding the
+// count up would put it. The resource ends where the platform's walk ends.
+Bytes OddDataDialog() {
+    Tpl t = DialogHeader(kPopupDialog, 2, "Odd data");  // 18 + 2 + 2 + 18 = 40
+    t.D(kVisibleChild).D(0).W(10).W(10).W(40).W(12).W(1).W(0xFFFF).W(0x0082).W(0);  // 40..64
+    t.W(3).W(0x5A5A);  // count word at 64, one WORD of its 3 bytes taken: 68, aligned
+    StaticControl(t, 0, 2, -1, "second", 0);  // 68..106; rounding the count up puts it at 72
+    return t.b;
+}
+
+// The same count, where rounding it up finds a tidy control but the
+// platform's walk, 4 bytes earlier, reads its fields as an unterminated
+// title that runs past the end.
+Bytes OddDataTrapDialog() {
+    Tpl t = DialogHeader(kPopupDialog, 2, "Odd trap");  // 40 bytes
+    t.D(kVisibleChild).D(0).W(10).W(10).W(40).W(12).W(1).W(0xFFFF).W(0x0082).W(0);  // 40..64
+    t.W(3).W(0x5A5A).W(0x5A5A);  // count rounded up: 66..70, aligned to 72
+    StaticControl(t, 0, 2, -1, "x", 0);  // 72..100; the platform's walk starts at 68
+    return t.b;
+}
+
+// A child template with no caption whose control fits only when the
+// template starts on a DWORD boundary: the library stores it 2 bytes off.
+Bytes MisalignedChildDialog() {
+    Tpl t = DialogHeader(kChildDialog, 1, "");  // 24 bytes
+    StaticControl(t, 0, 1, -1, "", 0);            // 24..50
+    return t.b;
+}
+
+void MenuByName(Tpl& t, const char* name) {
+    t.S(name);
+}
+
+Bytes DialogNamingMenu(const char* caption, void (*menu)(Tpl&)) {
+    Tpl t = DialogHeader(kPopupDialog, 1, caption, menu);
+    StaticControl(t, 0, 1, -1, "menu", 0);
+    return t.b;
+}
+
+Bytes DialogWithPicture(const char* caption, std::uint32_t style, std::uint16_t picture) {
+    Tpl t = DialogHeader(kPopupDialog, 1, caption);
+    StaticControl(t, style, 1, picture, nullptr, 0);
+    return t.b;
+}
+
+// A plain menu: one popup "&File" with one item `text`.
+Bytes PlainMenu(const char* text, bool ended = true) {
+    Tpl t;
+    t.W(0).W(0);
+    t.W(0x10 | 0x80).S("&File");             // popup, last top-level item
+    t.W(ended ? 0x80 : 0).W(100).S(text);    // its only item
+    return t.b;
+}
+
+// An extended menu: header with the help id offset, one popup with one item.
+Bytes ExtendedMenu() {
+    Tpl t;
+    t.W(1).W(4).D(0);
+    t.D(0).D(0).D(0).W(0x81).S("&File").Align4().D(0);  // popup, last; then its help id
+    t.D(0).D(0).D(100).W(0x80).S("&Open").Align4();
+    return t.b;
+}
+
+// An extended dialog with a font and one static icon control named by text.
+Bytes ExtendedDialog() {
+    Tpl t;
+    t.W(1).W(0xFFFF).D(0).D(0).D(kPopupDialog | 0x40).W(1).W(0).W(0).W(160).W(60);
+    t.W(0xFFFF).W(5).W(0).S("Extended").W(8).W(400).W(0).S("MS Shell Dlg");
+    t.Align4();
+    t.D(0).D(0).D(kVisibleChild | kSsIcon).W(10).W(10).W(20).W(20).D(7);
+    t.S("Static").S("APPICON").W(0);
+    return t.b;
+}
+
+// A 4 x 4 icon image: 32-bit colour rows (height doubled for the mask).
+Bytes SmallIcon() {
+    Bytes b(40, 0);
+    Set32(b, 0, 40);
+    Set32(b, 4, 4);
+    Set32(b, 8, 8);
+    Set16(b, 12, 1);
+    Set16(b, 14, 32);
+    for (int i = 0; i < 16; ++i) {
+        const std::uint8_t px[] = {0, 0, 255, 255};
+        b.insert(b.end(), px, px + 4);
+    }
+    b.resize(b.size() + 16, 0);  // AND mask: 4 rows of 4 bytes
+    return b;
+}
+
+// An icon group of `count` members (as claimed) with one real entry, id 1.
+Bytes IconGroup(std::uint16_t claimed, std::uint32_t imageSize) {
+    Bytes b;
+    Set16(b, 0, 0);
+    Set16(b, 2, 1);
+    Set16(b, 4, claimed);
+    const std::uint8_t entry[] = {4, 4, 0, 0, 1, 0, 32, 0};
+    b.insert(b.end(), entry, entry + 8);
+    Set32(b, 14, imageSize);
+    Set16(b, 18, 1);
+    return b;
+}
+
+// A resource section built from a list: directories (named entries first,
+// then ids ascending), string names, data entries, then each resource's
+// bytes on an 8-byte boundary plus its own offset.
+struct Resource {
+    std::uint16_t type;
+    std::string name;  // a string name, or the decimal id after '#'
+    std::uint16_t language;
+    Bytes data;
+    std::uint32_t misalign = 0;
+};
+
+Bytes ResourceSection(const std::vector<Resource>& items) {
+    using NameKey = std::tuple<int, std::string, unsigned long>;  // strings first
+    std::map<std::uint16_t, std::map<NameKey, std::map<std::uint16_t, std::size_t>>> tree;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::string& n = items[i].name;
+        const NameKey key = n[0] == '#' ? NameKey{1, "", std::stoul(n.substr(1))} : NameKey{0, n, 0};
+        tree[items[i].type][key][items[i].language] = i;
+    }
+    auto dirSize = [](std::size_t entries) { return static_cast<std::uint32_t>(16 + 8 * entries); };
+    std::uint32_t at = dirSize(tree.size());
+    std::uint32_t entriesAt = 0, stringsAt = 0, dataAt = 0;
+    for (auto& [type, names] : tree) {
+        at += dirSize(names.size());
+        for (auto& [name, langs] : names) at += dirSize(langs.size());
+    }
+    entriesAt = at;
+    at += static_cast<std::uint32_t>(16 * items.size());
+    stringsAt = at;
+    for (auto& [type, names] : tree)
+        for (auto& [name, langs] : names)
+            if (std::get<0>(name) == 0) at += static_cast<std::uint32_t>(2 + 2 * std::get<1>(name).size());
+    dataAt = at;
+
+    Bytes d(dataAt, 0);
+    std::uint32_t dir = 0, next = dirSize(tree.size()), str = stringsAt;
+    ResDirectory(d, 0, 0, static_cast<std::uint16_t>(tree.size()), {});
+    std::size_t t = 0;
+    for (auto& [type, names] : tree) {
+        const std::uint32_t nameDir = next;
+        next += dirSize(names.size());
+        Set32(d, dir + 16 + 8 * t, type);
+        Set32(d, dir + 20 + 8 * t, res::kSubdir | nameDir);
+        std::uint16_t named = 0, ids = 0;
+        for (auto& [name, langs] : names) (std::get<0>(name) == 0 ? named : ids)++;
+        Set16(d, nameDir + 12, named);
+        Set16(d, nameDir + 14, ids);
+        std::size_t n = 0;
+        for (auto& [name, langs] : names) {
+            const std::uint32_t langDir = next;
+            next += dirSize(langs.size());
+            if (std::get<0>(name) == 0) {
+                ResString(d, str, std::get<1>(name).c_str());
+                Set32(d, nameDir + 16 + 8 * n, res::kNamed | str);
+                str += static_cast<std::uint32_t>(2 + 2 * std::get<1>(name).size());
+            } else {
+                Set32(d, nameDir + 16 + 8 * n, static_cast<std::uint32_t>(std::get<2>(name)));
+            }
+            Set32(d, nameDir + 20 + 8 * n, res::kSubdir | langDir);
+            Set16(d, langDir + 14, static_cast<std::uint16_t>(langs.size()));
+            std::size_t l = 0;
+            for (auto& [language, index] : langs) {
+                const Resource& item = items[index];
+                const std::uint32_t entry = entriesAt + static_cast<std::uint32_t>(16 * index);
+                dataAt = (dataAt + 7) / 8 * 8 + item.misalign;
+                ResDataEntry(d, entry, kDataRva + dataAt, static_cast<std::uint32_t>(item.data.size()));
+                SetBytes(d, dataAt, item.data.data(), item.data.size());
+                dataAt += static_cast<std::uint32_t>(item.data.size());
+                Set32(d, langDir + 16 + 8 * l, language);
+                Set32(d, langDir + 20 + 8 * l, entry);
+                ++l;
+            }
+            ++n;
+        }
+        ++t;
+    }
+    return d;
+}
+
+void WriteRleAndTemplateFiles() {
+    // 1 x 1 with 8 KiB of 255-pixel runs on one row: each run must cost one
+    // step, not 255.
+    Bytes longRuns;
+    for (int i = 0; i < 4096; ++i) longRuns.insert(longRuns.end(), {255, 1});
+    Write("rle8_runs_past_row.bin", RleDib(1, 1, 1, longRuns));
+    // 4 rows of runs claiming a 4096 x 4096 picture (16 Mi pixels, within
+    // the pixel cap, but 64 MiB for what 40 bytes of stream can paint).
+    const Bytes bomb = RleDib(4096, 4096, 1, RleRows(4, 4));
+    Write("rle8_claims_4096.bin", bomb);
+    Write("rle4_claims_8192.bin", RleDib(8192, 8192, 2, RleRows(4, 4)));
+    Write("rle8_valid.bin", RleDib(4, 4, 1, RleRows(4, 1)));
+
+    const Bytes oddData = OddDataDialog(), oddTrap = OddDataTrapDialog(), misaligned = MisalignedChildDialog();
+    const Bytes goodMenu = PlainMenu("&Open"), badMenu = PlainMenu("&Open", false);
+    Write("template_dialog_odd_data.bin", oddData);
+    Write("template_dialog_odd_data_trap.bin", oddTrap);
+    Write("template_dialog_misaligned_child.bin", misaligned);
+    Write("template_menu_valid.bin", goodMenu);
+    Write("template_menu_unended.bin", badMenu);
+    Write("template_menu_extended.bin", ExtendedMenu());
+    Write("template_dialog_extended.bin", ExtendedDialog());
+    Tpl many = DialogHeader(kPopupDialog, 1025, "Too many");
+    for (int i = 0; i < 1025; ++i) StaticControl(many, 0, 1, -1, "", 0);
+    Write("template_dialog_too_many_controls.bin", many.b);
+    // Font by the message-box size (nothing follows it), a menu by name, and
+    // three statics: SS_BITMAP by ordinal, SS_ICON of class "STATIC" by
+    // name, SS_ICON style bits on a button (loads nothing).
+    Tpl pictures = DialogHeader(kPopupDialog | 0x40, 3, "Pictures", [](Tpl& t) { MenuByName(t, "MENU"); });
+    pictures.W(0x7FFF);
+    StaticControl(pictures, kSsBitmap, 1, 42, nullptr, 0);
+    pictures.Align4().D(kVisibleChild | kSsIcon).D(0).W(0).W(0).W(0).W(0).W(2).S("STATIC").S("PIC").W(0);
+    pictures.Align4().D(kVisibleChild | kSsIcon).D(0).W(0).W(0).W(0).W(0).W(3).W(0xFFFF).W(0x80).W(0xFFFF).W(43).W(0);
+    Write("template_dialog_pictures.bin", pictures.b);
+    Tpl deep;
+    deep.W(0).W(0);
+    for (int i = 0; i < 17; ++i) deep.W(0x10 | 0x80).S("p");
+    deep.W(0x80).W(1).S("leaf");
+    Write("template_menu_too_deep.bin", deep.b);
+
+    // One library with all of it: what each dialog and menu holds is in
+    // tests/data/README.md.
+    const Bytes icon = SmallIcon();
+    const std::vector<Resource> items = {
+        {2, "#8", 1033, bomb},
+        {3, "#1", 1033, icon},
+        {4, "BADMENU", 1033, badMenu},
+        {4, "GOODMENU", 1033, goodMenu},
+        {4, "LANGMENU", 1031, PlainMenu("Deutsch")},
+        {4, "LANGMENU", 1033, PlainMenu("English")},
+        {5, "BITMAPTRAP", 1033, DialogWithPicture("Bitmap trap", kSsBitmap, 8)},
+        {5, "ICONOK", 1033, DialogWithPicture("Icon ok", kSsIcon, 9)},
+        {5, "ICONTRAP", 1033, DialogWithPicture("Icon trap", kSsIcon, 7)},
+        {5, "LANGDIALOG", 1031, DialogHeader(kPopupDialog, 0, "Deutsch").b},
+        {5, "LANGDIALOG", 1033, DialogHeader(kPopupDialog, 0, "English").b},
+        {5, "MENUOK", 1033, DialogNamingMenu("Menu ok", [](Tpl& t) { MenuByName(t, "GOODMENU"); })},
+        {5, "MENUTRAP", 1033, DialogNamingMenu("Menu trap", [](Tpl& t) { MenuByName(t, "BADMENU"); })},
+        {5, "MISALIGNED", 1033, misaligned, 2},
+        {5, "ODDDATA", 1033, oddData},
+        {5, "ODDTRAP", 1033, oddTrap},
+        {14, "#7", 1033, IconGroup(0xFFFF, static_cast<std::uint32_t>(icon.size()))},
+        {14, "#9", 1033, IconGroup(1, static_cast<std::uint32_t>(icon.size()))},
+    };
+    const Bytes section = ResourceSection(items);
+    if (section.size() > kPage) {
+        std::fprintf(stderr, "make_malformed: templates.dll needs %zu bytes of resources\n", section.size());
+        g_ok = false;
+        return;
+    }
+    Write("templates.dll", Image64(kResourceDir, section, static_cast<std::uint32_t>(section.size()), 0));
+}
+
 // ---- Version resource blobs ------------------------------------------------------
 
 // One node of a version resource: wLength, wValueLength, wType, the key in
@@ -607,5 +938,6 @@ int main(int argc, char** argv) {
     WriteExportFiles();
     WriteResourceFiles();
     WriteVersionFiles();
+    WriteRleAndTemplateFiles();
     return g_ok ? 0 : 1;
 }

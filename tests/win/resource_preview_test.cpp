@@ -34,6 +34,11 @@ std::wstring Data(const std::wstring& name) { return std::wstring(VANTOREL_TESTD
 
 ResourceViews Views() { return {Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView}; }
 
+constexpr std::uint16_t kMenuType = 4, kDialogType = 5;
+ResourceKey Key(std::uint16_t type, ResourceId name, std::uint16_t language = 1033) {
+  return {ResourceId{type, {}}, std::move(name), language};
+}
+
 std::wstring TextOf(HWND window) {
   wchar_t text[256] = {};
   GetWindowTextW(window, text, 256);
@@ -196,11 +201,11 @@ TEST_F(ResourcePreviewTest, MenuShowsInItsOwnWindowUntilTheNextClickOrItsCloseBo
 }
 
 TEST_F(ResourcePreviewTest, MenuThatDoesNotLoadShowsNothing) {
-  PreviewMenu(ResourceId{999, {}}, Main().window);
-  PreviewMenu(ResourceId{0, u"NOSUCHMENU"}, Main().window);
+  PreviewMenu(Key(kMenuType, {999, {}}), Main().window);
+  PreviewMenu(Key(kMenuType, {0, u"NOSUCHMENU"}), Main().window);
   EXPECT_EQ(MenuPreviewWindow(), nullptr);
   ReleaseLibrary();  // no library: nothing to load from
-  PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+  PreviewMenu(Key(kMenuType, {0, u"MAINMENU"}), Main().window);
   EXPECT_EQ(MenuPreviewWindow(), nullptr);
 }
 
@@ -256,7 +261,7 @@ TEST_F(ResourcePreviewTest, DialogThatCannotBeCreatedReturnsAtOnce) {
   ModalDriver driver([&](int) { shown = shown || DialogPreviewWindow() != nullptr; });
   const auto took = driver.Run([&] {
     Click({L"Dialog", L"BROKENDIALOG", L"1033"});
-    PreviewDialog(ResourceId{999, {}}, Main().window);
+    PreviewDialog(Key(kDialogType, {999, {}}), Main().window);
   });
   EXPECT_FALSE(shown);
   EXPECT_LT(took.count(), 3000);
@@ -286,11 +291,13 @@ class PatchedLibrary {
     savedBase_ = App().ModuleBase;
     App().LibraryHandle = module_;
     App().ModuleBase = reinterpret_cast<std::uintptr_t>(module_);
+    EnumerateResources(Views());
   }
   ~PatchedLibrary() {
     if (!module_) return;
     App().LibraryHandle = saved_;
     App().ModuleBase = savedBase_;
+    EnumerateResources(Views());
     FreeLibrary(module_);
     DeleteFileW(path_.c_str());
   }
@@ -312,7 +319,7 @@ TEST_F(ResourcePreviewTest, TemplatesRunningPastTheirBytesAreRefused) {
     // "&Help" loses its end flag: the top-level items run on.
     PatchedLibrary library(u"&Help", -2, std::string("\x10\x00", 2));
     ASSERT_NE(library.get(), nullptr);
-    PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+    PreviewMenu(Key(kMenuType, {0, u"MAINMENU"}), Main().window);
     EXPECT_EQ(MenuPreviewWindow(), nullptr);
   }
   {
@@ -321,11 +328,11 @@ TEST_F(ResourcePreviewTest, TemplatesRunningPastTheirBytesAreRefused) {
     ASSERT_NE(library.get(), nullptr);
     bool shown = false;
     ModalDriver driver([&](int) { shown = shown || DialogPreviewWindow() != nullptr; });
-    driver.Run([&] { PreviewDialog(ResourceId{0, u"ABOUTBOX"}, Main().window); });
+    driver.Run([&] { PreviewDialog(Key(kDialogType, {0, u"ABOUTBOX"}), Main().window); });
     EXPECT_FALSE(shown);
   }
   // Unchanged, both still show: the walk accepts what the platform accepts.
-  PreviewMenu(ResourceId{0, u"MAINMENU"}, Main().window);
+  PreviewMenu(Key(kMenuType, {0, u"MAINMENU"}), Main().window);
   EXPECT_NE(MenuPreviewWindow(), nullptr);
   bool shown = false;
   ModalDriver driver([&](int) {
@@ -334,7 +341,7 @@ TEST_F(ResourcePreviewTest, TemplatesRunningPastTheirBytesAreRefused) {
       SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
   });
-  driver.Run([&] { PreviewDialog(ResourceId{0, u"ABOUTBOX"}, Main().window); });
+  driver.Run([&] { PreviewDialog(Key(kDialogType, {0, u"ABOUTBOX"}), Main().window); });
   EXPECT_TRUE(shown);
 }
 
@@ -353,6 +360,9 @@ TEST_F(ResourcePreviewTest, ChildDialogTemplateGetsACloseBox) {
   const auto savedBase = App().ModuleBase;
   App().LibraryHandle = shell;
   App().ModuleBase = reinterpret_cast<std::uintptr_t>(shell);
+  EnumerateResources(Views());
+  const auto language = ResourceKeyOf(Main().resourceTree, TreeView_GetChild(Main().resourceTree, FindItem({L"Dialog", L"8"})));
+  ASSERT_TRUE(language);
   LONG style = 0;
   HWND parent = nullptr;
   ModalDriver driver([&](int tick) {
@@ -362,9 +372,10 @@ TEST_F(ResourcePreviewTest, ChildDialogTemplateGetsACloseBox) {
     parent = GetAncestor(dialog, GA_PARENT);
     SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
   });
-  driver.Run([&] { PreviewDialog(ResourceId{8, {}}, Main().window); });
+  driver.Run([&] { PreviewDialog(*language, Main().window); });
   App().LibraryHandle = saved;
   App().ModuleBase = savedBase;
+  EnumerateResources(Views());
   FreeLibrary(shell);
 
   EXPECT_EQ(style & WS_CHILD, 0);
@@ -372,6 +383,75 @@ TEST_F(ResourcePreviewTest, ChildDialogTemplateGetsACloseBox) {
   EXPECT_EQ(parent, GetDesktopWindow());
   EXPECT_EQ(DialogPreviewWindow(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Main().window));
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// The malformed set's template library: each dialog and menu shows, or not,
+// by what its own bytes and the resources it names hold, in the clicked
+// language.
+TEST_F(ResourcePreviewTest, TemplatesAndWhatTheyNameAreCheckedAsThePlatformReadsThem) {
+  LoadLibraryFile(Data(L"malformed\\templates.dll"));
+  RefreshMainView();
+  EnumerateResources(Views());
+  struct Dialog {
+    const wchar_t* name;
+    const wchar_t* language;
+    bool shown;
+    std::wstring caption;
+    bool withMenu;
+  };
+  const Dialog dialogs[] = {
+      {L"ODDDATA", L"1033", true, L"Odd data", false},  // an odd data count steps over one byte less
+      {L"ODDTRAP", L"1033", false, L"", false},
+      {L"MISALIGNED", L"1033", true, L"", false},  // walked and shown from the same aligned copy
+      {L"MENUOK", L"1033", true, L"Menu ok", true},
+      {L"MENUTRAP", L"1033", false, L"", false},  // names a menu that runs past its end
+      {L"ICONOK", L"1033", true, L"Icon ok", false},
+      {L"ICONTRAP", L"1033", false, L"", false},    // an icon group claiming 65,535 members
+      {L"BITMAPTRAP", L"1033", false, L"", false},  // a run-length bomb
+      {L"LANGDIALOG", L"1031", true, L"Deutsch", false},
+      {L"LANGDIALOG", L"1033", true, L"English", false},
+  };
+  for (const Dialog& d : dialogs) {
+    SCOPED_TRACE(std::wstring(d.name) + L" " + d.language);
+    HWND dialog = nullptr;
+    std::wstring caption;
+    bool withMenu = false;
+    ModalDriver driver([&](int) {
+      if (dialog || !(dialog = DialogPreviewWindow())) return;
+      caption = TextOf(dialog);
+      withMenu = GetMenu(dialog) != nullptr;
+      SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    driver.Run([&] { Click({L"Dialog", d.name, d.language}); });
+    EXPECT_EQ(dialog != nullptr, d.shown);
+    EXPECT_EQ(caption, d.caption);
+    EXPECT_EQ(withMenu, d.withMenu);
+    EXPECT_GT(Main().hexGrid->GetRowCount(), 0) << "the dump shows either way";
+  }
+
+  const struct {
+    const wchar_t* name;
+    const wchar_t* language;
+    std::wstring item;  // empty: no preview
+  } menus[] = {{L"GOODMENU", L"1033", L"&Open"},
+               {L"BADMENU", L"1033", L""},
+               {L"LANGMENU", L"1031", L"Deutsch"},
+               {L"LANGMENU", L"1033", L"English"}};
+  for (const auto& m : menus) {
+    SCOPED_TRACE(std::wstring(m.name) + L" " + m.language);
+    Click({L"Menu", m.name, m.language});
+    HWND preview = MenuPreviewWindow();
+    EXPECT_EQ(preview != nullptr, !m.item.empty());
+    if (preview) {
+      EXPECT_EQ(MenuText(GetSubMenu(GetMenu(preview), 0), 0), m.item);
+    }
+  }
 }
 
 }  // namespace

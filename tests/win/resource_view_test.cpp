@@ -18,6 +18,7 @@
 #include "grid/grid_list_win32.h"
 #include "editor/editor_component_win32.h"
 #include "resources/resource_view_win32.h"
+#include "grid_fixture.h"
 #include "main_window_fixture.h"
 #include "scripted_prompts.h"
 
@@ -168,7 +169,7 @@ TEST_F(ResourceViewTest, DumpShowsTheClickedItemsOwnBytes) {
     ASSERT_EQ(Hex().GetRowCount(), 1) << click;
     EXPECT_EQ(Cell(0, 0), L"00000000H:");
     EXPECT_EQ(Cell(1, 0), L"52 43 44 41 54 41 01 02 03 04 05 06");
-    EXPECT_EQ(Cell(2, 0), L"RCDATA......");
+    EXPECT_EQ(Cell(2, 0), L"RCDATA\x01\x02\x03\x04\x05\x06") << "control characters are shown as themselves";
     EXPECT_EQ(TreeView_GetSelection(Main().resourceTree), nullptr);
   }
   CellEvent type;
@@ -195,14 +196,82 @@ TEST_F(ResourceViewTest, DumpShowsTheClickedItemsOwnBytes) {
   EXPECT_NE((Cell(2, 0) + Cell(2, 1)).find(L"H.e.l.l.o"), std::wstring::npos);
 }
 
+// Every column holds its widest content and its title in the grid's own
+// font; a tab, CR or LF in the character column is one character cell like
+// any other: what follows stays where it would be and on the same line.
+TEST_F(ResourceViewTest, HexDumpRowsShowWholeAndControlCharactersInPlace) {
+  GridControl& g = Hex();
+  HDC dc = GetDC(g.listWindow);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(g.listWindow, WM_GETFONT, 0, 0)));
+  auto extent = [dc](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  const struct {
+    int column;
+    std::wstring content;
+  } widest[] = {{0, L"0000FFF0H:"},
+                {1, L"FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF FF"},
+                {2, std::wstring(16, L'W')},
+                {2, std::wstring(16, L'\u00FF')}};
+  for (const auto& w : widest) {
+    const int width = static_cast<int>(SendMessageW(g.listWindow, LVM_GETCOLUMNWIDTH, w.column + 1, 0));
+    EXPECT_GE(width, extent(w.content) + 8) << w.column;  // the cell keeps 4 pixels each side
+    wchar_t title[128] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = title;
+    item.cchTextMax = 128;
+    SendMessageW(g.headerWindow, HDM_GETITEMW, static_cast<WPARAM>(w.column + 1), reinterpret_cast<LPARAM>(&item));
+    EXPECT_GE(width, extent(title) + 12) << w.column << ": the title fits on one line";
+  }
+  SelectObject(dc, old);
+  ReleaseDC(g.listWindow, dc);
+
+  // Row 0 starts with a tab, CR and LF, row 1 with three dots; the rest is alike.
+  std::vector<std::uint8_t> bytes(32);
+  const char* tail = "ABCDEFGHIJKLM";
+  const std::uint8_t starts[2][3] = {{9, 13, 10}, {'.', '.', '.'}};
+  for (int r = 0; r < 2; ++r) {
+    std::copy(starts[r], starts[r] + 3, bytes.begin() + 16 * r);
+    std::copy(tail, tail + 13, bytes.begin() + 16 * r + 3);
+  }
+  g.Resize(0, 0, 1200, 300);
+  ShowHexDump(g, bytes);
+  EXPECT_EQ(Cell(2, 0), L"\t\r\nABCDEFGHIJKLM");
+  RECT cells[2]{};
+  for (int r = 0; r < 2; ++r) {
+    cells[r].top = 3;
+    cells[r].left = LVIR_BOUNDS;
+    SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, static_cast<WPARAM>(r), reinterpret_cast<LPARAM>(&cells[r]));
+    cells[r].right = cells[r].left + static_cast<LONG>(SendMessageW(g.listWindow, LVM_GETCOLUMNWIDTH, 3, 0));
+  }
+  const grid_testing::Snapshot shot(g.listWindow, 1200, 300);
+  // Rows alternate their colours: ink is what differs from the row's own
+  // background, taken beyond the text's end.
+  auto ink = [&](int r, int x, int y) {
+    return shot.At(x, cells[r].top + y) != shot.At(cells[r].right - 3, cells[r].top + 2);
+  };
+  const int character = (cells[0].right - cells[0].left - 8) / 16;
+  int inked = 0;
+  for (int x = cells[0].left + 4 + 3 * character; x < cells[0].right - 4; ++x) {
+    for (int y = 3; y < cells[0].bottom - cells[0].top - 3; ++y) {  // inside any frame
+      ASSERT_EQ(ink(0, x, y), ink(1, x, y)) << "at " << x << ", " << y;
+      inked += ink(0, x, y);
+    }
+  }
+  EXPECT_GT(inked, 50) << "the letters are drawn";
+}
+
 TEST_F(ResourceViewTest, MenusAndDialogsGoToThePreviewsByName) {
   std::vector<std::wstring> calls;
   auto text = [](const ResourceId& id) {
     return id.IsString() ? std::wstring(id.text.begin(), id.text.end()) : std::to_wstring(id.id);
   };
   SetResourcePreviews({[&] { calls.push_back(L"close"); },
-                       [&](const ResourceId& name) { calls.push_back(L"menu " + text(name)); },
-                       [&](const ResourceId& name) { calls.push_back(L"dialog " + text(name)); }});
+                       [&](const ResourceKey& key) { calls.push_back(L"menu " + text(key.name)); },
+                       [&](const ResourceKey& key) { calls.push_back(L"dialog " + text(key.name)); }});
   Open(Data(L"resources.dll"));
   Click(FindItem({L"Menu", L"MAINMENU", L"1033"}));
   EXPECT_EQ(Hex().GetRowCount(), 13) << "the dump comes first";

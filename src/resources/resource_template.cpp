@@ -1,0 +1,199 @@
+#include "resources/resource_template.h"
+
+namespace vantorel {
+
+namespace {
+
+// Menu item flags and the static control's picture styles.
+constexpr std::uint16_t kMfPopup = 0x0010;
+constexpr std::uint16_t kMfEnd = 0x0080;
+constexpr std::uint16_t kMenuExPopup = 0x0001;
+constexpr std::uint32_t kDsSetFont = 0x0040;
+constexpr std::uint32_t kSsTypeMask = 0x001F;
+constexpr std::uint32_t kSsIcon = 0x0003;
+constexpr std::uint32_t kSsBitmap = 0x000E;
+constexpr std::uint16_t kOrdinalMark = 0xFFFF;
+constexpr std::uint16_t kStaticClassAtom = 0x0082;
+// The platform takes class ids 0 to 5 for 0x80 to 0x85.
+constexpr std::uint16_t kStaticClassShortId = 0x0002;
+// 0x7FFF as the point size stands for the system's message font: no
+// weight, italic or face name follows.
+constexpr std::uint16_t kMessageBoxFont = 0x7FFF;
+
+// Fixed parts of the layouts, in bytes.
+constexpr std::size_t kDialogExHeaderBeforeStyle = 12;  // version, signature, help id, extended style
+constexpr std::size_t kDialogGeometry = 8;              // x, y, cx, cy
+constexpr std::size_t kControlFixed = 18;               // style, extended style, geometry, 16-bit id
+constexpr std::size_t kControlExFixed = 24;             // help id, extended style, style, geometry, 32-bit id
+constexpr std::size_t kMenuExItemFixed = 12;            // type, state, id
+constexpr std::size_t kMenuExHelpId = 4;
+
+class Reader {
+ public:
+  Reader(std::span<const std::uint8_t> bytes, std::size_t misalignment) : bytes_(bytes), misalignment_(misalignment % 4) {}
+
+  bool Word(std::uint16_t& out) {
+    if (bytes_.size() - at_ < 2) return false;
+    out = static_cast<std::uint16_t>(bytes_[at_] | bytes_[at_ + 1] << 8);
+    at_ += 2;
+    return true;
+  }
+  bool Dword(std::uint32_t& out) {
+    std::uint16_t low = 0, high = 0;
+    if (!Word(low) || !Word(high)) return false;
+    out = low | std::uint32_t{high} << 16;
+    return true;
+  }
+  bool Skip(std::size_t count) {
+    if (count > bytes_.size() - at_) return false;
+    at_ += count;
+    return true;
+  }
+  // To the next address that is a multiple of `unit` (2 or 4).
+  bool Align(std::size_t unit) { return Skip((unit - (misalignment_ + at_) % unit) % unit); }
+  // A zero-terminated UTF-16 string; the text is kept when asked for.
+  bool String(std::u16string* text = nullptr) {
+    for (;;) {
+      std::uint16_t c = 0;
+      if (!Word(c)) return false;
+      if (c == 0) return true;
+      if (text) text->push_back(static_cast<char16_t>(c));
+    }
+  }
+  // An empty field, the ordinal mark and an ordinal, or a string whose
+  // first character is the one already read.
+  bool NameOrOrdinal(ResourceId* name = nullptr) {
+    std::uint16_t first = 0;
+    if (!Word(first)) return false;
+    if (first == 0) return true;
+    if (first == kOrdinalMark) {
+      std::uint16_t id = 0;
+      if (!Word(id)) return false;
+      if (name) *name = ResourceId{id, {}};
+      return true;
+    }
+    std::u16string text(1, static_cast<char16_t>(first));
+    if (!String(name ? &text : nullptr)) return false;
+    if (name) *name = ResourceId{0, std::move(text)};
+    return true;
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t misalignment_;
+  std::size_t at_ = 0;
+};
+
+class MenuWalk {
+ public:
+  explicit MenuWalk(Reader& r) : r_(r) {}
+
+  // Items until one carries the end flag; a popup's items follow it at once.
+  bool Items(int depth) {
+    if (depth > kMaxMenuDepth) return false;
+    for (;;) {
+      std::uint16_t flags = 0;
+      if (!Counted() || !r_.Word(flags)) return false;
+      if (!(flags & kMfPopup) && !r_.Skip(2)) return false;  // the command id
+      if (!r_.String()) return false;
+      if ((flags & kMfPopup) && !Items(depth + 1)) return false;
+      if (flags & kMfEnd) return true;
+    }
+  }
+
+  // The extended layout: text on a WORD boundary, what follows it on a
+  // DWORD boundary, a popup's help id before its items.
+  bool ExtendedItems(int depth) {
+    if (depth > kMaxMenuDepth) return false;
+    for (;;) {
+      std::uint16_t info = 0;
+      if (!Counted() || !r_.Skip(kMenuExItemFixed) || !r_.Word(info) || !r_.Align(2) || !r_.String() ||
+          !r_.Align(4)) {
+        return false;
+      }
+      if ((info & kMenuExPopup) && (!r_.Skip(kMenuExHelpId) || !ExtendedItems(depth + 1))) return false;
+      if (info & kMfEnd) return true;
+    }
+  }
+
+ private:
+  bool Counted() { return ++items_ <= kMaxMenuItems; }
+  Reader& r_;
+  std::size_t items_ = 0;
+};
+
+bool IsStaticClass(const ResourceId& cls) {
+  if (!cls.IsString()) return cls.id == kStaticClassAtom || cls.id == kStaticClassShortId;
+  constexpr char16_t kName[] = u"static";
+  if (cls.text.size() != 6) return false;
+  for (std::size_t i = 0; i < 6; ++i) {
+    char16_t c = cls.text[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != kName[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WalkMenuTemplate(std::span<const std::uint8_t> bytes, std::size_t misalignment) {
+  if (bytes.size() > kMaxTemplateBytes) return false;
+  Reader r(bytes, misalignment);
+  std::uint16_t version = 0, offset = 0;
+  // The header's offset counts from its own end in both layouts.
+  if (!r.Word(version) || !r.Word(offset) || !r.Skip(offset)) return false;
+  MenuWalk walk(r);
+  if (version == 0) return walk.Items(0);
+  if (version == 1) return walk.ExtendedItems(0);
+  return false;
+}
+
+std::optional<DialogTemplateFacts> WalkDialogTemplate(std::span<const std::uint8_t> bytes, std::size_t misalignment) {
+  if (bytes.size() > kMaxTemplateBytes) return std::nullopt;
+  Reader r(bytes, misalignment);
+  DialogTemplateFacts facts;
+  std::uint16_t version = 0, signature = 0, count = 0;
+  if (!r.Word(version) || !r.Word(signature)) return std::nullopt;
+  facts.extended = version == 1 && signature == kOrdinalMark;
+  if (facts.extended) {
+    facts.styleOffset = kDialogExHeaderBeforeStyle;
+    if (!r.Skip(facts.styleOffset - 4) || !r.Dword(facts.style)) return std::nullopt;
+  } else {
+    // The plain layout starts with the style; the extended style follows it.
+    facts.style = version | std::uint32_t{signature} << 16;
+    if (!r.Skip(4)) return std::nullopt;
+  }
+  if (!r.Word(count) || !r.Skip(kDialogGeometry)) return std::nullopt;
+  if (count > kMaxDialogControls) return std::nullopt;
+  ResourceId menu;
+  if (!r.NameOrOrdinal(&menu) || !r.NameOrOrdinal() || !r.String()) return std::nullopt;  // menu, class, caption
+  if (menu.IsString() || menu.id != 0) facts.references.push_back({TemplateReference::Kind::Menu, menu});
+  if (facts.style & kDsSetFont) {
+    std::uint16_t points = 0;
+    if (!r.Word(points)) return std::nullopt;
+    if (points != kMessageBoxFont && ((facts.extended && !r.Skip(4)) || !r.String())) return std::nullopt;
+  }
+  for (std::uint16_t i = 0; i < count; ++i) {
+    // Each control starts on a DWORD boundary.
+    if (!r.Align(4)) return std::nullopt;
+    std::uint32_t style = 0;
+    const bool read = facts.extended ? r.Skip(8) && r.Dword(style) && r.Skip(kControlExFixed - 12)
+                                     : r.Dword(style) && r.Skip(kControlFixed - 4);
+    ResourceId cls, text;
+    std::uint16_t extra = 0;
+    if (!read || !r.NameOrOrdinal(&cls) || !r.NameOrOrdinal(&text) || !r.Word(extra)) return std::nullopt;
+    // The platform steps over the creation data a WORD at a time from its
+    // count, so an odd count loses its last byte: the next control's
+    // alignment decides where it starts.
+    if (!r.Skip(extra / 2 * 2)) return std::nullopt;
+    const std::uint32_t picture = style & kSsTypeMask;
+    if (IsStaticClass(cls) && (picture == kSsIcon || picture == kSsBitmap)) {
+      facts.references.push_back(
+          {picture == kSsIcon ? TemplateReference::Kind::Icon : TemplateReference::Kind::Bitmap, text});
+    }
+  }
+  facts.controls = count;
+  return facts;
+}
+
+}  // namespace vantorel
