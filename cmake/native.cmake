@@ -10,6 +10,14 @@ vantorel_core_library(vantorel_core_san)
 target_compile_options(vantorel_core_san PRIVATE ${SANITIZE})
 target_link_options(vantorel_core_san PUBLIC ${SANITIZE})
 
+vantorel_cli_library(vantorel_cli vantorel_core)
+vantorel_cli_library(vantorel_cli_san vantorel_core_san)
+target_compile_options(vantorel_cli_san PRIVATE ${SANITIZE})
+add_executable(vantorel ${CMAKE_SOURCE_DIR}/src/cli/main.cpp)
+target_compile_options(vantorel PRIVATE ${VANTOREL_WARNINGS})
+target_link_libraries(vantorel PRIVATE vantorel_cli)
+install(TARGETS vantorel RUNTIME DESTINATION bin)
+
 set(VANTOREL_TESTDATA_DIR ${CMAKE_BINARY_DIR}/testdata)
 add_subdirectory(tests/data)
 
@@ -18,7 +26,7 @@ add_executable(core_tests ${CORE_TEST_SOURCES})
 target_compile_options(core_tests PRIVATE ${VANTOREL_WARNINGS} ${SANITIZE})
 target_compile_definitions(core_tests PRIVATE
   VANTOREL_TESTDATA="${VANTOREL_TESTDATA_DIR}" VANTOREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(core_tests PRIVATE vantorel_core_san GTest::gtest GTest::gtest_main)
+target_link_libraries(core_tests PRIVATE vantorel_cli_san vantorel_core_san GTest::gtest GTest::gtest_main)
 add_dependencies(core_tests testdata)
 include(GoogleTest)
 gtest_discover_tests(core_tests DISCOVERY_MODE PRE_TEST

@@ -39,6 +39,14 @@ set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINA
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/platform)
 
+# The command line for Windows: a console program from the same core,
+# static like the GUI, importing system libraries only.
+vantorel_cli_library(vantorel_cli vantorel_core)
+add_executable(vantorel-cli ${CMAKE_SOURCE_DIR}/src/cli/main_win32.cpp)
+target_compile_options(vantorel-cli PRIVATE ${VANTOREL_WARNINGS})
+target_link_libraries(vantorel-cli PRIVATE vantorel_cli)
+target_link_options(vantorel-cli PRIVATE ${WIN_LINK_STATIC} -municode -s)
+
 # Windows tests: GoogleTest cross-built by the bootstrap, run under Wine.
 add_library(gtest_mingw STATIC IMPORTED)
 set_target_properties(gtest_mingw PROPERTIES IMPORTED_LOCATION ${VANTOREL_GTEST_MINGW}/lib/libgtest.a

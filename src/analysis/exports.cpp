@@ -15,17 +15,68 @@ constexpr std::uint64_t kAddressOfNames = 32;
 constexpr std::uint64_t kAddressOfNameOrdinals = 36;
 constexpr std::uint64_t kExportDirectorySize = 40;
 
+// Reads one string of the table against the shared budget; notes why it
+// could not be read.
+std::optional<std::string_view> ReadTableString(const ImageView& image, std::uint32_t rva, std::size_t& budget,
+                                                ExportFault& fault, ExportFault unterminated) {
+  const std::size_t limit = std::min(kMaxExportNameLength, budget - 1);
+  auto text = image.readCString(rva, limit);
+  if (text) {
+    budget -= text->size() + 1;
+    return text;
+  }
+  if (rva < image.size()) {
+    budget -= std::min<std::size_t>(limit + 1, image.size() - rva);
+    if (fault == ExportFault::None) fault = limit < kMaxExportNameLength ? ExportFault::NameBudgetSpent : unterminated;
+  } else if (fault == ExportFault::None) {
+    fault = unterminated == ExportFault::ForwarderUnreadable ? unterminated : ExportFault::NameOutsideImage;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-std::vector<ExportEntry> ListExports(const ImageView& image) {
-  std::vector<ExportEntry> exports;
-  auto headers = ReadPeHeaders(image);
-  if (!headers) return exports;
+std::string_view DescribeExportFault(ExportFault fault) {
+  switch (fault) {
+    case ExportFault::None: return "the export table is sound";
+    case ExportFault::HeadersUnreadable: return "the PE headers cannot be read";
+    case ExportFault::DirectoryOutsideSections: return "the export directory lies outside every section";
+    case ExportFault::DirectoryPastImage: return "the export directory runs past the end of the image";
+    case ExportFault::TooManySlots: return "the export address table claims more than 65,536 slots";
+    case ExportFault::AddressTablePastImage: return "the export address table runs past the end of the image";
+    case ExportFault::NameTablePastImage: return "the export name table runs past the end of the image";
+    case ExportFault::OrdinalOutOfRange: return "an export name points past the last slot of the address table";
+    case ExportFault::NameOutsideImage: return "an export name lies outside the image";
+    case ExportFault::NameUnterminated: return "an export name is not terminated";
+    case ExportFault::NameBudgetSpent: return "the export names are too long in total";
+    case ExportFault::ForwarderUnreadable: return "a forwarder string cannot be read";
+  }
+  return "the export table is damaged";
+}
 
-  const std::uint32_t directory = headers->directories[kDirectoryExport].rva;
-  if (directory == 0 || !headers->RvaInAnySection(directory) ||
-      !image.contains(directory, kExportDirectorySize))
-    return exports;
+std::vector<ExportEntry> ListExports(const ImageView& image) { return WalkExports(image).entries; }
+
+ExportListing WalkExports(const ImageView& image) {
+  ExportListing listing;
+  ExportFault& fault = listing.fault;
+  std::vector<ExportEntry>& exports = listing.entries;
+  auto headers = ReadPeHeaders(image);
+  if (!headers) {
+    fault = ExportFault::HeadersUnreadable;
+    return listing;
+  }
+
+  const DataDirectory directoryEntry = headers->directories[kDirectoryExport];
+  const std::uint32_t directory = directoryEntry.rva;
+  if (directory == 0) return listing;
+  if (!headers->RvaInAnySection(directory)) {
+    fault = ExportFault::DirectoryOutsideSections;
+    return listing;
+  }
+  if (!image.contains(directory, kExportDirectorySize)) {
+    fault = ExportFault::DirectoryPastImage;
+    return listing;
+  }
 
   const std::uint32_t base = *image.read32(directory + kBase);
   const std::uint32_t functionCount = *image.read32(directory + kNumberOfFunctions);
@@ -34,9 +85,15 @@ std::vector<ExportEntry> ListExports(const ImageView& image) {
   const std::uint32_t names = *image.read32(directory + kAddressOfNames);
   const std::uint32_t ordinals = *image.read32(directory + kAddressOfNameOrdinals);
 
-  const std::size_t slots = static_cast<std::size_t>(
-      std::min<std::uint64_t>({functionCount, image.countFitting(functions, 4), kMaxExportSlots}));
-  if (slots == 0) return exports;
+  const std::uint64_t fittingSlots = image.countFitting(functions, 4);
+  if (functionCount > kMaxExportSlots) {
+    fault = ExportFault::TooManySlots;
+  } else if (functionCount > fittingSlots) {
+    fault = ExportFault::AddressTablePastImage;
+  }
+  const std::size_t slots =
+      static_cast<std::size_t>(std::min<std::uint64_t>({functionCount, fittingSlots, kMaxExportSlots}));
+  if (slots == 0) return listing;
 
   exports.resize(slots);
   for (std::size_t i = 0; i < slots; ++i) {
@@ -50,22 +107,36 @@ std::vector<ExportEntry> ListExports(const ImageView& image) {
   // be read is dropped and leaves the slot to the entries before it.
   const std::uint64_t usableNames =
       std::min<std::uint64_t>({nameCount, image.countFitting(names, 4), image.countFitting(ordinals, 2)});
+  if (usableNames < nameCount && fault == ExportFault::None) fault = ExportFault::NameTablePastImage;
   std::vector<bool> named(slots, false);
   std::size_t budget = kExportNameScanBudget;
   for (std::uint64_t j = usableNames; j-- > 0 && budget > 0;) {
     const std::uint16_t slot = *image.read16(ordinals + 2 * j);
-    if (slot >= slots || named[slot] || exports[slot].rva == 0) continue;
-    const std::uint32_t nameRva = *image.read32(names + 4 * j);
-    const std::size_t limit = std::min(kMaxExportNameLength, budget - 1);
-    if (auto name = image.readCString(nameRva, limit)) {
+    if (slot >= slots) {
+      if (fault == ExportFault::None) fault = ExportFault::OrdinalOutOfRange;
+      continue;
+    }
+    if (named[slot] || exports[slot].rva == 0) continue;
+    if (auto name = ReadTableString(image, *image.read32(names + 4 * j), budget, fault, ExportFault::NameUnterminated)) {
       exports[slot].name.assign(*name);
       named[slot] = true;
-      budget -= name->size() + 1;
-    } else if (nameRva < image.size()) {
-      budget -= std::min<std::size_t>(limit + 1, image.size() - nameRva);
     }
   }
-  return exports;
+
+  // Forwarders share the budget: a hostile table could aim every slot at
+  // one long string inside the directory.
+  const std::uint64_t directoryEnd = std::uint64_t{directory} + directoryEntry.size;
+  for (ExportEntry& e : exports) {
+    if (e.rva < directory || e.rva >= directoryEnd) continue;
+    if (budget == 0) {
+      if (fault == ExportFault::None) fault = ExportFault::NameBudgetSpent;
+      break;
+    }
+    if (auto target = ReadTableString(image, e.rva, budget, fault, ExportFault::ForwarderUnreadable))
+      e.forwarder.assign(*target);
+  }
+  if (budget == 0 && fault == ExportFault::None) fault = ExportFault::NameBudgetSpent;
+  return listing;
 }
 
 }  // namespace vantorel

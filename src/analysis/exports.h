@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/image_view.h"
@@ -15,6 +16,37 @@ struct ExportEntry {
   std::uint32_t ordinal = 0;  // Base + slot index (may exceed 16 bits when Base is hostile)
   std::uint32_t rva = 0;      // the slot's address; 0 for an empty slot
   std::string name;           // raw bytes in the library's code page; empty = no name
+  // A slot whose address lies inside the export directory holds no code but
+  // the text "LIBRARY.Name" (or "LIBRARY.#ordinal") there: the loader
+  // resolves it in that library instead. Raw bytes; empty = not forwarded.
+  std::string forwarder;
+};
+
+// The first thing found wrong with an export table. The walk still lists
+// what survives it; a caller that must not work from a damaged table (a
+// script generating code unattended) refuses the file instead.
+enum class ExportFault {
+  None,
+  HeadersUnreadable,
+  DirectoryOutsideSections,
+  DirectoryPastImage,
+  TooManySlots,
+  AddressTablePastImage,
+  NameTablePastImage,
+  OrdinalOutOfRange,
+  NameOutsideImage,
+  NameUnterminated,
+  NameBudgetSpent,
+  ForwarderUnreadable,
+};
+
+// A few words for a message, e.g. "the export address table runs past the end
+// of the image".
+std::string_view DescribeExportFault(ExportFault fault);
+
+struct ExportListing {
+  std::vector<ExportEntry> entries;
+  ExportFault fault = ExportFault::None;
 };
 
 // Ordinals, and the slot numbers of the name-ordinal table, are 16-bit: no
@@ -35,5 +67,7 @@ inline constexpr std::size_t kExportNameScanBudget = std::size_t{64} << 20;
 // image. A name outside the image or unterminated is dropped, so the slot
 // keeps the name of an earlier entry if it has a readable one.
 std::vector<ExportEntry> ListExports(const ImageView& image);
+// The same walk, also telling what it had to leave out.
+ExportListing WalkExports(const ImageView& image);
 
 }  // namespace vantorel

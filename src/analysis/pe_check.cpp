@@ -27,19 +27,24 @@ std::uint32_t ReadLittleEndian(const ByteSource& file, std::uint64_t offset) {
 
 }  // namespace
 
-int ClassifyPeImage(const ByteSource& file) {
+int ClassifyPeImage(const ByteSource& file, std::string_view* reason) {
+  auto invalid = [reason](std::string_view why) {
+    if (reason) *reason = why;
+    return kPeInvalid;
+  };
   const std::uint64_t length = file.Size();
-  if (length < 0x200) return kPeInvalid;
-  if (ReadLittleEndian<2>(file, 0) != 0x5A4D) return kPeInvalid;
+  if (length < 0x200) return invalid("shorter than 512 bytes");
+  if (ReadLittleEndian<2>(file, 0) != 0x5A4D) return invalid("no MZ signature");
   const auto lfanew = static_cast<std::int32_t>(ReadLittleEndian<4>(file, 0x3C));
-  if (lfanew < 0 || static_cast<std::uint64_t>(lfanew) > length - 4) return kPeInvalid;
+  if (lfanew < 0 || static_cast<std::uint64_t>(lfanew) > length - 4)
+    return invalid("the PE header offset points outside the file");
   const auto pe = static_cast<std::uint64_t>(lfanew);
-  if (ReadLittleEndian<4>(file, pe) != 0x00004550) return kPeInvalid;
-  if ((ReadLittleEndian<2>(file, pe + 0x16) & 0x0002) == 0) return kPeInvalid;
+  if (ReadLittleEndian<4>(file, pe) != 0x00004550) return invalid("no PE signature");
+  if ((ReadLittleEndian<2>(file, pe + 0x16) & 0x0002) == 0) return invalid("not marked as an executable image");
   switch (ReadLittleEndian<2>(file, pe + 0x18)) {
     case 0x010B: return kPe32;
     case 0x020B: return kPe32Plus;
-    default: return kPeInvalid;
+    default: return invalid("unknown optional-header magic");
   }
 }
 

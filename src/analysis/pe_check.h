@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace vantorel {
 
@@ -35,8 +36,9 @@ class MemoryByteSource final : public ByteSource {
 // Runs the header tests in their fixed order over an opened file: length,
 // MZ, e_lfanew, PE signature, executable bit, optional-header magic.
 // Returns kPeInvalid, kPe32 or kPe32Plus (never kPeUnreadable: opening the
-// file is the caller's part).
-int ClassifyPeImage(const ByteSource& file);
+// file is the caller's part). For kPeInvalid, reason (when given) receives a
+// few words on the test that failed.
+int ClassifyPeImage(const ByteSource& file, std::string_view* reason = nullptr);
 
 }  // namespace vantorel
 

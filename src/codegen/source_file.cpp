@@ -33,4 +33,19 @@ std::string EncodeSourceFile(std::span<const std::u16string> lines) {
   return bytes;
 }
 
+std::string EncodeSourceText(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(kUtf8Bom.size() + text.size() + text.size() / 16);
+  bytes += kUtf8Bom;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'\r' && text[i] != u'\n') continue;
+    AppendSourceLine(bytes, text.substr(start, i - start));
+    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  AppendSourceLine(bytes, text.substr(start));
+  return bytes;
+}
+
 }  // namespace vantorel

@@ -27,4 +27,9 @@ void AppendSourceLine(std::string& out, std::u16string_view line);
 // CR LF.
 std::string EncodeSourceFile(std::span<const std::u16string> lines);
 
+// The file the application saves for a generated text: the text split into
+// lines as the preview editor splits it (CR LF, CR and LF each end a line,
+// so the final LF leaves an empty last line), then encoded as above.
+std::string EncodeSourceText(std::u16string_view text);
+
 }  // namespace vantorel
