@@ -1,0 +1,510 @@
+// The command line run in-process (under the sanitizers): its conventions,
+// every malformed file, written files, projects, and agreement with
+// llvm-readobj and objdump over Wine's own libraries.
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/file_facts.h"
+#include "codegen/function_table.h"
+#include "codegen/project_file.h"
+#include "codegen/source_file.h"
+#include "codegen/source_generator.h"
+#include "platform/code_page.h"
+
+namespace vantorel {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+struct Captured {
+  int status = -1;
+  std::string out, err;
+};
+
+class CapturingConsole final : public CliConsole {
+ public:
+  void Out(std::string_view bytes) override { out += bytes; }
+  void Err(std::string_view bytes) override { err += bytes; }
+  std::string out, err;
+};
+
+Captured RunCli(const Strings& args) {
+  CapturingConsole console;
+  const int status = RunCommandLine(args, console);
+  return {status, console.out, console.err};
+}
+
+std::string Data(const std::string& name) { return std::string(VANTOREL_TESTDATA) + "/" + name; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const fs::path& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct TempDir {
+  TempDir() : path(fs::temp_directory_path() / ("vantorel-cli-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)))) {
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return (path / name).string(); }
+  fs::path path;
+};
+
+std::string SourceBytes(const FunctionList& rows, std::u16string_view path) {
+  std::vector<SourceRow> source;
+  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1});
+  return EncodeSourceText(BuildSourceText(source, path));
+}
+
+FunctionList FreshRows(const Strings& names) {
+  FunctionList rows;
+  for (const std::string& n : names) rows.push_back(MakeFunctionEntry(DecodeCodePage(n, kWesternCodePage)));
+  return rows;
+}
+
+TEST(Cli, CommandLineConventions) {
+  const std::string named = Data("named.dll");
+  struct Case {
+    Strings args;
+    int status;
+    std::string outHas, errHas;
+  };
+  const Case cases[] = {
+      {{}, 1, "", "Usage: vantorel COMMAND"},
+      {{"--help"}, 0, "Commands:", ""},
+      {{"--version"}, 0, "vantorel 0.1.0\n", ""},
+      {{"frobnicate", named}, 1, "", "unknown command 'frobnicate'"},
+      {{"exports", "--help"}, 0, "--json", ""},
+      {{"source", "-h"}, 0, "-d, --dir DIR", ""},
+      {{"project", "--help"}, 0, "Save on the Functions tab", ""},
+      {{"info", "--help"}, 0, "13 version strings", ""},
+      {{"exports"}, 1, "", "no file given\nTry 'vantorel exports --help'."},
+      {{"exports", "--bogus", named}, 1, "", "unknown option '--bogus'"},
+      {{"info", "--json", named}, 1, "", "unknown option '--json' for info"},
+      {{"exports", "--codepage", "932", named}, 1, "", "code page '932' is not one of 874, 1250"},
+      {{"exports", named, "--codepage"}, 1, "", "--codepage needs a value"},
+      {{"source", named, "-o"}, 1, "", "-o needs a value"},
+      {{"source", "-o", "a", "-d", "b", named}, 1, "", "exclude each other"},
+      {{"source", named, named}, 1, "", "several libraries need -d DIR"},
+      {{"project", named, named}, 1, "", "project takes one library"},
+      {{"exports", "-"}, 1, "", "'-' (standard input) is not a library"},
+      // Options after the operands, "--" before a name that looks like one.
+      {{"exports", named, "--codepage=1251"}, 0, "      1  0x0000100A  SubtractNumbers\n", ""},
+      {{"exports", "--", "--json"}, 2, "", "vantorel: --json: cannot be opened: no such file\n"},
+      // A missing file fails alone: the next one is still listed.
+      {{"exports", Data("missing.dll"), named}, 2, "NegateNumber", "missing.dll: cannot be opened"},
+      {{"exports", Data("")}, 2, "", "is a folder"},
+      {{"info", named, Data("malformed/bad_mz.bin"), Data("x86/named.dll")}, 2,
+       "PE check:         32-bit PE image (PE32)\nMachine:          x86\n", "bad_mz.bin: not a PE file: no MZ signature"},
+  };
+  for (const Case& c : cases) {
+    const Captured r = RunCli(c.args);
+    std::string joined;
+    for (const auto& a : c.args) joined += a + " ";
+    EXPECT_EQ(r.status, c.status) << joined << "\n" << r.err;
+    EXPECT_NE(r.out.find(c.outHas), std::string::npos) << joined << "\n" << r.out;
+    EXPECT_NE(r.err.find(c.errHas), std::string::npos) << joined << "\n" << r.err;
+    if (c.status == 1) EXPECT_EQ(r.out, "") << joined << ": a usage error does nothing";
+  }
+}
+
+TEST(Cli, TablesJsonCodePagesAndInfo) {
+  // The table's columns line up, empty slots have no name, forwarders only
+  // get a column when there are any.
+  EXPECT_EQ(RunCli({"exports", Data("gaps.dll")}).out.substr(0, 76),
+            "Ordinal  RVA         Name\n      1  0x00001020  GapOne\n      2  0x00000000  \n");
+  // Names are bytes in the ANSI code page: Windows-1252 unless told otherwise.
+  const std::string json = RunCli({"exports", "--json", Data("ansi_names.dll")}).out;
+  EXPECT_NE(json.find("\"name\": \"Gr\u00F6\u00DFe\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"name\": \"Preis\u20AC\""), std::string::npos) << json;
+  const std::string cyrillic = RunCli({"exports", "--json", "--codepage", "1251", Data("ansi_names.dll")}).out;
+  EXPECT_NE(cyrillic.find("\"name\": \"Preis\u0402\""), std::string::npos) << cyrillic;
+  // Several files: an object keyed by file; a damaged one is left out.
+  const Captured several = RunCli({"exports", "--json", Data("named.dll"), Data("malformed/exports_names_outside.dll"),
+                                Data("ordinal_only.dll")});
+  EXPECT_EQ(several.status, 2);
+  EXPECT_EQ(several.out.substr(0, 3 + Data("named.dll").size()), "{\n\"" + Data("named.dll"));
+  EXPECT_NE(several.out.find("\"" + Data("ordinal_only.dll") + "\": [\n  {\"ordinal\": 10, \"rva\": 4128, \"name\": \"\", \"forwarder\": null},\n"),
+            std::string::npos);
+  EXPECT_EQ(several.out.find("exports_names_outside"), std::string::npos);
+  EXPECT_EQ(several.out.substr(several.out.size() - 4), "]\n}\n");
+
+  const std::string info = RunCli({"info", Data("version_full.dll")}).out;
+  for (const char* line : {"Size:             6.50 KB\n", "LegalCopyright:   \u00A9 Vantorel Test Data\n",
+                           "Comments:         Comments with spaces around\n",
+                           "Language:         English (United States)\n"})
+    EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+  const auto sha = FileFingerprintNative(Data("version_full.dll").c_str());
+  EXPECT_NE(info.find("SHA-1:            " + Utf8FromUtf16(sha) + "\n"), std::string::npos);
+}
+
+// Every malformed file of the test set: exit 2 with one line naming the
+// file, or exit 0 for the few that are sound as far as these commands look.
+TEST(Cli, MalformedFilesFailAloneWithOneLine) {
+  const std::map<std::string, std::string> sound = {
+      {"exports_valid.dll", ""},   {"exports_count_zero.dll", ""},  {"header_pe32.bin", ""},
+      {"header_pe32plus.bin", ""}, {"resources_valid.dll", ""},     {"resources_count_huge.dll", ""},
+      {"resources_data_past_end.dll", ""}, {"resources_loop_deep.dll", ""}, {"resources_loop_self.dll", ""},
+      {"resources_name_huge_length.dll", ""}, {"resources_offset_past_end.dll", ""},
+  };
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(Data("malformed"))) {
+    const std::string path = entry.path().string();
+    const std::string name = entry.path().filename().string();
+    ++files;
+    const bool ok = sound.count(name) > 0;
+    for (const Strings& args : {Strings{"exports", path}, Strings{"info", path}, Strings{"exports", "--json", path}}) {
+      const Captured r = RunCli(args);
+      const bool infoOnly = args[0] == "info";
+      // info does not walk exports: export damage is no reason to refuse it.
+      const bool expectOk = ok || (infoOnly && name.starts_with("exports_"));
+      EXPECT_EQ(r.status, expectOk ? 0 : 2) << args[0] << " " << name << ": " << r.err;
+      if (!expectOk) {
+        EXPECT_EQ(r.err.find("vantorel: " + path + ": "), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+      }
+    }
+  }
+  EXPECT_GE(files, 37u);
+  const Captured walk = RunCli({"exports", Data("malformed/exports_name_unterminated.dll")});
+  EXPECT_NE(walk.err.find("damaged: an export name is not terminated"), std::string::npos);
+  const Captured source = RunCli({"source", Data("malformed/exports_count_zero.dll")});
+  EXPECT_EQ(source.status, 2);
+  EXPECT_NE(source.err.find("exports nothing; no source written"), std::string::npos);
+}
+
+TEST(Cli, SourceAndProjectFiles) {
+  TempDir dir;
+  const std::string named = Data("named.dll");
+  const Strings namedNames{"SubtractNumbers", "AddNumbers", "GetAnswer", "MultiplyNumbers", "NegateNumber"};
+  const std::string expected = SourceBytes(FreshRows(namedNames), u"named.dll");
+  EXPECT_EQ(RunCli({"source", named}).out, expected) << "standard output by default";
+
+  // -o replaces a file whole, leaving nothing beside it.
+  WriteAll(dir / "out.pbi", std::string(100000, 'x'));
+  EXPECT_EQ(RunCli({"source", named, "-o", dir / "out.pbi"}).status, 0);
+  EXPECT_EQ(ReadAll(dir / "out.pbi"), expected);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+  // A target that cannot be written is reported; an existing folder stays.
+  fs::create_directories(dir.path / "taken.pbi");
+  const Captured taken = RunCli({"source", named, "-o", dir / "taken.pbi"});
+  EXPECT_EQ(taken.status, 2);
+  EXPECT_NE(taken.err.find("is a folder; nothing written"), std::string::npos);
+  const Captured noFolder = RunCli({"source", named, "-o", dir / "none/out.pbi"});
+  EXPECT_EQ(noFolder.status, 2);
+  EXPECT_NE(noFolder.err.find("any previous file is unchanged"), std::string::npos);
+
+  // -d: one <base>.pbi per library, one line per file; the same base name
+  // twice is refused rather than overwritten; damaged files fail alone.
+  const Captured batch = RunCli({"source", "-d", dir / "batch", named, Data("x86/gaps.dll"),
+                              Data("malformed/bad_mz.bin"), Data("x86/named.dll")});
+  EXPECT_EQ(batch.status, 2);
+  EXPECT_EQ(batch.out, named + " -> " + (dir / "batch/named.pbi") + "\n" + Data("x86/gaps.dll") + " -> " +
+                           (dir / "batch/gaps.pbi") + "\n");
+  EXPECT_NE(batch.err.find("x86/named.dll: " + (dir / "batch/named.pbi") + " was already written"),
+            std::string::npos);
+  EXPECT_EQ(ReadAll(dir / "batch/named.pbi"), expected);
+
+  // project: what Save on the Functions tab writes, and it reads back.
+  const Captured project = RunCli({"project", named});
+  ASSERT_EQ(project.status, 0) << project.err;
+  const auto content = ReadProjectText(project.out);
+  ASSERT_TRUE(content);
+  EXPECT_EQ(content->dll, Utf16FromUtf8(fs::absolute(named).lexically_normal().string()));
+  EXPECT_EQ(content->sha1, FileFingerprintNative(named.c_str()));
+  EXPECT_EQ(project.out, WriteProjectText(content->dll, content->sha1, FreshRows(namedNames)));
+  EXPECT_EQ(RunCli({"project", named, "-o", dir / "named.prj"}).status, 0);
+  EXPECT_EQ(ReadAll(dir / "named.prj"), project.out);
+
+  // --project: the rows come from the file, with ticks, aliases, Para and
+  // comments; a moved or changed library is a warning, not a failure.
+  FunctionList rows = FreshRows(namedNames);
+  rows[1].checked = 0;
+  rows[2].Alias = u"Answer";
+  rows[2].Para = u"2";
+  rows[3].Comment = u"mal \u00E9";
+  const std::string sha1 = Utf8FromUtf16(content->sha1);
+  struct ProjectCase {
+    std::u16string dll, sha1;
+    Strings extra;
+    int status;
+    std::string warnings;
+    std::u16string sourcePath;
+  };
+  const std::u16string namedPath = Utf16FromUtf8(named);
+  const ProjectCase cases[] = {
+      {namedPath, content->sha1, {}, 0, "", namedPath},
+      {namedPath, u"0000", {}, 0, "vantorel: warning: named.dll was changed since the project was saved\n", namedPath},
+      {u"C:\\Libs\\moved.dll", u"", {}, 0, "vantorel: warning: C:\\Libs\\moved.dll was moved or deleted\n",
+       u"C:\\Libs\\moved.dll"},
+      {u"C:\\Libs\\moved.dll", content->sha1, {named}, 0,
+       "vantorel: warning: C:\\Libs\\moved.dll was moved or deleted; using " + named + "\n", namedPath},
+      {u"", u"", {}, 2, "vantorel: warning: " + (dir / "p.prj") + " names no library\n", u""},
+  };
+  for (const ProjectCase& c : cases) {
+    WriteAll(dir / "p.prj", WriteProjectText(c.dll, c.sha1, rows));
+    Strings args{"source", "--project", dir / "p.prj"};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const Captured r = RunCli(args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(r.err, c.warnings);
+      EXPECT_EQ(r.out, SourceBytes(rows, c.sourcePath));
+    } else {
+      EXPECT_EQ(r.err.substr(0, c.warnings.size()), c.warnings);
+    }
+  }
+  EXPECT_EQ(RunCli({"source", "--project", dir / "p.prj", named, named}).status, 1);
+}
+
+TEST(CodePage, DecodesAsTheSystemDoes) {
+  struct Case {
+    unsigned page;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {1252, "A\x80\x81\x8D\x9F\xE9\xFF", u"A\u20AC\u0081\u008D\u0178\u00E9\u00FF"},
+      {1250, "\x8A\xB9\xF8", u"\u0160\u0105\u0159"},
+      {1251, "\xC0\xFF\x88", u"\u0410\u044F\u20AC"},
+      {1253, "\xC1\xF9", u"\u0391\u03C9"},
+      {1254, "\xD0\xFE", u"\u011E\u015F"},
+      {874, "\xA1", u"\u0E01"},
+      {28591, "\x80\xE9", u"\u0080\u00E9"},
+      {65001, "\xC3\xA9\xFF", u"\u00E9\uFFFD"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeCodePage(c.bytes, c.page), c.text) << c.page;
+  EXPECT_FALSE(IsSupportedCodePage(932));
+  EXPECT_EQ(DecodeCodePage("abc", 932), u"");
+}
+
+// ---- the corpus: Wine's libraries against llvm-readobj and objdump ----------
+
+std::string Capture(const std::string& command) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string out;
+  if (!pipe) return out;
+  char buffer[65536];
+  for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) out.append(buffer, n);
+  return out;
+}
+
+Strings Lines(const std::string& text) {
+  Strings lines;
+  std::size_t start = 0;
+  for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1)
+    lines.push_back(text.substr(start, lf - start));
+  return lines;
+}
+
+struct Slot {
+  std::uint32_t ordinal = 0, rva = 0;
+  std::string name, forwarder;
+  bool operator==(const Slot&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Slot& s) {
+  return os << s.ordinal << " " << s.rva << " '" << s.name << "' -> '" << s.forwarder << "'";
+}
+
+std::string Quoted(const std::vector<std::string>& files) {
+  std::string list;
+  for (const std::string& f : files) list += " '" + f + "'";
+  return list;
+}
+
+// llvm-readobj --coff-exports: Ordinal, Name, RVA per slot, by file. It stops
+// at the first file it rejects, so the run goes on after that one; rejected
+// files are left out. One process per rejection instead of one per file.
+std::map<std::string, std::vector<Slot>> ReadobjSlots(std::vector<std::string> files) {
+  std::map<std::string, std::vector<Slot>> result;
+  while (!files.empty()) {
+    const std::string out = Capture("llvm-readobj --coff-exports" + Quoted(files) + " 2>&1");
+    std::vector<Slot>* slots = nullptr;
+    std::string rejected;
+    for (const std::string& line : Lines(out)) {
+      const std::size_t at = line.find_first_not_of(' ');
+      if (at == std::string::npos) continue;
+      const std::string_view field = std::string_view(line).substr(at);
+      if (field.starts_with("File: ")) {
+        slots = &result[std::string(field.substr(6))];
+      } else if (field.starts_with("llvm-readobj: error: '")) {
+        rejected = std::string(field.substr(22, field.find('\'', 22) - 22));
+      } else if (!slots) {
+        continue;
+      } else if (field.starts_with("Ordinal: ")) {
+        slots->emplace_back().ordinal = static_cast<std::uint32_t>(std::stoul(std::string(field.substr(9))));
+      } else if (field.starts_with("Name:") && !slots->empty()) {
+        slots->back().name = field.size() > 6 ? std::string(field.substr(6)) : "";
+      } else if (field.starts_with("RVA: ") && !slots->empty()) {
+        slots->back().rva = static_cast<std::uint32_t>(std::stoul(std::string(field.substr(5)), nullptr, 16));
+      }
+    }
+    const auto next = std::find(files.begin(), files.end(), rejected);
+    if (next == files.end()) break;
+    result.erase(rejected);
+    files.erase(files.begin(), next + 1);
+  }
+  return result;
+}
+
+// objdump -p: every name of every slot in name-table order, and forwarders.
+struct ObjdumpExports {
+  std::map<std::uint32_t, Strings> names;  // by slot index
+  std::map<std::uint32_t, std::string> forwarders;
+};
+
+std::map<std::string, ObjdumpExports> ObjdumpOf(const std::vector<std::string>& files) {
+  std::map<std::string, ObjdumpExports> result;
+  ObjdumpExports* current = nullptr;
+  enum { kNone, kAddresses, kNames } part = kNone;
+  const std::string out = Capture("x86_64-w64-mingw32-objdump -p" + Quoted(files) +
+                                  " 2>/dev/null | grep -E '^(/|Export Address Table --|\\[Ordinal/Name|\t\\[|$)'");
+  for (const std::string& line : Lines(out)) {
+    if (line.starts_with("/") && line.find(":     file format") != std::string::npos) {
+      current = &result[line.substr(0, line.find(":     file format"))];
+    } else if (line.starts_with("Export Address Table --")) {
+      part = kAddresses;
+    } else if (line.starts_with("[Ordinal/Name Pointer] Table")) {
+      part = kNames;
+    } else if (line.empty() || line[0] != '\t') {
+      part = kNone;
+    } else if (current && line.starts_with("\t[") && part != kNone) {
+      const auto slot = static_cast<std::uint32_t>(std::stoul(line.substr(2)));
+      const std::size_t close = line.find("] ");
+      if (part == kNames) {
+        current->names[slot].push_back(line.substr(close + 2));
+      } else if (const std::size_t arrow = line.find("Forwarder RVA -- "); arrow != std::string::npos) {
+        current->forwarders[slot] = line.substr(arrow + 17);
+      }
+    }
+  }
+  return result;
+}
+
+std::string JsonString(std::string_view& rest) {
+  std::string text;
+  rest.remove_prefix(rest.find('"') + 1);
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '"') {
+      rest.remove_prefix(i + 1);
+      return text;
+    }
+    if (rest[i] == '\\') {
+      ++i;
+      if (rest[i] == 'u') {
+        text += static_cast<char>(std::stoul(std::string(rest.substr(i + 1, 4)), nullptr, 16));
+        i += 4;
+        continue;
+      }
+    }
+    text += rest[i];
+  }
+  return text;
+}
+
+std::vector<Slot> CliSlots(const std::string& json) {
+  std::vector<Slot> slots;
+  for (const std::string& line : Lines(json)) {
+    if (!line.starts_with("  {\"ordinal\": ")) continue;
+    std::string_view rest(line);
+    Slot s;
+    s.ordinal = static_cast<std::uint32_t>(std::stoul(line.substr(14)));
+    s.rva = static_cast<std::uint32_t>(std::stoul(line.substr(line.find("\"rva\": ") + 7)));
+    rest.remove_prefix(line.find("\"name\": ") + 7);
+    s.name = JsonString(rest);
+    rest.remove_prefix(rest.find("\"forwarder\": ") + 12);
+    if (!rest.starts_with(" null")) s.forwarder = JsonString(rest);
+    slots.push_back(std::move(s));
+  }
+  return slots;
+}
+
+class WineCorpus : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(WineCorpus, ExportsAgreeWithTheToolsAndSourceWithTheGenerator) {
+  std::size_t compared = 0, rejectedByReadobj = 0;
+  auto decoded = [](const std::string& raw) { return Utf8FromUtf16(DecodeCodePage(raw, kWesternCodePage)); };
+  std::vector<std::string> files;
+  std::map<std::string, Captured> listings;
+  for (const auto& entry : fs::directory_iterator(GetParam())) {
+    const std::string file = entry.path().string();
+    Captured ours = RunCli({"exports", "--json", file});
+    // Type libraries and the like are no PE images; every image must pass.
+    if (ours.err.find(": not a PE file: ") != std::string::npos) continue;
+    ASSERT_EQ(ours.status, 0) << file << ": " << ours.err;
+    files.push_back(file);
+    listings[file] = std::move(ours);
+  }
+  std::sort(files.begin(), files.end());
+  const auto objdumpAll = ObjdumpOf(files);
+  const auto readobjAll = ReadobjSlots(files);
+  for (const std::string& file : files) {
+    const Captured& ours = listings[file];
+    const std::vector<Slot> slots = CliSlots(ours.out);
+
+    // The expected listing: llvm-readobj's slots and RVAs; the name a slot
+    // shows is the last one objdump lists for it (llvm-readobj shows the
+    // first), none for an empty slot; forwarders as objdump tells them.
+    const ObjdumpExports& objdump = objdumpAll.at(file);
+    const auto readobj = readobjAll.find(file);
+    if (readobj == readobjAll.end()) {
+      ++rejectedByReadobj;  // it refuses name tables at RVA 0; objdump alone then
+      for (std::size_t i = 0; i < slots.size(); ++i) {
+        const auto it = objdump.names.find(static_cast<std::uint32_t>(i));
+        EXPECT_EQ(slots[i].name, it == objdump.names.end() || !slots[i].rva ? "" : decoded(it->second.back())) << file;
+      }
+      continue;
+    }
+    std::vector<Slot> expected = readobj->second;
+    Strings rawNames;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      Slot& e = expected[i];
+      const auto names = objdump.names.find(static_cast<std::uint32_t>(i));
+      if (names != objdump.names.end() && names->second.size() > 1) e.name = names->second.back();
+      if (e.rva == 0) e.name.clear();
+      rawNames.push_back(e.name);
+      e.name = decoded(e.name);
+      if (const auto f = objdump.forwarders.find(static_cast<std::uint32_t>(i)); f != objdump.forwarders.end())
+        e.forwarder = decoded(f->second);
+    }
+    ASSERT_EQ(slots.size(), expected.size()) << file;
+    for (std::size_t i = 0; i < slots.size(); ++i) ASSERT_EQ(slots[i], expected[i]) << file << " slot " << i;
+
+    const Captured source = RunCli({"source", file});
+    if (expected.empty()) {
+      EXPECT_EQ(source.status, 2) << file;
+    } else {
+      EXPECT_EQ(source.out, SourceBytes(FreshRows(rawNames), Utf16FromUtf8(file))) << file;
+    }
+    ++compared;
+  }
+  EXPECT_GT(compared, 500u);
+  EXPECT_LT(rejectedByReadobj, 20u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, WineCorpus,
+                         ::testing::Values("/usr/lib/x86_64-linux-gnu/wine/x86_64-windows",
+                                           "/usr/lib/i386-linux-gnu/wine/i386-windows"),
+                         [](const auto& info) { return info.param.find("i386") != std::string::npos ? "x86" : "x64"; });
+
+}  // namespace
+}  // namespace vantorel
