@@ -21,6 +21,26 @@ install(TARGETS vantorel RUNTIME DESTINATION bin)
 set(VANTOREL_TESTDATA_DIR ${CMAKE_BINARY_DIR}/testdata)
 add_subdirectory(tests/data)
 
+# What the Linux command line writes for a few test libraries: the Windows
+# tests compare it with the window's Save Source and vantorel-cli.exe.
+set(cli_libraries named ansi_names gaps aliases ordinal_only)
+set(cli_inputs ${cli_libraries})
+list(TRANSFORM cli_inputs PREPEND ${VANTOREL_TESTDATA_DIR}/)
+list(TRANSFORM cli_inputs APPEND .dll)
+set(cli_outputs ${cli_libraries})
+list(TRANSFORM cli_outputs PREPEND ${VANTOREL_TESTDATA_DIR}/cli/)
+list(TRANSFORM cli_outputs APPEND .pbi)
+add_custom_command(OUTPUT ${cli_outputs}
+  COMMAND vantorel source -d ${VANTOREL_TESTDATA_DIR}/cli ${cli_inputs} > ${CMAKE_BINARY_DIR}/cli-outputs.log
+  DEPENDS vantorel ${cli_inputs}
+  COMMENT "Writing sources with the command line")
+add_custom_target(cli_outputs ALL DEPENDS ${cli_outputs})
+add_dependencies(cli_outputs testdata)
+
+# scripts/test installs into build/prefix; this runs the program from there.
+add_test(NAME e2e.cli_installed COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cli_installed.sh
+  ${CMAKE_BINARY_DIR}/../prefix/bin/vantorel ${VANTOREL_TESTDATA_DIR})
+
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${CORE_TEST_SOURCES})
 target_compile_options(core_tests PRIVATE ${VANTOREL_WARNINGS} ${SANITIZE})

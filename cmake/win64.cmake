@@ -61,7 +61,8 @@ target_compile_definitions(win_tests PRIVATE
   VANTOREL_TESTDATA=L"${testdata_win}" VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/Vantorel.exe")
 target_link_libraries(win_tests PRIVATE vantorel_win gtest_mingw)
 target_link_options(win_tests PRIVATE ${WIN_LINK_STATIC})
-add_dependencies(win_tests Vantorel)
+add_dependencies(win_tests Vantorel vantorel-cli)
+target_compile_definitions(win_tests PRIVATE VANTOREL_CLI_EXE=L"Z:${CMAKE_BINARY_DIR}/vantorel-cli.exe")
 include(GoogleTest)
 gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 
@@ -84,6 +85,8 @@ add_test(NAME e2e.message_box_32bit
 set_tests_properties(e2e.message_box_32bit PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)
+add_test(NAME e2e.cli_imports_only_system_dlls
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/vantorel-cli.exe console)
 
 # Independent oracles for the corpus tests: what sha1sum and exiftool say of
 # Wine's own libraries, computed on the build machine.

@@ -15,6 +15,8 @@ void Check(const std::vector<vantorel::ExportEntry>& exports) {
     if (e.name.size() > vantorel::kMaxExportNameLength) __builtin_trap();
     if (!e.name.empty() && e.rva == 0) __builtin_trap();
     if (e.name.find('\0') != std::string::npos) __builtin_trap();
+    if (e.forwarder.size() > vantorel::kMaxExportNameLength) __builtin_trap();
+    if (e.forwarder.find('\0') != std::string::npos) __builtin_trap();
   }
 }
 

@@ -150,3 +150,47 @@ TEST(ListExports, LongNamesAreCappedAndTheScanBudgeted) {
 
 }  // namespace
 }  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// A slot whose address lies inside the export directory forwards to the
+// string there; one just past the directory is code; a forwarder string that
+// runs off the image is reported, not read.
+TEST(WalkExports, ForwardersAndFaults) {
+  ExportSpec spec;
+  spec.functions = {0x1010, 0, 0};
+  spec.names = {{"NTDLL.RtlSleep", 2}, {"Own", 0}, {"Sleep", 1}};
+  ExportLayout l;
+  MakeExportDll(spec, &l);  // where the strings will sit
+  spec.functions = {0x1010, l.strings, 0};
+  const PeFile file = MakeExportDll(spec, &l);
+  auto walk = [](Bytes bytes) { return WalkExports(ImageView(*LayOutImage(bytes))); };
+
+  const ExportListing sound = walk(file.bytes);
+  EXPECT_EQ(sound.fault, ExportFault::None);
+  ASSERT_EQ(sound.entries.size(), 3u);
+  EXPECT_EQ(sound.entries[0].forwarder, "");
+  EXPECT_EQ(sound.entries[1].name, "Sleep");
+  EXPECT_EQ(sound.entries[1].forwarder, "NTDLL.RtlSleep");
+  EXPECT_EQ(sound.entries[2].forwarder, "") << "an empty slot forwards nowhere";
+
+  PeFile shrunk = file;  // the directory ends before the string: plain code
+  testing::Put32(shrunk.bytes, shrunk.optionalHeader + 116, l.strings - testing::kExportRva);
+  EXPECT_EQ(walk(shrunk.bytes).entries[1].forwarder, "");
+
+  // The directory claims the whole address space; the slot points at the
+  // image's last bytes, which hold no terminator.
+  PeFile open = file;
+  testing::Put32(open.bytes, open.optionalHeader + 116, 0xFFFFFFFF);
+  Bytes image = *LayOutImage(open.bytes);
+  std::fill(image.end() - 4, image.end(), 'x');
+  testing::Put32(image, l.functions + 4, static_cast<std::uint32_t>(image.size() - 4));
+  const ExportListing damaged = WalkExports(ImageView(image));
+  EXPECT_EQ(damaged.fault, ExportFault::ForwarderUnreadable);
+  EXPECT_EQ(damaged.entries[1].forwarder, "");
+  EXPECT_EQ(DescribeExportFault(damaged.fault), "a forwarder string cannot be read");
+}
+
+}  // namespace
+}  // namespace vantorel
