@@ -44,7 +44,7 @@ set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCL
 vantorel_cli_library(vantorel_cli vantorel_core)
 add_executable(vantorel-cli ${CMAKE_SOURCE_DIR}/src/cli/main_win32.cpp)
 target_compile_options(vantorel-cli PRIVATE ${VANTOREL_WARNINGS})
-target_link_libraries(vantorel-cli PRIVATE vantorel_cli)
+target_link_libraries(vantorel-cli PRIVATE vantorel_cli version)
 target_link_options(vantorel-cli PRIVATE ${WIN_LINK_STATIC} -municode -s)
 
 # Windows tests: GoogleTest cross-built by the bootstrap, run under Wine.

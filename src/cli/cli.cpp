@@ -15,7 +15,6 @@
 #include "analysis/exports.h"
 #include "analysis/file_facts.h"
 #include "analysis/image_view.h"
-#include "analysis/language_names.h"
 #include "analysis/pe_check.h"
 #include "analysis/version_info.h"
 #include "analysis/version_resource.h"
@@ -269,7 +268,10 @@ bool Runner::WriteOutput(const std::string& target, std::string_view bytes, cons
   fs::path temporary;
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate = path;
-    candidate += PathFromArgument("." + std::to_string(random() % 1000000000) + ".tmp");
+    std::string suffix(1, '.');  // built piecewise: GCC 12 misreads "." + string as overlapping
+    suffix += std::to_string(random() % 1000000000);
+    suffix += ".tmp";
+    candidate += PathFromArgument(suffix);
     if (!fs::exists(candidate, error)) {
       temporary = std::move(candidate);
       break;
@@ -578,7 +580,7 @@ void Runner::RunInfo() {
     const FileVersionStrings versions = ReadFileVersionStrings(library->bytes);
     for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
       std::u16string value = TrimSpaces(versions.values[i]);
-      if (i == kLanguageIndex && versions.languageId) value = std::u16string(LanguageDisplayName(*versions.languageId));
+      if (i == kLanguageIndex && versions.languageId) value = console_.LanguageName(*versions.languageId);
       line(Utf8(VersionKeys[i].key), Utf8(value));
     }
     console_.Out(out);

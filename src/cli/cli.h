@@ -3,19 +3,27 @@
 // window uses. It reads libraries as files and never loads them.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "analysis/language_names.h"
+
 namespace vantorel {
 
-// Where the front end's text goes; the platform's main decides how bytes
-// reach a terminal. Both receive UTF-8.
+// Where the front end's text goes, and what it asks the system; the
+// platform's main decides how bytes reach a terminal. Text is UTF-8.
 class CliConsole {
  public:
   virtual ~CliConsole() = default;
   virtual void Out(std::string_view bytes) = 0;
   virtual void Err(std::string_view bytes) = 0;
+  // The display name of a version resource's language. Windows names it
+  // itself (as the window shows it); elsewhere the common ones are known.
+  virtual std::u16string LanguageName(std::uint16_t languageId) {
+    return std::u16string(LanguageDisplayName(languageId));
+  }
 };
 
 inline constexpr int kExitSuccess = 0;

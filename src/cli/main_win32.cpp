@@ -4,6 +4,8 @@
 // exact UTF-8 bytes (a generated source keeps its BOM and CR LF).
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,13 @@ class Win32Console final : public vantorel::CliConsole {
     return ok;
   }
   bool failed() const { return failed_; }
+
+  std::u16string LanguageName(std::uint16_t languageId) override {
+    wchar_t name[128] = {};
+    VerLanguageNameW(languageId, name, 128);
+    // Some systems count the terminating zero in the result: stop at it.
+    return std::u16string(name, name + wcsnlen(name, 128));
+  }
 
  private:
   static bool Write(HANDLE handle, std::string_view bytes) {

@@ -19,9 +19,9 @@ inline constexpr unsigned kUtf8CodePage = 65001;
 std::span<const unsigned> SupportedCodePages();
 bool IsSupportedCodePage(unsigned codePage);
 
-// The bytes as UTF-16. A single-byte page maps every byte to one character
-// (bytes a page leaves undefined keep their own value, as the system does);
-// ill-formed UTF-8 becomes U+FFFD. An unsupported code page gives the empty
+// The bytes as UTF-16. A single-byte page maps every byte to one character,
+// bytes the page leaves undefined included, as the system does; ill-formed
+// UTF-8 becomes U+FFFD. An unsupported code page gives the empty
 // string: check with IsSupportedCodePage first.
 std::u16string DecodeCodePage(std::string_view bytes, unsigned codePage);
 

@@ -151,6 +151,8 @@ TEST(Cli, TablesJsonCodePagesAndInfo) {
                            "Comments:         Comments with spaces around\n",
                            "Language:         English (United States)\n"})
     EXPECT_NE(info.find(line), std::string::npos) << line << "\n" << info;
+  EXPECT_NE(RunCli({"info", Data("version_mismatch.dll")}).out.find("Language:         German (Germany)\n"),
+            std::string::npos);
   const auto sha = FileFingerprintNative(Data("version_full.dll").c_str());
   EXPECT_NE(info.find("SHA-1:            " + Utf8FromUtf16(sha) + "\n"), std::string::npos);
 }
