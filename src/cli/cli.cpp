@@ -24,6 +24,7 @@
 #include "codegen/source_file.h"
 #include "codegen/source_generator.h"
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 namespace vantorel {
 

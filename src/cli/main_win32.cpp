@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "codegen/source_file.h"
+#include "platform/utf8.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "codegen/source_file.h"
+#include "platform/utf8.h"
 
 namespace vantorel {
 

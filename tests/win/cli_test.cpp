@@ -14,7 +14,7 @@
 #include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
-#include "app/text_win32.h"
+#include "platform/text_win32.h"
 #include "codegen/source_file.h"
 #include "main_window_fixture.h"
 #include "platform/code_page.h"
