@@ -265,6 +265,16 @@ bool Runner::WriteOutput(const std::string& target, std::string_view bytes, cons
     Fail(forFile, target + " is a folder; nothing written");
     return false;
   }
+  // A slip such as "-o lib.dll" must not replace a library or project read
+  // in this run.
+  std::vector<std::string> inputs = options_.files;
+  if (options_.project) inputs.push_back(*options_.project);
+  for (const std::string& input : inputs) {
+    if (fs::equivalent(path, PathFromArgument(input), error)) {
+      Fail(forFile, target + " is an input of this run; nothing written");
+      return false;
+    }
+  }
   static std::mt19937_64 random{std::random_device{}()};
   fs::path temporary;
   for (int attempt = 0; attempt < 100; ++attempt) {

@@ -210,6 +210,12 @@ TEST(Cli, SourceAndProjectFiles) {
   const Captured taken = RunCli({"source", named, "-o", dir / "taken.pbi"});
   EXPECT_EQ(taken.status, 2);
   EXPECT_NE(taken.err.find("is a folder; nothing written"), std::string::npos);
+  fs::copy_file(named, dir / "copy.dll");
+  const Captured self = RunCli({"source", dir / "copy.dll", "-o", dir / "copy.dll"});
+  EXPECT_EQ(self.status, 2);
+  EXPECT_NE(self.err.find("is an input of this run; nothing written"), std::string::npos);
+  EXPECT_EQ(ReadAll(dir / "copy.dll"), ReadAll(named));
+  fs::remove(dir / "copy.dll");
   const Captured noFolder = RunCli({"source", named, "-o", dir / "none/out.pbi"});
   EXPECT_EQ(noFolder.status, 2);
   EXPECT_NE(noFolder.err.find("any previous file is unchanged"), std::string::npos);
@@ -275,6 +281,17 @@ TEST(Cli, SourceAndProjectFiles) {
     }
   }
   EXPECT_EQ(RunCli({"source", "--project", dir / "p.prj", named, named}).status, 1);
+
+  // Written by hand, without byte order mark: one byte is one character,
+  // keys in any case, no "checked" is ticked, 5 is not, no SHA1 differs.
+  WriteAll(dir / "hand.prj", "dll = " + named + "\n[x]\nalias = Caf\xE9\nFUNCTION = Cafe\npara = 2\n[y]\nchecked = 5\n"
+                           "Alias = Gone\n");
+  const Captured hand = RunCli({"source", "--project", dir / "hand.prj"});
+  EXPECT_EQ(hand.status, 0);
+  EXPECT_EQ(hand.err, "vantorel: warning: named.dll was changed since the project was saved\n");
+  EXPECT_NE(hand.out.find("Prototype Caf\xC3\xA9(a, b)\r\n"), std::string::npos) << hand.out;
+  EXPECT_NE(hand.out.find("Caf\xC3\xA9 = GetFunction(hDLL, \"Cafe\")\r\n"), std::string::npos);
+  EXPECT_EQ(hand.out.find("Gone"), std::string::npos);
 }
 
 TEST(CodePage, DecodesAsTheSystemDoes) {
