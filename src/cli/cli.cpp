@@ -166,6 +166,7 @@ class Runner {
   std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& argument);
   std::optional<Library> OpenLibrary(const std::string& argument, bool walkExports);
   bool WriteOutput(const std::string& target, std::string_view bytes, const std::string& forFile);
+  bool IsInput(const fs::path& target);
 
   std::u16string Decode(std::string_view bytes) const { return DecodeCodePage(bytes, options_.codePage); }
   FunctionList FreshRows(const Library& library) const;
@@ -177,9 +178,16 @@ class Runner {
   std::string ExportsTable(const Library& library) const;
   std::string ExportsJson(const Library& library) const;
 
+  struct InputStamp {
+    fs::path path;
+    std::uintmax_t size = 0;
+    fs::file_time_type time;
+  };
+
   CliConsole& console_;
   const Options& options_;
   int status_ = kExitSuccess;
+  std::vector<InputStamp> inputStamps_;
 };
 
 std::optional<std::vector<std::uint8_t>> Runner::ReadFile(const std::string& argument) {
@@ -265,15 +273,9 @@ bool Runner::WriteOutput(const std::string& target, std::string_view bytes, cons
     Fail(forFile, target + " is a folder; nothing written");
     return false;
   }
-  // A slip such as "-o lib.dll" must not replace a library or project read
-  // in this run.
-  std::vector<std::string> inputs = options_.files;
-  if (options_.project) inputs.push_back(*options_.project);
-  for (const std::string& input : inputs) {
-    if (fs::equivalent(path, PathFromArgument(input), error)) {
-      Fail(forFile, target + " is an input of this run; nothing written");
-      return false;
-    }
+  if (IsInput(path)) {
+    Fail(forFile, target + " is an input of this run; nothing written");
+    return false;
   }
   static std::mt19937_64 random{std::random_device{}()};
   fs::path temporary;
@@ -302,6 +304,30 @@ bool Runner::WriteOutput(const std::string& target, std::string_view bytes, cons
   }
   if (!written) Fail(forFile, "cannot write " + target + "; nothing written, any previous file is unchanged");
   return written;
+}
+
+// A slip such as "-o lib.dll" must not replace a library or project read in
+// this run. The inputs' sizes and times are taken once, so a batch of many
+// files compares each output with the few inputs that could be the same file.
+bool Runner::IsInput(const fs::path& target) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(target, error);
+  if (error) return false;  // nothing there yet: it cannot be an input
+  const fs::file_time_type time = fs::last_write_time(target, error);
+  if (inputStamps_.empty()) {
+    std::vector<std::string> inputs = options_.files;
+    if (options_.project) inputs.push_back(*options_.project);
+    for (const std::string& input : inputs) {
+      InputStamp stamp{PathFromArgument(input), 0, {}};
+      stamp.size = fs::file_size(stamp.path, error);
+      if (!error) stamp.time = fs::last_write_time(stamp.path, error);
+      if (!error) inputStamps_.push_back(std::move(stamp));
+    }
+  }
+  for (const InputStamp& input : inputStamps_) {
+    if (input.size == size && input.time == time && fs::equivalent(target, input.path, error)) return true;
+  }
+  return false;
 }
 
 FunctionList Runner::FreshRows(const Library& library) const {
