@@ -160,18 +160,19 @@ TEST(Cli, TablesJsonCodePagesAndInfo) {
 // Every malformed file of the test set: exit 2 with one line naming the
 // file, or exit 0 for the few that are sound as far as these commands look.
 TEST(Cli, MalformedFilesFailAloneWithOneLine) {
-  const std::map<std::string, std::string> sound = {
-      {"exports_valid.dll", ""},   {"exports_count_zero.dll", ""},  {"header_pe32.bin", ""},
-      {"header_pe32plus.bin", ""}, {"resources_valid.dll", ""},     {"resources_count_huge.dll", ""},
-      {"resources_data_past_end.dll", ""}, {"resources_loop_deep.dll", ""}, {"resources_loop_self.dll", ""},
-      {"resources_name_huge_length.dll", ""}, {"resources_offset_past_end.dll", ""},
+  // Sound for these commands: the controls, an empty export table, headers
+  // without exports, and libraries whose damage lies in resources they do
+  // not read (only the version resource is, by info).
+  auto sound = [](const std::string& name) {
+    return name == "exports_valid.dll" || name == "exports_count_zero.dll" || name.starts_with("header_pe32") ||
+           (name.ends_with(".dll") && !name.starts_with("exports_"));
   };
   std::size_t files = 0;
   for (const auto& entry : fs::directory_iterator(Data("malformed"))) {
     const std::string path = entry.path().string();
     const std::string name = entry.path().filename().string();
     ++files;
-    const bool ok = sound.count(name) > 0;
+    const bool ok = sound(name);
     for (const Strings& args : {Strings{"exports", path}, Strings{"info", path}, Strings{"exports", "--json", path}}) {
       const Captured r = RunCli(args);
       const bool infoOnly = args[0] == "info";
