@@ -339,6 +339,27 @@ FunctionList Runner::FreshRows(const Library& library) const {
 
 // ---- exports ------------------------------------------------------------------
 
+// A name or version string with a line break or other control character
+// must not break the one-line-per-entry layout (or forge lines of its own):
+// such bytes show as \xNN. JSON escapes them its own way.
+std::string Printable(std::string text) {
+  if (std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+    return text;
+  std::string shown;
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x20 && b != 0x7F) {
+      shown += c;
+      continue;
+    }
+    shown += "\\x";
+    shown += kDigits[b >> 4];
+    shown += kDigits[b & 0xF];
+  }
+  return shown;
+}
+
 std::size_t DisplayWidth(std::string_view utf8) {
   // Code points, not bytes: continuation bytes take no column.
   return static_cast<std::size_t>(
@@ -367,11 +388,11 @@ std::string Runner::ExportsTable(const Library& library) const {
   bool anyForwarder = false;
   for (std::size_t i = 0; i < count; ++i) {
     const ExportEntry& e = library.exports[i];
-    names[i] = Utf8(Decode(e.name));
+    names[i] = Printable(Utf8(Decode(e.name)));
     nameWidth = std::max(nameWidth, DisplayWidth(names[i]));
     ordinalWidth = std::max(ordinalWidth, std::to_string(e.ordinal).size());
     if (!e.forwarder.empty()) {
-      targets[i] = Utf8(Decode(e.forwarder));
+      targets[i] = Printable(Utf8(Decode(e.forwarder)));
       anyForwarder = true;
     }
   }
@@ -618,7 +639,7 @@ void Runner::RunInfo() {
     for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
       std::u16string value = TrimSpaces(versions.values[i]);
       if (i == kLanguageIndex && versions.languageId) value = console_.LanguageName(*versions.languageId);
-      line(Utf8(VersionKeys[i].key), Utf8(value));
+      line(Utf8(VersionKeys[i].key), Printable(Utf8(value)));
     }
     console_.Out(out);
   }

@@ -20,6 +20,7 @@
 #include "codegen/project_file.h"
 #include "codegen/source_file.h"
 #include "codegen/source_generator.h"
+#include "pe_builder.h"
 #include "platform/code_page.h"
 
 namespace vantorel {
@@ -145,6 +146,17 @@ TEST(Cli, TablesJsonCodePagesAndInfo) {
             std::string::npos);
   EXPECT_EQ(several.out.find("exports_names_outside"), std::string::npos);
   EXPECT_EQ(several.out.substr(several.out.size() - 4), "]\n}\n");
+
+  // A control character in a name cannot break a line of the table.
+  TempDir dir;
+  testing::ExportSpec spec;
+  spec.functions = {0x1010, 0x1020};
+  spec.names = {{"Bad\nLine\x7F", 0}, {"Fine", 1}};
+  const testing::Bytes dll = testing::MakeExportDll(spec).bytes;
+  WriteAll(dir / "ctl.dll", std::string(dll.begin(), dll.end()));
+  EXPECT_EQ(RunCli({"exports", dir / "ctl.dll"}).out,
+            "Ordinal  RVA         Name\n      1  0x00001010  Bad\\x0ALine\\x7F\n      2  0x00001020  Fine\n");
+  EXPECT_NE(RunCli({"exports", "--json", dir / "ctl.dll"}).out.find("\"Bad\\u000aLine\x7F\""), std::string::npos);
 
   const std::string info = RunCli({"info", Data("version_full.dll")}).out;
   for (const char* line : {"Size:             6.50 KB\n", "LegalCopyright:   \u00A9 Vantorel Test Data\n",
