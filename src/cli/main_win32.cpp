@@ -69,6 +69,11 @@ class Win32Console final : public vantorel::CliConsole {
 
 }  // namespace
 
+// The Windows shells hand "*.dll" over as it is; the C runtime expands it, as
+// a shell elsewhere would, so batch use reads the same on every system.
+extern "C" int _dowildcard;
+int _dowildcard = -1;
+
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {

@@ -142,6 +142,12 @@ TEST(CliExe, ConventionsOnWindows) {
   EXPECT_EQ(ReadBytes(target), source);
   EXPECT_EQ(testing::FilesIn(folder.path(), L"target.pbi*").size(), 1u);
 
+  // Wildcards the shell leaves alone are expanded by the program.
+  const CliRun wild = RunCliExe(L"exports \"" + Data(L"x86\\*s.dll") + L"\"", folder);
+  EXPECT_EQ(wild.status, 0u) << wild.err;
+  EXPECT_NE(wild.out.find("x86\\aliases.dll:\n"), std::string::npos) << wild.out;
+  EXPECT_NE(wild.out.find("x86\\ansi_names.dll:\n"), std::string::npos) << wild.out;
+
   EXPECT_EQ(RunCliExe(L"exports --bogus", folder).status, 1u);
   const CliRun version = RunCliExe(L"--version", folder);
   EXPECT_EQ(version.out, "vantorel 0.1.0\n");
