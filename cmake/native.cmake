@@ -34,6 +34,16 @@ add_custom_command(OUTPUT ${cli_outputs}
   COMMAND vantorel source -d ${VANTOREL_TESTDATA_DIR}/cli ${cli_inputs} > ${CMAKE_BINARY_DIR}/cli-outputs.log
   DEPENDS vantorel ${cli_inputs}
   COMMENT "Writing sources with the command line")
+# And for libraries nobody here wrote: forwarders, ordinal-only slots, many exports.
+set(cli_wine_libraries version comctl32 kernel32)
+foreach(name ${cli_wine_libraries})
+  set(in /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/${name}.dll)
+  add_custom_command(OUTPUT ${VANTOREL_TESTDATA_DIR}/cli/wine-${name}.pbi
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTOREL_TESTDATA_DIR}/cli
+    COMMAND vantorel source ${in} -o ${VANTOREL_TESTDATA_DIR}/cli/wine-${name}.pbi
+    DEPENDS vantorel ${in})
+  list(APPEND cli_outputs ${VANTOREL_TESTDATA_DIR}/cli/wine-${name}.pbi)
+endforeach()
 add_custom_target(cli_outputs ALL DEPENDS ${cli_outputs})
 add_dependencies(cli_outputs testdata)
 

@@ -105,8 +105,14 @@ class CliSaveSourceTest : public testing::MainWindowFixture {
 // the Linux vantorel (its file written by the build): the same bytes.
 TEST_F(CliSaveSourceTest, WindowWindowsAndLinuxCommandLinesWriteTheSameFile) {
   testing::TempFolder folder;
-  for (const std::wstring name : {L"named", L"ansi_names", L"gaps", L"aliases", L"ordinal_only"}) {
-    const std::wstring library = Data(name + L".dll");
+  const std::wstring wine = testing::kWineLibraries + L"\\";
+  const std::pair<std::wstring, std::wstring> libraries[] = {
+      {L"named", Data(L"named.dll")},           {L"ansi_names", Data(L"ansi_names.dll")},
+      {L"gaps", Data(L"gaps.dll")},             {L"aliases", Data(L"aliases.dll")},
+      {L"ordinal_only", Data(L"ordinal_only.dll")}, {L"wine-version", wine + L"version.dll"},
+      {L"wine-comctl32", wine + L"comctl32.dll"}, {L"wine-kernel32", wine + L"kernel32.dll"},
+  };
+  for (const auto& [name, library] : libraries) {
     const std::string window = SaveThroughTheWindow(library, folder.File(name + L"-window.pbi"));
     ASSERT_GT(window.size(), 100u) << "the window saved nothing";
     const CliRun cli = RunCliExe(L"source \"" + library + L"\" -o \"" + folder.File(name + L"-cli.pbi") + L"\"", folder);
