@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/prompts_win32.h"
-#include "app/version.h"
+#include "platform/version.h"
 
 namespace vantorel {
 

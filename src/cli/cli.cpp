@@ -18,7 +18,7 @@
 #include "analysis/pe_check.h"
 #include "analysis/version_info.h"
 #include "analysis/version_resource.h"
-#include "app/version.h"
+#include "platform/version.h"
 #include "codegen/function_table.h"
 #include "codegen/project_file.h"
 #include "codegen/source_file.h"
