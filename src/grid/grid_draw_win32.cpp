@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "grid/grid_draw_win32.h"
 #include "grid/grid_list_win32.h"
+#include "grid/grid_rules.h"
 
 namespace vantorel {
 
@@ -84,11 +86,6 @@ void DrawCentredText(HDC dc, const std::wstring& text, RECT area, UINT flags) {
 namespace {
 
 constexpr std::int64_t kNoGridLines = 0x10000;
-constexpr wchar_t kPressedSuffix[] = L"\\+";
-
-bool EndsPressed(const std::wstring& text) {
-  return text.size() >= 2 && text.compare(text.size() - 2, 2, kPressedSuffix) == 0;
-}
 
 // A line along one side of r, `width` pixels into it.
 RECT SideRect(const RECT& r, int side, int width) {
@@ -122,25 +119,31 @@ void FrameInside(HDC dc, const RECT& r, int width, COLORREF colour) {
 // the cell never flickers through its background.
 class CellImage {
  public:
-  CellImage(HDC target, const RECT& cell)
-      : target_(target), cell_(cell), memory_(CreateCompatibleDC(target)),
+  // With cellCoordinates the image is drawn at the cell's own place (no
+  // offsets in the painting code); else from (0, 0).
+  CellImage(HDC target, const RECT& cell, bool cellCoordinates = true)
+      : target_(target), cell_(cell), origin_(cellCoordinates ? POINT{cell.left, cell.top} : POINT{0, 0}),
+        memory_(CreateCompatibleDC(target)),
         image_(CreateCompatibleBitmap(target, std::max<LONG>(cell.right - cell.left, 1),
                                       std::max<LONG>(cell.bottom - cell.top, 1))),
-        selected_(memory_.get(), image_.get()) {}
+        selected_(memory_.get(), image_.get()) {
+    // Drawn at the cell's own coordinates, so painting code needs no offsets.
+    if (ok()) SetWindowOrgEx(memory_.get(), origin_.x, origin_.y, nullptr);
+  }
   ~CellImage() {
-    if (ok())
-      BitBlt(target_, cell_.left, cell_.top, cell_.right - cell_.left, cell_.bottom - cell_.top, memory_.get(), 0,
-             0, SRCCOPY);
+    if (!ok()) return;
+    BitBlt(target_, cell_.left, cell_.top, cell_.right - cell_.left, cell_.bottom - cell_.top, memory_.get(),
+           origin_.x, origin_.y, SRCCOPY);
   }
   CellImage(const CellImage&) = delete;
   CellImage& operator=(const CellImage&) = delete;
   bool ok() const { return memory_ && image_; }
   HDC dc() const { return memory_.get(); }
-  RECT area() const { return RECT{0, 0, cell_.right - cell_.left, cell_.bottom - cell_.top}; }
 
  private:
   HDC target_;
   RECT cell_;
+  POINT origin_;
   UniqueDc memory_;
   UniqueBitmap image_;
   SelectedObject selected_;
@@ -236,17 +239,6 @@ void GridList::EraseEmptyArea(HDC dc) {
   FillColour(dc, RECT{0, rowsBottom, client.right, client.bottom}, colour);
 }
 
-bool GridList::InBlock(std::int64_t row, std::int64_t column) const {
-  if (!HasBlock() || row < block.anchorRow || row >= static_cast<std::int64_t>(block.anchorRow) + block.height)
-    return false;
-  const auto item = static_cast<std::size_t>(column + 1);
-  const auto anchor = static_cast<std::size_t>(block.anchorColumn + 1);
-  if (item >= displayPosition.size() || anchor >= displayPosition.size()) return false;
-  const std::int32_t position = displayPosition[item];
-  const std::int32_t first = displayPosition[anchor];
-  return position >= first && position < first + block.width;
-}
-
 LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -263,7 +255,7 @@ LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
   }
 }
 
-void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
+void GridList::PaintCell(HDC screen, std::int64_t row, std::int64_t listColumn) {
   if (listColumn <= 0 || listColumn >= kMaxHeaderItems) return;
   RECT cell{};
   cell.top = static_cast<LONG>(listColumn);
@@ -280,9 +272,10 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
   const std::int64_t column = listColumn - 1;
   CellEvent format = FormatRecord(row, column);
   Raise(GridEvent::CellFormat, format);
-  const bool current = row == editRow && listColumn == editColumn;
-  const bool blockCell = HasBlock() && !HasCurrentCell() && InBlock(row, column);
-  bool blockEdge[4] = {false, false, false, false};
+  const bool current = model.IsCurrent(column, row);
+  const GridBlock& block = model.block;
+  const bool blockCell = ShowsBlock() && InBlock(model, block, row, column);
+  GridBlockEdges edges;
   if (blockCell) {
     if (row == block.currentRow && column == block.currentColumn) {
       format.backColour = 0x808080;
@@ -290,14 +283,10 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
     } else if (blockColour != -1) {
       format.backColour = blockColour;
     }
-    const std::int32_t position = displayPosition[static_cast<std::size_t>(listColumn)];
-    const std::int32_t first = displayPosition[static_cast<std::size_t>(block.anchorColumn + 1)];
-    blockEdge[0] = position == first;
-    blockEdge[1] = row == block.anchorRow;
-    blockEdge[2] = position == first + block.width - 1;
-    blockEdge[3] = row == block.anchorRow + block.height - 1;
+    edges = BlockEdges(model, block, row, column);
     if (flags & grid_flags::kBlockWithoutLines) format.drawFlags |= kNoGridLines;
   }
+  const bool blockEdge[4] = {edges.left, edges.top, edges.right, edges.bottom};
   CellEvent kind;
   kind.row = row;
   kind.column = column;
@@ -305,6 +294,14 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
   Raise(GridEvent::CellType, kind);
   const std::int64_t type = kind.type;
 
+  // Types 5-12 are painted whole (background, content and lines) into an
+  // image of the cell and copied in one transfer, so they never flicker.
+  std::optional<CellImage> offscreen;
+  HDC dc = screen;
+  if (type >= 5 && type <= 12) {
+    offscreen.emplace(screen, cell);
+    if (offscreen->ok()) dc = offscreen->dc();
+  }
   SavedDc saved(dc);
   const std::int64_t count = RowCount();
   const bool lastColumn = displayPosition[static_cast<std::size_t>(listColumn)] == HeaderItemCount() - 1;
@@ -347,9 +344,11 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
   const COLORREF ink = static_cast<COLORREF>(format.textColour);
   HFONT font = format.font ? format.font : ListFont();
   const std::wstring text = ItemText(row, listColumn);
+  const GridText options = GridTextOf(kind.text);
 
+  FillCellBackground(dc, cell, format.backColour, gradientTop, gradientBottom);
+  const int width = content.right - content.left, height = content.bottom - content.top;
   if (type <= 4) {
-    FillCellBackground(dc, cell, format.backColour, gradientTop, gradientBottom);
     const bool hot = row == hotRow && column == hotColumn && format.hotColour != -1;
     SetTextColor(dc, hot ? static_cast<COLORREF>(format.hotColour) : ink);
     SetBkMode(dc, TRANSPARENT);
@@ -374,85 +373,79 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
     area.top = content.top + offset;
     if (area.bottom > area.top && area.right > area.left)
       DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &area, drawing);
-  } else if (type <= 12) {
-    FillCellBackground(dc, cell, format.backColour, gradientTop, gradientBottom);
-    CellImage image(dc, content);
-    if (image.ok()) {
-      HDC memory = image.dc();
-      const RECT r = image.area();
-      const int width = r.right, height = r.bottom;
-      BitBlt(memory, 0, 0, width, height, dc, content.left, content.top, SRCCOPY);
-      switch (type) {
-        case 5:
-        case 6: {
-          const std::wstring& options = kind.text;
-          const std::wstring first = options.substr(0, options.find(L'/'));
-          DrawTickBox(memory, r, text == first, ink);
-          break;
-        }
-        case 7: {
-          auto bitmap = reinterpret_cast<HBITMAP>(static_cast<std::intptr_t>(kind.value));
-          BITMAP facts{};
-          if (!bitmap || !GetObjectW(bitmap, sizeof(facts), &facts) || facts.bmWidth > width) break;
-          UniqueDc source(CreateCompatibleDC(memory));
-          if (!source) break;
-          SelectedObject picked(source.get(), bitmap);
-          const int x = (width - facts.bmWidth) / 2, y = (height - facts.bmHeight) / 2;
-          if (format.backColour == format.keyColour)
-            BitBlt(memory, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, SRCAND);
-          else
-            TransparentBlt(memory, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, facts.bmWidth,
-                           facts.bmHeight, static_cast<UINT>(format.keyColour));
-          break;
-        }
-        case 8: {
-          auto icon = reinterpret_cast<HICON>(static_cast<std::intptr_t>(kind.value));
-          if (icon && kind.x1 < width && kind.x2 < height)
-            DrawIconEx(memory, static_cast<int>((width - kind.x1) / 2), static_cast<int>((height - kind.x2) / 2), icon,
-                       static_cast<int>(kind.x1), static_cast<int>(kind.x2), 0, nullptr, DI_NORMAL);
-          break;
-        }
-        case 9:
-        case 10: {
-          if (cell.right - cell.left < 29) break;
-          if (text.empty()) SetItemText(row, listColumn, L"0");
-          const long number = text.empty() ? 0 : std::wcstol(text.c_str(), nullptr, 10);
-          DrawProgress(memory, r, static_cast<int>(std::clamp<long>(number, 0, 100)), ink, type == 9);
-          break;
-        }
-        case 11: {
-          if ((kind.x1 != 0 && kind.x1 > width - 5) || (kind.x2 != 0 && kind.x2 > height - 5)) break;
-          const bool pressed = EndsPressed(text);
-          const int w = kind.x1 ? static_cast<int>(kind.x1) : width - 1;
-          const int h = kind.x2 ? static_cast<int>(kind.x2) : height - 1;
-          const int x = kind.x1 ? (width - w) / 2 : 1;
-          const int y = kind.x2 ? (height - h) / 2 : 1;
-          RECT button{x, y, x + w, y + h};
-          DrawFrameControl(memory, &button, DFC_BUTTON,
-                           DFCS_BUTTONPUSH | (kind.value ? DFCS_FLAT : 0) | (pressed ? DFCS_PUSHED : 0));
-          const std::wstring caption = pressed ? text.substr(0, text.size() - 2) : text;
-          SetBkMode(memory, TRANSPARENT);
-          SetTextColor(memory, ink);
-          SelectedObject captionFont(memory, font);
-          RECT area{button.left + 5, button.top, button.right - 5, button.bottom};
-          if (pressed) OffsetRect(&area, 1, 1);
-          const UINT wrap = (flags & grid_flags::kWordWrap) ? DT_WORDBREAK : DT_SINGLELINE;
-          DrawCentredText(memory, caption, area, AlignFlags(format.align) | wrap | DT_NOPREFIX | DT_END_ELLIPSIS);
-          break;
-        }
-        case 12: {
-          CellEvent owner;
-          owner.row = row;
-          owner.column = column;
-          owner.value = reinterpret_cast<std::intptr_t>(memory);
-          owner.x1 = width;
-          owner.x2 = height;
-          Raise(GridEvent::OwnerDraw, owner);
-          break;
-        }
-        default:
-          break;
+  } else {
+    switch (type) {
+      case 5:
+      case 6:
+        DrawTickBox(dc, content, TickShown(GridTextOf(text), options), ink);
+        break;
+      case 7: {
+        auto bitmap = reinterpret_cast<HBITMAP>(static_cast<std::intptr_t>(kind.value));
+        BITMAP facts{};
+        if (!bitmap || !GetObjectW(bitmap, sizeof(facts), &facts) || facts.bmWidth > width) break;
+        UniqueDc source(CreateCompatibleDC(dc));
+        if (!source) break;
+        SelectedObject picked(source.get(), bitmap);
+        const int x = content.left + (width - facts.bmWidth) / 2, y = content.top + (height - facts.bmHeight) / 2;
+        if (format.backColour == format.keyColour)
+          BitBlt(dc, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, SRCAND);
+        else
+          TransparentBlt(dc, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, facts.bmWidth, facts.bmHeight,
+                         static_cast<UINT>(format.keyColour));
+        break;
       }
+      case 8: {
+        auto icon = reinterpret_cast<HICON>(static_cast<std::intptr_t>(kind.value));
+        if (icon && kind.x1 < width && kind.x2 < height)
+          DrawIconEx(dc, content.left + static_cast<int>((width - kind.x1) / 2),
+                     content.top + static_cast<int>((height - kind.x2) / 2), icon, static_cast<int>(kind.x1),
+                     static_cast<int>(kind.x2), 0, nullptr, DI_NORMAL);
+        break;
+      }
+      case 9:
+      case 10: {
+        if (cell.right - cell.left < 29) break;
+        if (text.empty()) SetItemText(row, listColumn, L"0");
+        DrawProgress(dc, content, ProgressValue(GridTextOf(text)), ink, type == 9);
+        break;
+      }
+      case 11: {
+        if ((kind.x1 != 0 && kind.x1 > width - 5) || (kind.x2 != 0 && kind.x2 > height - 5)) break;
+        const GridText caption16 = GridTextOf(text);
+        const bool pressed = EndsPressed(caption16);
+        const int w = kind.x1 ? static_cast<int>(kind.x1) : width - 1;
+        const int h = kind.x2 ? static_cast<int>(kind.x2) : height - 1;
+        const int x = content.left + (kind.x1 ? (width - w) / 2 : 1);
+        const int y = content.top + (kind.x2 ? (height - h) / 2 : 1);
+        RECT button{x, y, x + w, y + h};
+        DrawFrameControl(dc, &button, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (kind.value ? DFCS_FLAT : 0) | (pressed ? DFCS_PUSHED : 0));
+        const std::wstring caption = WideOf(ReleasedText(caption16));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ink);
+        SelectedObject captionFont(dc, font);
+        RECT area{button.left + 5, button.top, button.right - 5, button.bottom};
+        if (pressed) OffsetRect(&area, 1, 1);
+        const UINT wrap = (flags & grid_flags::kWordWrap) ? DT_WORDBREAK : DT_SINGLELINE;
+        DrawCentredText(dc, caption, area, AlignFlags(format.align) | wrap | DT_NOPREFIX | DT_END_ELLIPSIS);
+        break;
+      }
+      case 12: {
+        // The application draws into an image of the content alone, from (0, 0).
+        CellImage owner(dc, content, false);
+        if (!owner.ok()) break;
+        BitBlt(owner.dc(), 0, 0, width, height, dc, content.left, content.top, SRCCOPY);
+        CellEvent draw;
+        draw.row = row;
+        draw.column = column;
+        draw.value = reinterpret_cast<std::intptr_t>(owner.dc());
+        draw.x1 = width;
+        draw.x2 = height;
+        Raise(GridEvent::OwnerDraw, draw);
+        break;
+      }
+      default:
+        break;
     }
   }
 
@@ -470,7 +463,7 @@ void GridList::PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn) {
 
 LRESULT GridList::EditorColours(HDC dc, HWND editor) {
   if (editor == listChoice) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-  CellEvent format = FormatRecord(editRow, editColumn - 1);
+  CellEvent format = FormatRecord(model.editRow, model.editColumn);
   format.backColour = 0xFFFFFF;
   format.textColour = 0;
   Raise(GridEvent::CellFormat, format);

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <unordered_map>
 
-#include "grid/grid_clipboard.h"
+#include "grid/grid_rules.h"
 
 namespace vantorel {
 namespace {
@@ -53,8 +53,18 @@ std::wstring ComboItemText(HWND combo, LRESULT index) {
   return text;
 }
 
-std::u16string ToU16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
-std::wstring ToWide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+// Restores the commit guard however the scope is left.
+class CommitGuard {
+ public:
+  CommitGuard() : shared_(SharedGridState()), was_(shared_.commitRunning) { shared_.commitRunning = true; }
+  ~CommitGuard() { shared_.commitRunning = was_; }
+  CommitGuard(const CommitGuard&) = delete;
+  CommitGuard& operator=(const CommitGuard&) = delete;
+
+ private:
+  GridShared& shared_;
+  bool was_;
+};
 
 // Clipboard text through the clipboard's own lifetime rules.
 class OpenedClipboard {
@@ -151,7 +161,9 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   list->parent_ = parent;
   list->gridLineColour = GetSysColor(COLOR_BTNFACE);
 
-  const DWORD style = (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_REPORT | extraStyle) & ~WS_TABSTOP;
+  // A virtual list: the model holds the texts and the list view asks for
+  // what it shows, so filling and emptying cost nothing in the list view.
+  const DWORD style = (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LVS_REPORT | LVS_OWNERDATA | extraStyle) & ~WS_TABSTOP;
   list->listWindow = CreateWindowExW(0, WC_LISTVIEWW, L"", style, x, y, width, height, parent,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!list->listWindow) return nullptr;
@@ -233,7 +245,40 @@ std::int64_t GridList::Raise(GridEvent event, CellEvent& record) {
   GridControl* grid = listWindow ? static_cast<GridControl*>(GridProperty(listWindow, kGridProp)) : nullptr;
   // A copy: the callback may replace or remove itself.
   GridCallback call = callback;
-  return call(grid, event, record);
+  ++raising;
+  const std::int64_t result = call(grid, event, record);
+  --raising;
+  return result;
+}
+
+void GridList::SyncItemCount() {
+  if (!listWindow) return;
+  const std::int64_t rows = model.RowCount();
+  if (SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0) == rows) return;
+  SendMessageW(listWindow, LVM_SETITEMCOUNT, static_cast<WPARAM>(std::min<std::int64_t>(rows, INT_MAX)),
+               LVSICF_NOSCROLL);
+}
+
+void GridList::InvalidateCell(std::int64_t row, std::int64_t listColumn) {
+  if (!listWindow || redrawOff || row < 0 || row >= model.RowCount()) return;
+  RECT cell{};
+  cell.top = static_cast<LONG>(listColumn);
+  cell.left = LVIR_BOUNDS;
+  if (!SendMessageW(listWindow, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell))) return;
+  cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, listColumn, 0));
+  InvalidateRect(listWindow, &cell, FALSE);
+}
+
+void GridList::InvalidateRow(std::int64_t row) {
+  if (!listWindow || redrawOff || row < 0 || row >= model.RowCount()) return;
+  RECT item{};
+  item.left = LVIR_BOUNDS;
+  if (!SendMessageW(listWindow, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item))) return;
+  RECT client{};
+  GetClientRect(listWindow, &client);
+  item.left = client.left;
+  item.right = client.right;
+  InvalidateRect(listWindow, &item, FALSE);
 }
 
 CellEvent GridList::FormatRecord(std::int64_t row, std::int64_t column) const {
@@ -250,36 +295,18 @@ CellEvent GridList::FormatRecord(std::int64_t row, std::int64_t column) const {
   return record;
 }
 
-std::int64_t GridList::RowCount() const {
-  return listWindow ? SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0) : 0;
-}
+std::int64_t GridList::RowCount() const { return listWindow ? model.RowCount() : 0; }
 
 std::int64_t GridList::HeaderItemCount() const { return header ? headerItems_ : 0; }
 
 std::wstring GridList::ItemText(std::int64_t row, std::int64_t listColumn) const {
-  if (!listWindow || row < 0 || listColumn < 0) return {};
-  std::wstring buffer(256, L'\0');
-  while (true) {
-    LVITEMW item{};
-    item.iSubItem = static_cast<int>(listColumn);
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    const LRESULT got = SendMessageW(listWindow, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                                     reinterpret_cast<LPARAM>(&item));
-    if (got < static_cast<LRESULT>(buffer.size()) - 1 || buffer.size() >= (1u << 24)) {
-      buffer.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-      return buffer;
-    }
-    buffer.assign(buffer.size() * 4, L'\0');
-  }
+  if (!listWindow) return {};
+  return WideOf(model.Text(listColumn - 1, row));
 }
 
 void GridList::SetItemText(std::int64_t row, std::int64_t listColumn, const std::wstring& text) {
-  if (!listWindow) return;
-  LVITEMW item{};
-  item.iSubItem = static_cast<int>(listColumn);
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(listWindow, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  if (!listWindow || !model.SetText(listColumn - 1, row, GridTextOf(text))) return;
+  InvalidateCell(row, listColumn);
 }
 
 HFONT GridList::ListFont() const {
@@ -310,7 +337,8 @@ void GridList::HideEditors() {
 }
 
 std::wstring GridList::EditorText() const {
-  switch (editType) {
+  const std::wstring editText = WideOf(model.editText);
+  switch (model.editType) {
     case 0:
       return editBox ? WindowText(editBox) : editText;
     case 4:
@@ -375,25 +403,30 @@ void GridList::PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColum
 
 void GridList::OpenCell(std::int64_t row, std::int64_t listColumn, bool focus) {
   if (!listWindow || row < 0 || row >= RowCount() || listColumn < 1 || listColumn >= HeaderItemCount()) return;
+  SyncItemCount();
   SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  SendMessageW(listWindow, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+  // The cell left behind loses its frame; the new one gets it.
+  if (HasCurrentCell()) InvalidateCell(model.editRow, model.editColumn + 1);
+  InvalidateRow(row);
   PrepareCell(row, listColumn, focus);
 }
 
 void GridList::PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus) {
-  editRow = row;
-  editColumn = listColumn;
+  model.editRow = row;
+  model.editColumn = listColumn - 1;
 
   CellEvent type;
   type.row = row;
   type.column = listColumn - 1;
   Raise(GridEvent::CellType, type);
-  editType = type.type;
-  startText = ItemText(row, listColumn);
-  editText = startText;
+  if (!model.IsCurrent(listColumn - 1, row)) return;  // the callback moved on
+  model.editType = type.type;
+  model.startText = model.Text(listColumn - 1, row);
+  model.editText = model.startText;
+  const std::wstring startText = WideOf(model.startText);
 
   HideEditors();
-  HWND editor = EditorFor(editType);
+  HWND editor = EditorFor(model.editType);
   if (editor == editBox) {
     SetWindowTextW(editBox, startText.c_str());
   } else if (editor) {
@@ -421,43 +454,55 @@ void GridList::PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus
 }
 
 void GridList::Commit() {
-  GridShared& shared = SharedGridState();
-  if (shared.commitRunning || !HasCurrentCell()) return;
-  editText = EditorText();
-  const std::int64_t row = editRow;
-  const std::int64_t column = editColumn;
-  if (editText == startText) {
-    if (ItemText(row, column) != editText) SetItemText(row, column, editText);
+  if (SharedGridState().commitRunning || !HasCurrentCell()) return;
+  model.editText = GridTextOf(EditorText());
+  const std::int64_t row = model.editRow;
+  const std::int64_t column = model.editColumn;
+  if (model.editText == model.startText) {
+    if (model.Text(column, row) != model.editText) SetItemText(row, column + 1, WideOf(model.editText));
     return;
   }
+  // The callback may add or remove rows: the edited row is found again by
+  // its identity afterwards, so no other row's cell is overwritten.
+  const std::uint64_t rowId = model.RowId(row);
+  const std::uint64_t shape = model.Shape();
+  const std::int64_t columns = model.ColumnCount();
   CellEvent done;
   done.row = row;
-  done.column = column - 1;
-  done.text = editText;
-  shared.commitRunning = true;
-  const std::int64_t result = Raise(GridEvent::EditDone, done);
-  shared.commitRunning = false;
+  done.column = column;
+  done.text = WideOf(model.editText);
+  std::int64_t result = 0;
+  {
+    CommitGuard guard;
+    result = Raise(GridEvent::EditDone, done);
+  }
+  std::int64_t at = row;
+  if (model.Shape() != shape) {
+    at = model.RowOfId(rowId);
+    if (at < 0 || model.ColumnCount() != columns) return;  // the cell is gone
+  }
+  const bool stillCurrent = model.IsCurrent(column, at);
   // startText may have been replaced meanwhile by SetCellText on this cell.
-  const std::wstring kept = result == 1 ? done.text : startText;
-  SetItemText(row, column, kept);
-  if (editRow == row && editColumn == column) {
-    startText = kept;
-    editText = kept;
-    if (editType == 0) SetWindowTextW(editBox, kept.c_str());
-    if (editType == 4) SetWindowTextW(editChoice, kept.c_str());
+  const std::wstring kept = result == 1 ? done.text : (stillCurrent ? WideOf(model.startText) : ItemText(at, column + 1));
+  SetItemText(at, column + 1, kept);
+  if (stillCurrent) {
+    model.startText = GridTextOf(kept);
+    model.editText = model.startText;
+    if (model.editType == 0) SetWindowTextW(editBox, kept.c_str());
+    if (model.editType == 4) SetWindowTextW(editChoice, kept.c_str());
   }
 }
 
 void GridList::DropBlock(bool report) {
   if (!HasBlock()) return;
-  const GridBlock old = block;
-  block = GridBlock{};
-  blockMode = 0;
-  if (listWindow) InvalidateRect(listWindow, nullptr, FALSE);
+  const GridBlock old = model.block;
+  model.block = GridBlock{};
+  model.blockMode = 0;
+  if (listWindow && !redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
   if (!report) return;
   CellEvent cleared;
-  cleared.row = HasCurrentCell() ? editRow : old.anchorRow;
-  cleared.column = HasCurrentCell() ? editColumn - 1 : old.anchorColumn;
+  cleared.row = HasCurrentCell() ? model.editRow : old.anchorRow;
+  cleared.column = HasCurrentCell() ? model.editColumn : old.anchorColumn;
   Raise(GridEvent::BlockCleared, cleared);
 }
 
@@ -466,15 +511,12 @@ void GridList::EndEditing() {
   DropBlock(true);
   Commit();
   HideEditors();
-  if (HasCurrentCell() && listWindow)
-    SendMessageW(listWindow, LVM_REDRAWITEMS, static_cast<WPARAM>(editRow), editRow);
-  editRow = -1;
-  editColumn = -1;
-  editType = 0;
+  if (HasCurrentCell()) InvalidateCell(model.editRow, model.editColumn + 1);
+  model.ForgetCurrentCell();
 }
 
 void GridList::FollowEditedCell(std::int64_t row, std::int64_t listColumn) {
-  if (row != editRow || listColumn != editColumn) return;
+  if (!model.IsCurrent(listColumn - 1, row)) return;
   HWND focus = GetFocus();
   const bool editorHadFocus = focus && focus != listWindow && IsChild(listWindow, focus);
   // Re-opening reads the cell (which holds the text now), asks its type
@@ -484,23 +526,22 @@ void GridList::FollowEditedCell(std::int64_t row, std::int64_t listColumn) {
 
 void GridList::SetSelectionKind(std::int64_t kind) {
   if (kind < 0 || kind > 3) return;
-  selectionKind = static_cast<std::uint8_t>(kind);
+  model.selectionKind = static_cast<std::uint8_t>(kind);
   if (kind == 3) {
     DropBlock(false);
     return;
   }
-  if (!HasCurrentCell()) return;
-  const auto columns = ColumnsInDisplayOrder();
-  const auto rows = static_cast<std::int32_t>(RowCount());
-  if (kind == 1) {
-    block = {static_cast<std::int32_t>(editColumn - 1), 0, 1, rows, rows - 1,
-             static_cast<std::int32_t>(editColumn - 1)};
-  } else if (kind == 2 && !columns.empty()) {
-    block = {static_cast<std::int32_t>(columns.front()), static_cast<std::int32_t>(editRow),
-             static_cast<std::int32_t>(columns.size()), 1, static_cast<std::int32_t>(editRow),
-             static_cast<std::int32_t>(columns.back())};
-  }
-  if (listWindow) InvalidateRect(listWindow, nullptr, FALSE);
+  if (!HasCurrentCell() || kind == 0) return;
+  ReadColumnOrder();
+  const GridCell current{model.editRow, model.editColumn};
+  model.block = BlockBetween(model, current, current, kind);
+  if (listWindow && !redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
+}
+
+bool GridList::ShowsBlock() const {
+  if (!HasBlock()) return false;
+  if (!HasCurrentCell()) return true;
+  return model.block.width > 1 || model.block.height > 1;
 }
 
 void GridList::ReadColumnOrder() {
@@ -514,45 +555,20 @@ void GridList::ReadColumnOrder() {
     const std::int32_t item = displayOrder[static_cast<std::size_t>(position)];
     if (item >= 0 && item < kMaxHeaderItems) displayPosition[static_cast<std::size_t>(item)] = static_cast<std::int32_t>(position);
   }
+  model.SetHeaderOrder(std::vector<std::int32_t>(displayOrder.begin(), displayOrder.begin() + count));
 }
 
 std::vector<std::int64_t> GridList::ColumnsInDisplayOrder() {
   ReadColumnOrder();
-  std::vector<std::int64_t> columns;
-  const std::int64_t count = std::min<std::int64_t>(HeaderItemCount(), kMaxHeaderItems);
-  for (std::int64_t position = 0; position < count; ++position) {
-    const std::int32_t item = displayOrder[static_cast<std::size_t>(position)];
-    if (item > 0) columns.push_back(item - 1);
-  }
-  return columns;
+  return model.Order();
 }
-
-namespace {
-// The grid columns of a block: `width` columns in display order from the
-// anchor column's place.
-std::vector<std::int64_t> BlockColumns(const std::vector<std::int64_t>& order, std::int64_t anchor,
-                                       std::int64_t width) {
-  const auto at = std::find(order.begin(), order.end(), anchor);
-  if (at == order.end() || width <= 0) return {};
-  const auto available = order.end() - at;
-  return std::vector<std::int64_t>(at, at + std::min<std::int64_t>(width, available));
-}
-}  // namespace
 
 bool GridList::CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::int64_t width,
                                     std::int64_t height) {
-  const auto columns = BlockColumns(ColumnsInDisplayOrder(), column, width);
-  const std::int64_t rowEnd = std::min(row + std::max<std::int64_t>(height, 0), RowCount());
-  if (columns.empty() || row < 0 || row >= rowEnd) return false;
-  GridTextBlock cells;
-  for (std::int64_t r = row; r < rowEnd; ++r) {
-    auto& line = cells.emplace_back();
-    for (std::int64_t c : columns) {
-      const bool edited = r == editRow && c + 1 == editColumn;
-      line.push_back(ToU16(edited ? EditorText() : ItemText(r, c + 1)));
-    }
-  }
-  const std::u16string text = FormatGridBlock(cells);
+  ReadColumnOrder();
+  const GridBlockCells cells = BlockCells(model, column, row, width, height);
+  if (cells.columns.empty() || cells.firstRow >= cells.endRow) return false;
+  const std::u16string text = BlockText(model, column, row, width, height, GridTextOf(EditorText()));
   UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t)));
   if (!memory) return false;
   if (void* target = GlobalLock(memory.get())) {
@@ -571,17 +587,18 @@ bool GridList::CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::
 }
 
 void GridList::EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
-  const auto columns = BlockColumns(ColumnsInDisplayOrder(), column, width);
-  const std::int64_t rowEnd = std::min(row + std::max<std::int64_t>(height, 0), RowCount());
-  for (std::int64_t r = std::max<std::int64_t>(row, 0); r < rowEnd; ++r)
-    for (std::int64_t c : columns) {
+  ReadColumnOrder();
+  const GridBlockCells cells = BlockCells(model, column, row, width, height);
+  for (std::int64_t r = cells.firstRow; r < cells.endRow; ++r)
+    for (std::int64_t c : cells.columns) {
       SetItemText(r, c + 1, L"");
       FollowEditedCell(r, c + 1);
     }
 }
 
 void GridList::PasteClipboard() {
-  if (!HasCurrentCell()) return;
+  // A paste from inside an EditDone handler would nest commits.
+  if (!HasCurrentCell() || SharedGridState().commitRunning) return;
   std::wstring text;
   {
     OpenedClipboard clipboard(listWindow);
@@ -595,33 +612,39 @@ void GridList::PasteClipboard() {
     GlobalUnlock(data);
   }
   Commit();
-  const GridTextBlock cells = ParseGridBlock(ToU16(text));
-  const auto order = ColumnsInDisplayOrder();
-  const auto start = std::find(order.begin(), order.end(), editColumn - 1);
-  if (start == order.end()) return;
-  const std::int64_t rows = RowCount();
-  GridShared& shared = SharedGridState();
-  for (std::size_t line = 0; line < cells.size(); ++line) {
-    const std::int64_t row = editRow + static_cast<std::int64_t>(line);
-    if (row >= rows) break;
-    for (std::size_t i = 0; i < cells[line].size(); ++i) {
-      if (static_cast<std::ptrdiff_t>(i) >= order.end() - start) break;
-      const std::int64_t column = *(start + static_cast<std::ptrdiff_t>(i));
-      CellEvent type;
-      type.row = row;
-      type.column = column;
-      Raise(GridEvent::CellType, type);
-      CellEvent done;
-      done.row = row;
-      done.column = column;
-      done.text = ToWide(cells[line][i]);
-      shared.commitRunning = true;
-      const std::int64_t result = Raise(GridEvent::EditDone, done);
-      shared.commitRunning = false;
-      if (result != 1) continue;
-      SetItemText(row, column + 1, done.text);
-      FollowEditedCell(row, column + 1);
+  if (!HasCurrentCell()) return;
+  ReadColumnOrder();
+  const std::vector<GridCellWrite> writes = PasteWrites(model, GridCell{model.editRow, model.editColumn}, GridTextOf(text));
+  // Rows the callback adds or removes move the cells meant: each write finds
+  // its row again by identity, and the paste stops when columns changed.
+  const std::int64_t columns = model.ColumnCount();
+  std::vector<std::uint64_t> ids;
+  ids.reserve(writes.size());
+  for (const GridCellWrite& write : writes) ids.push_back(model.RowId(write.row));
+  const std::uint64_t shape = model.Shape();
+  for (std::size_t i = 0; i < writes.size(); ++i) {
+    const GridCellWrite& write = writes[i];
+    auto rowNow = [&] { return model.Shape() == shape ? write.row : model.RowOfId(ids[i]); };
+    std::int64_t row = rowNow();
+    if (row < 0) continue;
+    CellEvent type;
+    type.row = row;
+    type.column = write.column;
+    Raise(GridEvent::CellType, type);
+    CellEvent done;
+    done.row = row;
+    done.column = write.column;
+    done.text = WideOf(write.text);
+    std::int64_t result = 0;
+    {
+      CommitGuard guard;
+      result = Raise(GridEvent::EditDone, done);
     }
+    if (!listWindow || model.ColumnCount() != columns) return;
+    row = rowNow();
+    if (result != 1 || row < 0) continue;
+    SetItemText(row, write.column + 1, done.text);
+    FollowEditedCell(row, write.column + 1);
   }
 }
 
@@ -638,8 +661,20 @@ std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
       Raise(GridEvent::HeaderClick, record);
       return 0;
     }
-    case LVN_DELETEALLITEMS:
-      return TRUE;  // no per-item notifications: rows are freed by their owner
+    case LVN_GETDISPINFOW: {
+      // Only the text is asked: the grid paints itself.
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+      LVITEMW& item = info->item;
+      if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const GridText text = model.Text(item.iSubItem - 1, item.iItem);
+        const auto length = std::min<std::size_t>(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+        std::copy_n(text.begin(), length, item.pszText);
+        item.pszText[length] = L'\0';
+      }
+      return 0;
+    }
+    case LVN_ODFINDITEMW:
+      return -1;  // no type-ahead search in a grid
     default:
       return std::nullopt;
   }
@@ -660,6 +695,11 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_GETDLGCODE:
       return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_SETREDRAW: {
+      self->redrawOff = wParam == FALSE;
+      if (!self->redrawOff) self->SyncItemCount();
+      break;
+    }
     case WM_ERASEBKGND:
       // Cells paint themselves; only what lies outside them is filled here.
       self->EraseEmptyArea(reinterpret_cast<HDC>(wParam));
@@ -679,13 +719,19 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
       // each time would double the cost of a fill.
       const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
       if (self->header) self->headerItems_ = SendMessageW(self->header, HDM_GETITEMCOUNT, 0, 0);
+      // The model follows the header's items; the hidden item 0 is not a column.
+      if (message == LVM_DELETECOLUMN) {
+        if (result) self->model.RemoveColumn(static_cast<std::int64_t>(wParam) - 1);
+      } else if (result >= 1) {
+        self->model.InsertColumn(result - 1);
+      }
       return result;
     }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
       if (!item || item->hwndItem != self->listChoice) break;
       if (item->itemID == static_cast<UINT>(-1)) return TRUE;
-      CellEvent format = self->FormatRecord(self->editRow, self->editColumn - 1);
+      CellEvent format = self->FormatRecord(self->model.editRow, self->model.editColumn);
       self->Raise(GridEvent::CellFormat, format);
       const bool selected = (item->itemState & (ODS_SELECTED | ODS_FOCUS)) != 0;
       FillRect(item->hDC, &item->rcItem,

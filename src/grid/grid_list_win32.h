@@ -12,19 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "grid/grid_model.h"
 #include "grid/grid_win32.h"
 
 namespace vantorel {
 
-// Block selection in grid columns; anchorColumn -1 = no block.
-struct GridBlock {
-  std::int32_t anchorColumn = -1;
-  std::int32_t anchorRow = -1;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::int32_t currentRow = -1;
-  std::int32_t currentColumn = -1;
-};
+inline std::wstring WideOf(const GridText& text) { return std::wstring(text.begin(), text.end()); }
+inline GridText GridTextOf(const std::wstring& text) { return GridText(text.begin(), text.end()); }
 
 // Process-wide pieces shared by every grid, made on the first Create.
 struct GridShared {
@@ -69,9 +63,8 @@ class GridList {
 
   int listId = 0;
   HWND listWindow = nullptr;
-  std::int64_t editRow = -1;
-  std::int64_t editColumn = -1;  // a list column (grid column + 1)
-  std::int64_t editType = 0;
+  // The cells, the current cell and the block; the list view shows them.
+  GridModel model;
   std::int64_t flags = 0;
   std::int64_t pressedButtonRow = -1;
   std::int64_t pressedButtonColumn = -1;
@@ -93,19 +86,23 @@ class GridList {
   HWND tooltip = nullptr;
   std::int64_t tooltipRow = -2;
   std::int64_t tooltipColumn = -2;
-  std::wstring startText;
-  std::wstring editText;
   std::int64_t hotRow = -1;
   std::int64_t hotColumn = -1;  // a grid column, unlike editColumn
-  GridBlock block;
-  std::uint8_t blockMode = 0;
-  std::uint8_t selectionKind = 0;  // colour index 7
   std::uint8_t columnsChanged = 0;
   std::uint8_t columnDragged = 0;
   int rowHeight = 0;  // item height as last seen
+  bool redrawOff = false;  // WM_SETREDRAW FALSE: the item count waits until it is back on
+  int raising = 0;         // callbacks running; Free keeps the engine until they return
   // The procedures the engine's own ones replaced.
   WNDPROC oldListProc = nullptr;
   WNDPROC oldHeaderProc = nullptr;
+
+  // The list view's item count follows the model's rows (deferred while
+  // redraw is off: a fill would otherwise recount the list for every row).
+  void SyncItemCount();
+  // Invalidates one cell (list column) when it may be on screen.
+  void InvalidateCell(std::int64_t row, std::int64_t listColumn);
+  void InvalidateRow(std::int64_t row);
 
   // Notification: the callback's answer, or 1 when there is none.
   std::int64_t Raise(GridEvent event, CellEvent& record);
@@ -119,9 +116,9 @@ class GridList {
   void SetItemText(std::int64_t row, std::int64_t listColumn, const std::wstring& text);
   HFONT ListFont() const;
 
-  // Editing state.
-  bool HasCurrentCell() const { return editColumn >= 0; }
-  bool HasBlock() const { return block.anchorColumn >= 0; }
+  // Editing state (in the model; editColumn there is a grid column).
+  bool HasCurrentCell() const { return model.HasCurrentCell(); }
+  bool HasBlock() const { return model.HasBlock(); }
   // Makes a cell current and opens its editor (types 0, 3, 4) over it.
   void OpenCell(std::int64_t row, std::int64_t listColumn, bool focus);
   // Commits the current cell's edit through EditDone.
@@ -136,10 +133,13 @@ class GridList {
   // The text the open editor holds (editText when no editor is open).
   std::wstring EditorText() const;
 
-  // Header display order, refreshed from the list view.
+  // Header display order, refreshed from the list view into the model.
   void ReadColumnOrder();
   // Grid columns in header display order (the hidden column left out).
   std::vector<std::int64_t> ColumnsInDisplayOrder();
+  // Whether block cells are painted as such: always without a current
+  // cell, and with one when the block is more than that cell.
+  bool ShowsBlock() const;
   bool CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
   void EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
   void PasteClipboard();
@@ -162,7 +162,6 @@ class GridList {
   // Fills the list's client area outside its rows and columns.
   void EraseEmptyArea(HDC dc);
   COLORREF EmptyAreaColour() const;
-  bool InBlock(std::int64_t row, std::int64_t column) const;
   // WM_CTLCOLOREDIT from an editor: the current cell's colours.
   LRESULT EditorColours(HDC dc, HWND editor);
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }

@@ -73,9 +73,9 @@ RECT GridControl::StripCellRect(std::int64_t row) {
   RECT cell{};
   if (!Alive()) return cell;
   if (row == -1) return RECT{0, 0, static_cast<LONG>(stripWidth), static_cast<LONG>(list->headerHeight)};
-  if (row < 0 || row >= static_cast<std::int64_t>(rows.size())) return cell;
-  auto starts = [this](std::int64_t i) { return row_state::StartsGroup(rows[static_cast<std::size_t>(i)]->state); };
-  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, static_cast<std::int64_t>(rows.size()));
+  if (row < 0 || row >= RowTotal()) return cell;
+  auto starts = [this](std::int64_t i) { return StartsGroup(i); };
+  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, RowTotal());
   if (g.itemHeight <= 0) return cell;
   const std::int64_t first = StripGroupFirstRow(row, starts);
   const std::int64_t end = StripGroupEndRow(first, g.count, starts);
@@ -93,19 +93,19 @@ GridControl::StripHit GridControl::HitTestStrip(int x, int y) {
     hit.row = -1;
     return hit;
   }
-  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, static_cast<std::int64_t>(rows.size()));
+  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, RowTotal());
   if (g.itemHeight <= 0 || y >= g.listBottom) return hit;
   const int offset = y - g.firstRowTop;
   const std::int64_t row = g.topIndex + (offset >= 0 ? offset / g.itemHeight : -((-offset + g.itemHeight - 1) / g.itemHeight));
   if (row < 0 || row >= g.count) return hit;
-  auto starts = [this](std::int64_t i) { return row_state::StartsGroup(rows[static_cast<std::size_t>(i)]->state); };
+  auto starts = [this](std::int64_t i) { return StartsGroup(i); };
   const std::int64_t first = StripGroupFirstRow(row, starts);
   hit.row = first;
   if (flags & grid_flags::kOwnerDrawnStripHeader) return hit;
   const std::int64_t end = StripGroupEndRow(first, g.count, starts);
   const auto cellTop = static_cast<int>(g.firstRowTop + (first - g.topIndex) * g.itemHeight);
   StripCellFacts facts;
-  facts.state = rows[static_cast<std::size_t>(first)]->state;
+  facts.state = Row(first)->state;
   facts.indent = StripCellIndent(cellTop, g.rowsTop);
   facts.cellHeight = static_cast<int>((end - first) * g.itemHeight);
   facts.stripWidth = static_cast<int>(stripWidth);
@@ -209,7 +209,7 @@ void GridControl::PaintStrip(HDC dc, const RECT& update) {
   GridShared& shared = SharedGridState();
   RECT client{};
   GetClientRect(containerWindow, &client);
-  const auto count = static_cast<std::int64_t>(rows.size());
+  const auto count = RowTotal();
   const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, count);
   stripTopIndex = static_cast<int>(g.topIndex);
   const LONG width = static_cast<LONG>(stripWidth);
@@ -245,7 +245,7 @@ void GridControl::PaintStrip(HDC dc, const RECT& update) {
   if (g.itemHeight > 0 && width > 0) {
     SavedDc saved(dc);
     IntersectClipRect(dc, 0, g.rowsTop, width, g.listBottom);
-    auto starts = [this](std::int64_t i) { return row_state::StartsGroup(rows[static_cast<std::size_t>(i)]->state); };
+    auto starts = [this](std::int64_t i) { return StartsGroup(i); };
     for (std::int64_t first = StripGroupFirstRow(g.topIndex, starts); first < count;) {
       const std::int64_t end = StripGroupEndRow(first, count, starts);
       const auto top = static_cast<LONG>(g.firstRowTop + (first - g.topIndex) * g.itemHeight);
@@ -253,7 +253,7 @@ void GridControl::PaintStrip(HDC dc, const RECT& update) {
       const auto height = static_cast<LONG>((end - first) * g.itemHeight);
       // Cells overlap their lower neighbour by one pixel so they share an edge.
       const RECT cell{0, top, width, top + height + (end < count ? 1 : 0)};
-      GridRow& record = *rows[static_cast<std::size_t>(first)];
+      GridRow& record = *Row(first);
       record.indent = static_cast<std::uint8_t>(StripCellIndent(top, g.rowsTop));
       if (touches(cell))
         PaintStripCell(dc, cell, height, first, pressedStripHeader == first && pressedInside);

@@ -7,6 +7,7 @@
 
 #include "grid/grid_geometry.h"
 #include "grid/grid_list_win32.h"
+#include "grid/grid_rules.h"
 #include "grid/strip_icons.h"
 
 namespace vantorel {
@@ -16,6 +17,8 @@ using grid_handles::UniqueBrush;
 using grid_handles::UniqueIcon;
 
 constexpr wchar_t kContainerClass[] = L"VantorelGridContainer";
+constexpr std::int64_t kMaxHeaderHeight = 1000;
+constexpr std::int64_t kMaxFrameWidth = 64;
 
 bool RegisterContainerClass() {
   static const bool registered = [] {
@@ -144,7 +147,7 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   grid->SetColour(8, -1);
   grid->stripTextLeft = 6;
   grid->stripTextRight = 6;
-  grid->headerRow.state = row_state::kGroupStart;
+  grid->list->model.Row(-1)->state = row_state::kGroupStart;
   // The header takes the grid's height only when the list view lays it out.
   RelayoutList(lv);
   return grid;
@@ -160,10 +163,13 @@ bool GridControl::Alive() const {
   return list && containerWindow && listWindow && list->listWindow == listWindow;
 }
 
-GridRow* GridControl::Row(std::int64_t row) {
-  if (row == -1) return &headerRow;
-  if (row < 0 || row >= static_cast<std::int64_t>(rows.size())) return nullptr;
-  return rows[static_cast<std::size_t>(row)].get();
+GridRow* GridControl::Row(std::int64_t row) { return list ? list->model.Row(row) : nullptr; }
+
+std::int64_t GridControl::RowTotal() const { return list ? list->model.RowCount() : 0; }
+
+bool GridControl::StartsGroup(std::int64_t row) {
+  const GridRow* record = Row(row);
+  return record && row_state::StartsGroup(record->state);
 }
 
 void GridControl::InvalidateList() {
@@ -187,32 +193,31 @@ void GridControl::AddColumn(std::int64_t position, const std::wstring& title, st
 
 std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text, std::int64_t flag) {
   if (!Alive()) return 0;
-  const auto count = static_cast<std::int64_t>(rows.size());
-  if (position < 0 || position > count) position = count;
+  // A list view item count is an int.
+  if (RowTotal() >= INT_MAX) return 0;
   list->EndEditing();
-  std::unique_ptr<GridRow> row;
-  try {
-    row = std::make_unique<GridRow>();
-    // Room for the insert below, growing geometrically so a fill stays linear.
-    if (rows.size() == rows.capacity()) rows.reserve(std::max<std::size_t>(16, rows.size() * 2));
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
-  row->state = static_cast<std::uint64_t>(flag) << 31;
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_PARAM;
-  item.iItem = static_cast<int>(position);
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  item.lParam = reinterpret_cast<LPARAM>(row.get());
-  const LRESULT at = SendMessageW(listWindow, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-  if (at < 0) return 0;
-  rows.insert(rows.begin() + at, std::move(row));
-  // While the application fills with redraw off, SetRedraw repaints once at the end.
+  if (!Alive()) return 0;
+  if (list->model.InsertRow(position, GridTextOf(text), static_cast<std::uint64_t>(flag) << 31) < 0) return 0;
+  // While the application fills with redraw off, SetRedraw counts and repaints once at the end.
+  list->SyncItemCount();
   if (!redrawOff) {
     RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     RefreshStrip();
   }
   return 1;
+}
+
+bool GridControl::AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source) {
+  if (!Alive() || count < 0 || count > INT_MAX - RowTotal()) return false;
+  list->EndEditing();
+  if (!Alive() || !list->model.AppendSourceRows(count, static_cast<std::uint64_t>(flag) << 31, std::move(source)))
+    return false;
+  list->SyncItemCount();
+  if (!redrawOff) {
+    RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+    RefreshStrip();
+  }
+  return true;
 }
 
 std::int64_t GridControl::SetImage(std::int64_t index, HICON icon) {
@@ -239,10 +244,10 @@ void GridControl::SetRedraw(bool on, bool update) {
 void GridControl::ClearRows() {
   if (!Alive()) return;
   list->EndEditing();
-  if (!redrawOff) SendMessageW(listWindow, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(listWindow, LVM_DELETEALLITEMS, 0, 0);
-  if (!redrawOff) SendMessageW(listWindow, WM_SETREDRAW, TRUE, 0);
-  rows.clear();
+  if (!Alive()) return;
+  list->model.ClearRows();
+  list->SyncItemCount();
+  if (!redrawOff) InvalidateRect(listWindow, nullptr, TRUE);
   RefreshStrip();
 }
 
@@ -270,8 +275,13 @@ void GridControl::Free() {
   containerWindow = nullptr;
   listWindow = nullptr;
   headerWindow = nullptr;
+  // Freed from inside a callback, the engine's procedures are still on the
+  // stack: it is kept, emptied, until the grid itself goes.
+  if (list && list->raising > 0) {
+    list->model.ClearRows();
+    retiredLists.push_back(std::move(list));
+  }
   list.reset();
-  rows.clear();
   emptyAreaBrush = nullptr;
   stripBrush = nullptr;
   ownEmptyAreaBrush.reset();
@@ -281,17 +291,18 @@ void GridControl::Free() {
 
 void GridControl::SetBlock(std::int32_t column, std::int32_t row, std::int32_t width, std::int32_t height) {
   if (!Alive()) return;
-  GridBlock block{column, row, width, height, row + height - 1, column};
-  const auto order = list->ColumnsInDisplayOrder();
-  const auto at = std::find(order.begin(), order.end(), column);
-  if (at != order.end() && width > 0 && order.end() - at >= width) block.currentColumn = static_cast<std::int32_t>(*(at + width - 1));
-  list->block = block;
+  list->ReadColumnOrder();
+  // A block that starts outside the cells is refused; one that reaches past
+  // them is cut at the grid's edges.
+  const auto block = CheckedBlock(list->model, column, row, width, height);
+  if (!block) return;
+  list->model.block = *block;
   InvalidateList();
 }
 
 std::wstring GridControl::GetCellText(std::int64_t column, std::int64_t row) {
-  if (!Alive() || column < -1 || row < 0) return {};
-  return list->ItemText(row, column + 1);
+  if (!Alive()) return {};
+  return WideOf(list->model.Text(column, row));
 }
 
 std::int64_t GridControl::GetColumnOrder(std::span<std::int32_t> buffer) {
@@ -314,7 +325,7 @@ HWND GridControl::GetWindow() { return Alive() ? containerWindow : nullptr; }
 
 std::int64_t GridControl::GetColumnCount() { return Alive() ? list->HeaderItemCount() - 1 : -1; }
 
-std::int64_t GridControl::GetRowCount() { return Alive() ? list->RowCount() : -1; }
+std::int64_t GridControl::GetRowCount() { return Alive() ? list->model.RowCount() : -1; }
 
 std::int64_t GridControl::GetRowValue(std::int64_t row) {
   if (!Alive()) return 0;
@@ -330,12 +341,12 @@ std::uint64_t GridControl::GetRowState(std::int64_t row) {
 
 std::int64_t GridControl::GetCurrentColumn() {
   if (!Alive() || !list->HasCurrentCell()) return -1;
-  return list->editColumn - 1;
+  return list->model.editColumn;
 }
 
 std::int64_t GridControl::GetCurrentRow() {
   if (!Alive() || !list->HasCurrentCell()) return -1;
-  return list->editRow;
+  return list->model.editRow;
 }
 
 std::int64_t GridControl::GetData() { return Alive() ? GetWindowLongPtrW(containerWindow, GWLP_USERDATA) : 0; }
@@ -352,8 +363,8 @@ std::int64_t GridControl::GetY() { return Alive() ? RectInParent(containerWindow
 
 bool GridControl::IsEditChanged() {
   if (!Alive() || !list->HasCurrentCell()) return false;
-  list->editText = list->EditorText();
-  return list->editText != list->startText;
+  list->model.editText = GridTextOf(list->EditorText());
+  return list->model.editText != list->model.startText;
 }
 
 void GridControl::EndEdit() {
@@ -366,6 +377,7 @@ void GridControl::Hide(bool state) {
 
 void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update) {
   if (!Alive()) return;
+  list->SyncItemCount();
   if (column == -1) {
     RefreshStripCell(row);
     if (update) UpdateWindow(containerWindow);
@@ -391,6 +403,7 @@ void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update
 
 void GridControl::EnsureCellVisible(std::int64_t column, std::int64_t row) {
   if (!Alive()) return;
+  list->SyncItemCount();
   if (row >= 0 && row < list->RowCount()) SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   if (column < 0 || column + 1 >= list->HeaderItemCount() || list->RowCount() == 0) return;
   RECT cell{};
@@ -422,11 +435,12 @@ void GridControl::RemoveColumn(std::int64_t column) {
 }
 
 void GridControl::RemoveRow(std::int64_t row) {
-  if (!Alive() || row < 0 || row >= static_cast<std::int64_t>(rows.size())) return;
+  if (!Alive() || row < 0 || row >= RowTotal()) return;
   // The current cell and the block would point at other rows afterwards.
   list->EndEditing();
-  SendMessageW(listWindow, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-  rows.erase(rows.begin() + row);
+  if (!Alive() || !list->model.RemoveRow(row)) return;
+  list->SyncItemCount();
+  if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
   RefreshStrip();
 }
 
@@ -451,16 +465,15 @@ void GridControl::SetCurrentCell(std::int64_t column, std::int64_t row, std::int
 }
 
 void GridControl::SetCellText(std::int64_t column, std::int64_t row, const std::wstring& text) {
-  if (!Alive() || column < -1 || column + 1 >= list->HeaderItemCount() || row < 0 ||
-      row >= static_cast<std::int64_t>(rows.size()))
-    return;
+  if (!Alive() || !list->model.HasCell(column, row)) return;
   list->SetItemText(row, column + 1, text);
   if (column == -1 && !redrawOff) RefreshStripCell(row);
   list->FollowEditedCell(row, column + 1);
 }
 
 void GridControl::SetHeaderHeight(std::int64_t pixels) {
-  if (!Alive()) return;
+  // A negative or huge height would go into the header's layout as it is.
+  if (!Alive() || pixels < 0 || pixels > kMaxHeaderHeight) return;
   list->EndEditing();
   list->headerHeight = pixels;
   ShowWindow(listWindow, SW_HIDE);
@@ -500,7 +513,8 @@ void GridControl::SetColour(std::int64_t index, std::int64_t value) {
       list->currentFrameColour = value;
       break;
     case 3:
-      if (unset) return;
+      // The frame is drawn inside the cell and insets its text.
+      if (value < 0 || value > kMaxFrameWidth) return;
       list->currentFrameWidth = value;
       break;
     case 4:

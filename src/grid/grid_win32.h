@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "grid/grid_handles_win32.h"
+#include "grid/grid_model.h"
 
 namespace vantorel {
 
@@ -78,13 +79,6 @@ struct GridControl;
 
 // The grid is null for an engine used without a GridControl.
 using GridCallback = std::function<std::int64_t(GridControl* grid, GridEvent event, CellEvent& record)>;
-
-// One per row, kept as the row's list item data.
-struct GridRow {
-  std::int64_t userValue = 0;
-  std::uint64_t state = 0;  // see row_state in grid_geometry.h
-  std::uint8_t indent = 0;  // offset for strip icon placements 3 and 4
-};
 
 namespace grid_flags {
 // Engine flags (bits 0-13 of the creation flags).
@@ -206,14 +200,15 @@ struct GridControl final : GridOperations {
   std::int64_t stripTextRight = 6;
   std::int64_t pressedStripHeader = -2;  // -2 none, -1 the strip header, else a row
   bool pressedInside = false;
-  GridRow headerRow{0, 0x80000000u, 0};
-  // The rows, in list order; each list item's data points at its record.
-  std::vector<std::unique_ptr<GridRow>> rows;
+  // The rows' records live in the engine's model (row -1: the strip header's).
   // Brushes made for colour indexes 6 and 8; the shared ones are not owned.
   grid_handles::UniqueBrush ownEmptyAreaBrush;
   grid_handles::UniqueBrush ownStripBrush;
   bool redrawOff = false;    // the application filling with redraw off
   int stripTopIndex = -1;    // list top row the strip was last painted for
+  // An engine freed while its callback ran stays until the grid goes, so
+  // the procedures still on the stack find it intact.
+  std::vector<std::unique_ptr<GridList>> retiredLists;
 
   // Operations, in table order.
   void AddColumn(std::int64_t position, const std::wstring& title, std::int64_t width) override;
@@ -265,9 +260,16 @@ struct GridControl final : GridOperations {
                    std::int64_t placeB, bool redraw) override;
   void SetData(std::int64_t value) override;
 
+  // Not in the table: appends `count` rows (flag as AddRow's) whose texts
+  // come from `source` until written, for fills too big to store cell by
+  // cell (a hex dump of megabytes). False when out of memory.
+  bool AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source);
+
   // The grid's own machinery (grid_win32.cpp, grid_strip_win32.cpp).
   bool Alive() const;
   GridRow* Row(std::int64_t row);  // -1 = the header row; null when missing
+  std::int64_t RowTotal() const;   // rows of the model, 0 without an engine
+  bool StartsGroup(std::int64_t row);
   void Layout();
   struct StripHit {
     std::int64_t row = -10;  // -1 the strip header, -10 no strip cell

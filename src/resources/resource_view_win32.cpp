@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -385,14 +387,23 @@ void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes, std::si
   grid.SetRedraw(false, false);
   grid.ClearRows();
   const std::size_t shown = std::min(bytes.size(), maxBytes - maxBytes % kHexDumpRowBytes);
-  std::int64_t at = 0;
-  for (std::size_t offset = 0; offset < shown; offset += kHexDumpRowBytes, ++at) {
-    const HexDumpRow row = FormatHexDumpRow(offset, bytes.subspan(offset));
-    if (!grid.AddRow(at, L"", 0)) break;
-    grid.SetCellText(0, at, ToWide(row.label));
-    grid.SetCellText(1, at, ToWide(row.hex));
-    grid.SetCellText(2, at, ToWide(row.chars));
+  // The rows are formatted when shown, from a copy: the library the bytes
+  // live in may be released while the dump is still on screen.
+  std::shared_ptr<const std::vector<std::uint8_t>> copy;
+  try {
+    copy = std::make_shared<const std::vector<std::uint8_t>>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(shown));
+  } catch (const std::bad_alloc&) {
+    grid.SetRedraw(true, true);
+    return;
   }
+  const auto rows = static_cast<std::int64_t>((shown + kHexDumpRowBytes - 1) / kHexDumpRowBytes);
+  grid.AddSourceRows(rows, 0, [copy](std::int64_t row, std::int64_t column) -> GridText {
+    const auto offset = static_cast<std::size_t>(row) * kHexDumpRowBytes;
+    if (column < 0 || column > 2 || offset >= copy->size()) return {};
+    HexDumpRow formatted = FormatHexDumpRow(offset, std::span(*copy).subspan(offset));
+    return column == 0 ? std::move(formatted.label) : column == 1 ? std::move(formatted.hex) : std::move(formatted.chars);
+  });
+  const std::int64_t at = grid.GetRowCount();
   if (shown < bytes.size() && grid.AddRow(at, L"", 0)) {
     grid.SetCellText(0, at, ToWide(HexDumpLabel(shown)));
     grid.SetCellText(1, at, L"(" + std::to_wstring(bytes.size() - shown) + L" more bytes not shown)");

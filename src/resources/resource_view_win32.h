@@ -77,11 +77,10 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
 // every title fits on one line.
 void AddHexDumpColumns(GridControl& grid);
 
-// A dump stops after this many bytes (65,536 rows). A hostile library can
-// claim a resource of hundreds of megabytes, and emptying the list view
-// grows faster than linearly under Wine: 0.8 s for 65,536 rows, 12 s for
-// four times as many, paid again on the next click.
-inline constexpr std::size_t kMaxHexDumpBytes = std::size_t{1} << 20;
+// A dump stops after this many bytes (two million rows). Rows cost their
+// record only (texts are formatted when shown), but a hostile library can
+// claim a resource of gigabytes.
+inline constexpr std::size_t kMaxHexDumpBytes = std::size_t{32} << 20;
 
 // Fills the hex grid with the bytes, 16 to a row, with redraw off. Past
 // maxBytes a last row tells how many bytes are not shown.

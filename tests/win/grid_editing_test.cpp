@@ -119,13 +119,13 @@ TEST(GridEditing, SetCellTextOnTheEditedCellBecomesItsStartText) {
   t.recorder.events.clear();
   g.SetCellText(1, 0, L"from the application");
   EXPECT_EQ(Text(g.list->editBox), L"from the application");
-  EXPECT_EQ(g.list->startText, L"from the application");
+  EXPECT_EQ(g.list->model.startText, u"from the application");
   EXPECT_FALSE(g.IsEditChanged());
   ASSERT_EQ(t.recorder.Of(GridEvent::CellType).size(), 1u) << "the cell's type is asked again";
   EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.column, 1);
   // Other cells leave the edit alone.
   g.SetCellText(0, 0, L"elsewhere");
-  EXPECT_EQ(g.list->startText, L"from the application");
+  EXPECT_EQ(g.list->model.startText, u"from the application");
 }
 
 TEST(GridEditing, ApplicationWritingTheCellInEditDoneAndRefusingKeepsItsText) {
@@ -165,7 +165,7 @@ TEST(GridEditing, ChoiceCellsFillTheirListFromTheTypeAnswer) {
   EXPECT_EQ(SendMessageW(choice, CB_GETCOUNT, 0, 0), 4) << "an empty piece is an empty item";
   EXPECT_EQ(SendMessageW(choice, CB_GETCURSEL, 0, 0), 1) << "found without regard to case";
   EXPECT_GT(EditorRect(t, choice).left, -1000);
-  EXPECT_EQ(g.list->editType, 3);
+  EXPECT_EQ(g.list->model.editType, 3);
   // The choice made is what the commit reports.
   SendMessageW(choice, CB_SETCURSEL, 3, 0);
   t.recorder.events.clear();
@@ -183,8 +183,8 @@ TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
   GridControl& g = *t.grid;
   g.SetCurrentCell(0, 0, 0);
   g.SetColour(7, 1);  // a whole-column block at the current column
-  EXPECT_EQ(g.list->block.anchorColumn, 0);
-  EXPECT_EQ(g.list->block.height, 3);
+  EXPECT_EQ(g.list->model.block.anchorColumn, 0);
+  EXPECT_EQ(g.list->model.block.height, 3);
   SetWindowTextW(g.list->editBox, L"pending");
   t.recorder.events.clear();
   g.AddRow(-1, L"", 1);
@@ -200,7 +200,7 @@ TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
     EXPECT_EQ(g.GetCurrentRow(), -1);
   }
   g.SetColour(7, 3);
-  EXPECT_EQ(g.list->selectionKind, 3);
+  EXPECT_EQ(g.list->model.selectionKind, 3);
 }
 
 TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
@@ -226,7 +226,7 @@ TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
   EXPECT_EQ(g.GetCellText(1, 0), L"");
   EXPECT_EQ(g.GetCellText(2, 0), L"r0c2");
   EXPECT_EQ(Text(g.list->editBox), L"");
-  EXPECT_EQ(g.list->startText, L"");
+  EXPECT_EQ(g.list->model.startText, u"");
 }
 
 TEST(GridEditing, PasteWritesFromTheCurrentCellThroughEditDone) {

@@ -83,11 +83,8 @@ TEST(GridOperations, AddRowAppendsOutsideTheRowsAndKeepsRecordsWithTheirItems) {
     EXPECT_EQ(g.GetCellText(-1, r), order[r]) << r;
     EXPECT_EQ(g.GetCellText(0, r), L"") << "AddRow's text goes to the hidden column only";
     EXPECT_EQ(g.GetRowState(r), states[r]) << r;
-    LVITEMW item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = r;
-    SendMessageW(g.listWindow, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(reinterpret_cast<GridRow*>(item.lParam), g.rows[r].get()) << "item data is the row's record";
+    ASSERT_NE(g.Row(r), nullptr);
+    EXPECT_EQ(g.Row(r)->state, states[r]) << "the row's record is kept with it";
   }
   g.SetRowValue(2, 42);
   g.RemoveRow(0);
@@ -98,7 +95,7 @@ TEST(GridOperations, AddRowAppendsOutsideTheRowsAndKeepsRecordsWithTheirItems) {
   EXPECT_EQ(g.GetRowCount(), 4);
   g.ClearRows();
   EXPECT_EQ(g.GetRowCount(), 0);
-  EXPECT_TRUE(g.rows.empty());
+  EXPECT_EQ(g.RowTotal(), 0);
   EXPECT_EQ(g.GetColumnCount(), 2) << "columns stay";
 }
 
@@ -269,7 +266,7 @@ TEST(GridOperations, ColoursGoToTheirIndexes) {
 
   g.SetColour(7, 2);
   g.SetColour(7, 4);
-  EXPECT_EQ(l.selectionKind, 2) << "only 0-3";
+  EXPECT_EQ(l.model.selectionKind, 2) << "only 0-3";
 }
 
 TEST(GridOperations, DataImagesAndColumnOrder) {
@@ -355,7 +352,7 @@ TEST(GridOperations, EveryOperationFailsQuietlyOnceTheWindowsAreGone) {
   EXPECT_EQ(g.GetY(), -1);
   EXPECT_FALSE(g.IsEditChanged());
   // Setters: nothing happens and nothing is asked.
-  const auto rowsBefore = g.rows.size();
+  const auto rowsBefore = g.RowTotal();
   const auto stripWidth = g.stripWidth;
   t.recorder.events.clear();
   g.AddColumn(-1, L"x", 10);
@@ -388,12 +385,12 @@ TEST(GridOperations, EveryOperationFailsQuietlyOnceTheWindowsAreGone) {
   g.SetStripTextMargins(1, 1);
   g.SetRowState(0, 2, 2, 1, 1, true);
   g.SetData(5);
-  EXPECT_EQ(g.rows.size(), rowsBefore);
+  EXPECT_EQ(g.RowTotal(), rowsBefore);
   EXPECT_EQ(g.stripWidth, stripWidth);
   EXPECT_EQ(g.stripTextLeft, 6);
   EXPECT_FALSE(g.ownEmptyAreaBrush);
-  EXPECT_EQ(g.rows[0]->userValue, 0);
-  EXPECT_EQ(g.rows[0]->state, 0x80000001u);
+  EXPECT_EQ(g.Row(0)->userValue, 0);
+  EXPECT_EQ(g.Row(0)->state, 0x80000001u);
   EXPECT_TRUE(t.recorder.events.empty());
   g.Free();
   g.Free();  // twice is harmless

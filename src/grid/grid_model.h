@@ -1,0 +1,128 @@
+#pragma once
+// The grid's data, kept apart from any window: rows x columns of text (the
+// hidden column included), one record per row, the header's display order,
+// the current cell with its start and editor texts, and the block. The list
+// view only shows what this holds.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantorel {
+
+using GridText = std::u16string;
+
+// One per row: the application's value, the strip state word (see
+// row_state in grid_geometry.h) and the indent the strip painted it with.
+struct GridRow {
+  std::int64_t userValue = 0;
+  std::uint64_t state = 0;
+  std::uint8_t indent = 0;
+};
+
+// Block selection in grid columns; anchorColumn -1 = no block. The anchor is
+// the block's top-left cell (by display position); current is its moving
+// corner.
+struct GridBlock {
+  std::int32_t anchorColumn = -1;
+  std::int32_t anchorRow = -1;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t currentRow = -1;
+  std::int32_t currentColumn = -1;
+  bool operator==(const GridBlock&) const = default;
+};
+
+// A cell by grid column; -1 / -1 = none.
+struct GridCell {
+  std::int64_t row = -1;
+  std::int64_t column = -1;
+  bool operator==(const GridCell&) const = default;
+};
+
+// Texts of rows added in bulk, asked for when shown instead of being stored:
+// (row as added, grid column or -1 for the hidden column) -> text.
+using GridCellSource = std::function<GridText(std::int64_t row, std::int64_t column)>;
+
+class GridModel {
+ public:
+  // Header items including the hidden column: at most 999 grid columns.
+  static constexpr std::int64_t kMaxHeaderItems = 1000;
+
+  // Columns. A column goes in at `column` (past the end or -1: appended)
+  // and takes that display position; false when the grid is full or the
+  // column does not exist.
+  std::int64_t ColumnCount() const { return columns_; }
+  bool InsertColumn(std::int64_t column);
+  bool RemoveColumn(std::int64_t column);
+
+  // Header display order: grid columns left to right. SetOrder takes the
+  // header's own order of items (the hidden item 0 included, wherever it
+  // is); anything that is not a permutation of the items is refused.
+  const std::vector<std::int64_t>& Order() const { return order_; }
+  std::int64_t PositionOf(std::int64_t column) const;  // -1 when none
+  bool SetHeaderOrder(const std::vector<std::int32_t>& items);
+
+  // Rows. InsertRow puts a row at `position` (outside the rows: appended)
+  // and answers its index, -1 when out of memory.
+  std::int64_t RowCount() const { return static_cast<std::int64_t>(rows_.size()); }
+  std::int64_t InsertRow(std::int64_t position, GridText hiddenText, std::uint64_t state);
+  // Appends `count` rows whose texts come from `source` until written.
+  bool AppendSourceRows(std::int64_t count, std::uint64_t state, GridCellSource source);
+  bool RemoveRow(std::int64_t row);
+  void ClearRows();
+  // Row -1 is the strip header's record; null when the row does not exist.
+  GridRow* Row(std::int64_t row);
+  const GridRow* Row(std::int64_t row) const;
+  // A row's identity, which survives rows coming and going around it; the
+  // row that has it now (-1 when gone).
+  std::uint64_t RowId(std::int64_t row) const;
+  std::int64_t RowOfId(std::uint64_t id) const;
+  // Counts every change of rows or columns, so code that called out to the
+  // application can tell whether the cells it meant have moved.
+  std::uint64_t Shape() const { return shape_; }
+
+  // Cells; column -1 is the hidden column.
+  bool HasCell(std::int64_t column, std::int64_t row) const;
+  GridText Text(std::int64_t column, std::int64_t row) const;
+  bool IsEmpty(std::int64_t column, std::int64_t row) const;
+  bool SetText(std::int64_t column, std::int64_t row, GridText text);
+
+  // Editing state. editColumn is a grid column.
+  std::int64_t editRow = -1;
+  std::int64_t editColumn = -1;
+  std::int64_t editType = 0;
+  GridText startText;
+  GridText editText;
+  GridBlock block;
+  std::uint8_t blockMode = 0;      // 0 none, 2 a block being made
+  std::uint8_t selectionKind = 0;  // 0 cells, 1 whole columns, 2 whole rows, 3 no blocks
+  bool HasCurrentCell() const { return editColumn >= 0; }
+  bool IsCurrent(std::int64_t column, std::int64_t row) const {
+    return HasCurrentCell() && row == editRow && column == editColumn;
+  }
+  bool HasBlock() const { return block.anchorColumn >= 0; }
+  void ForgetCurrentCell();
+
+ private:
+  struct StoredRow {
+    GridRow record;
+    std::uint64_t id = 0;
+    std::int64_t sourceRow = -1;  // texts from the source until the row is written
+    std::vector<GridText> cells;  // hidden column first; shorter = the rest empty
+  };
+  void Materialise(StoredRow& row);
+  void MaterialiseAll();
+  void ResetOrder();
+
+  std::vector<StoredRow> rows_;
+  std::int64_t columns_ = 0;
+  GridCellSource source_;
+  std::vector<std::int64_t> order_;
+  std::vector<std::int64_t> position_;
+  GridRow headerRow_{0, 0x80000000u, 0};
+  std::uint64_t nextId_ = 1;
+  std::uint64_t shape_ = 0;
+};
+
+}  // namespace vantorel
