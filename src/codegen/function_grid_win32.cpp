@@ -37,11 +37,11 @@ void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
     grid.AddRow(row, L"", 1);
     SetTick(grid, row, e.checked == 1 ? kTicked : kUnticked);
     grid.SetCellText(0, row, std::to_wstring(i + 1));
-    grid.SetCellText(1, row, ToWide(e.Alias));
-    grid.SetCellText(2, row, ToWide(e.Function));
-    grid.SetCellText(3, row, ToWide(e.Para));
-    grid.SetCellText(4, row, ToWide(e.Conv));
-    grid.SetCellText(5, row, ToWide(e.Comment));
+    grid.SetCellText(1, row, std::u16string_view(e.Alias));
+    grid.SetCellText(2, row, std::u16string_view(e.Function));
+    grid.SetCellText(3, row, std::u16string_view(e.Para));
+    grid.SetCellText(4, row, std::u16string_view(e.Conv));
+    grid.SetCellText(5, row, std::u16string_view(e.Comment));
   }
   grid.SetRedraw(true, true);
   StretchLastColumn(grid);

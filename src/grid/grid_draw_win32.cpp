@@ -244,6 +244,7 @@ LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
     case CDDS_PREPAINT:
       // Block membership goes by display position; read the order once per paint.
       ReadColumnOrder();
+      measuredFont_ = nullptr;  // a font handle may have been reused since
       return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
       return CDRF_NOTIFYSUBITEMDRAW;
@@ -253,6 +254,16 @@ LRESULT GridList::CustomDrawList(NMLVCUSTOMDRAW* draw) {
     default:
       return CDRF_DODEFAULT;
   }
+}
+
+int GridList::LineHeight(HDC dc, HFONT font) {
+  if (font != measuredFont_ || measuredHeight_ <= 0) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    measuredFont_ = font;
+    measuredHeight_ = metrics.tmHeight;
+  }
+  return measuredHeight_;
 }
 
 void GridList::PaintCell(HDC screen, std::int64_t row, std::int64_t listColumn) {
@@ -365,9 +376,16 @@ void GridList::PaintCell(HDC screen, std::int64_t row, std::int64_t listColumn) 
     const UINT drawing = (plain ? DT_LEFT : AlignFlags(format.align)) | (wrap ? DT_WORDBREAK : DT_SINGLELINE) |
                          DT_NOPREFIX | DT_END_ELLIPSIS;
     const std::wstring shown = text.empty() ? std::wstring(L" ") : text;
-    RECT measured = area;
-    DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &measured, drawing | DT_CALCRECT);
-    const int free = (content.bottom - content.top) - (measured.bottom - measured.top);
+    // One line is as high as the font's cells: measured once per font, not per cell.
+    int textHeight = 0;
+    if (wrap) {
+      RECT measured = area;
+      DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &measured, drawing | DT_CALCRECT);
+      textHeight = measured.bottom - measured.top;
+    } else {
+      textHeight = LineHeight(dc, font);
+    }
+    const int free = (content.bottom - content.top) - textHeight;
     int offset = std::max((free / 2) | 1, frame);
     if (flags & grid_flags::kGridLines) offset = std::max(offset, 1);
     area.top = content.top + offset;

@@ -251,8 +251,8 @@ std::int64_t GridList::Raise(GridEvent event, CellEvent& record) {
   return result;
 }
 
-void GridList::SyncItemCount() {
-  if (!listWindow) return;
+void GridList::SyncItemCount(bool now) {
+  if (!listWindow || (redrawOff && !now)) return;
   const std::int64_t rows = model.RowCount();
   if (SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0) == rows) return;
   SendMessageW(listWindow, LVM_SETITEMCOUNT, static_cast<WPARAM>(std::min<std::int64_t>(rows, INT_MAX)),
@@ -305,7 +305,7 @@ std::wstring GridList::ItemText(std::int64_t row, std::int64_t listColumn) const
 }
 
 void GridList::SetItemText(std::int64_t row, std::int64_t listColumn, const std::wstring& text) {
-  if (!listWindow || !model.SetText(listColumn - 1, row, GridTextOf(text))) return;
+  if (!listWindow || !model.SetTextUnits(listColumn - 1, row, std::wstring_view(text))) return;
   InvalidateCell(row, listColumn);
 }
 
@@ -403,7 +403,7 @@ void GridList::PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColum
 
 void GridList::OpenCell(std::int64_t row, std::int64_t listColumn, bool focus) {
   if (!listWindow || row < 0 || row >= RowCount() || listColumn < 1 || listColumn >= HeaderItemCount()) return;
-  SyncItemCount();
+  SyncItemCount(true);
   SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   // The cell left behind loses its frame; the new one gets it.
   if (HasCurrentCell()) InvalidateCell(model.editRow, model.editColumn + 1);

@@ -98,8 +98,9 @@ class GridList {
   WNDPROC oldHeaderProc = nullptr;
 
   // The list view's item count follows the model's rows (deferred while
-  // redraw is off: a fill would otherwise recount the list for every row).
-  void SyncItemCount();
+  // redraw is off: a fill would otherwise recount the list for every row),
+  // unless the list view's geometry of the rows is needed now.
+  void SyncItemCount(bool now = false);
   // Invalidates one cell (list column) when it may be on screen.
   void InvalidateCell(std::int64_t row, std::int64_t listColumn);
   void InvalidateRow(std::int64_t row);
@@ -166,8 +167,13 @@ class GridList {
   LRESULT EditorColours(HDC dc, HWND editor);
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
 
+  // The height of one line of the font selected into dc (cached per font).
+  int LineHeight(HDC dc, HFONT font);
+
   HWND parent_ = nullptr;
   std::int64_t headerItems_ = 0;
+  HFONT measuredFont_ = nullptr;
+  int measuredHeight_ = 0;
 };
 
 }  // namespace vantorel

@@ -1,37 +1,48 @@
 #include "grid/grid_model.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
 
 namespace vantorel {
+namespace {
 
-void GridModel::ResetOrder() {
-  order_.resize(static_cast<std::size_t>(columns_));
-  position_.resize(static_cast<std::size_t>(columns_));
-  for (std::int64_t c = 0; c < columns_; ++c) {
-    order_[static_cast<std::size_t>(c)] = c;
-    position_[static_cast<std::size_t>(c)] = c;
-  }
+// Pool places are 32-bit: beyond that a write is refused.
+constexpr std::size_t kMaxPool = std::numeric_limits<std::uint32_t>::max();
+
+void Reposition(const std::vector<std::int64_t>& order, std::vector<std::int64_t>& position) {
+  position.assign(order.size(), 0);
+  for (std::size_t p = 0; p < order.size(); ++p) position[static_cast<std::size_t>(order[p])] = static_cast<std::int64_t>(p);
 }
+
+}  // namespace
 
 bool GridModel::InsertColumn(std::int64_t column) {
   if (columns_ + 1 >= kMaxHeaderItems) return false;
   if (column < 0 || column > columns_) column = columns_;
-  // A source answers by the columns it was given; written rows follow.
+  // A source answers by the columns it was given; its rows are written out first.
   MaterialiseAll();
-  for (StoredRow& row : rows_)
-    if (row.cells.size() > static_cast<std::size_t>(column) + 1)
-      row.cells.insert(row.cells.begin() + column + 1, GridText());
+  std::vector<CellRef> cells;
+  try {
+    cells.reserve(rows_.size() * static_cast<std::size_t>(Stride() + 1));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::size_t r = 0; r < rows_.size(); ++r) {
+    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(r * static_cast<std::size_t>(Stride()));
+    cells.insert(cells.end(), first, first + column + 1);
+    cells.emplace_back();
+    cells.insert(cells.end(), first + column + 1, first + Stride());
+  }
+  cells_ = std::move(cells);
   // Like the header: the new item takes its index as display position.
   std::vector<std::int64_t> order;
   order.reserve(order_.size() + 1);
   for (std::int64_t c : order_) order.push_back(c >= column ? c + 1 : c);
-  const std::int64_t at = std::min<std::int64_t>(column, static_cast<std::int64_t>(order.size()));
-  order.insert(order.begin() + at, column);
+  order.insert(order.begin() + std::min<std::int64_t>(column, static_cast<std::int64_t>(order.size())), column);
   ++columns_;
   order_ = std::move(order);
-  position_.assign(static_cast<std::size_t>(columns_), 0);
-  for (std::size_t p = 0; p < order_.size(); ++p) position_[static_cast<std::size_t>(order_[p])] = static_cast<std::int64_t>(p);
+  Reposition(order_, position_);
   ++shape_;
   return true;
 }
@@ -39,15 +50,23 @@ bool GridModel::InsertColumn(std::int64_t column) {
 bool GridModel::RemoveColumn(std::int64_t column) {
   if (column < 0 || column >= columns_) return false;
   MaterialiseAll();
-  for (StoredRow& row : rows_)
-    if (row.cells.size() > static_cast<std::size_t>(column) + 1) row.cells.erase(row.cells.begin() + column + 1);
+  std::vector<CellRef> cells;
+  cells.reserve(rows_.size() * static_cast<std::size_t>(columns_));
+  for (std::size_t r = 0; r < rows_.size(); ++r)
+    for (std::int64_t c = -1; c < columns_; ++c) {
+      const CellRef& ref = Ref(c, static_cast<std::int64_t>(r));
+      if (c == column)
+        livePool_ -= ref.length;
+      else
+        cells.push_back(ref);
+    }
+  cells_ = std::move(cells);
   std::vector<std::int64_t> order;
   for (std::int64_t c : order_)
     if (c != column) order.push_back(c > column ? c - 1 : c);
   --columns_;
   order_ = std::move(order);
-  position_.assign(static_cast<std::size_t>(columns_), 0);
-  for (std::size_t p = 0; p < order_.size(); ++p) position_[static_cast<std::size_t>(order_[p])] = static_cast<std::int64_t>(p);
+  Reposition(order_, position_);
   ++shape_;
   return true;
 }
@@ -69,7 +88,7 @@ bool GridModel::SetHeaderOrder(const std::vector<std::int32_t>& items) {
     if (item > 0) order.push_back(item - 1);
   }
   order_ = std::move(order);
-  for (std::size_t p = 0; p < order_.size(); ++p) position_[static_cast<std::size_t>(order_[p])] = static_cast<std::int64_t>(p);
+  Reposition(order_, position_);
   return true;
 }
 
@@ -79,13 +98,20 @@ std::int64_t GridModel::InsertRow(std::int64_t position, GridText hiddenText, st
   try {
     StoredRow row;
     row.record.state = state;
-    row.id = nextId_++;
-    if (!hiddenText.empty()) row.cells.push_back(std::move(hiddenText));
-    rows_.insert(rows_.begin() + position, std::move(row));
+    row.id = nextId_;
+    cells_.insert(cells_.begin() + position * Stride(), static_cast<std::size_t>(Stride()), CellRef{});
+    try {
+      rows_.insert(rows_.begin() + position, row);
+    } catch (const std::bad_alloc&) {
+      cells_.erase(cells_.begin() + position * Stride(), cells_.begin() + (position + 1) * Stride());
+      throw;
+    }
   } catch (const std::bad_alloc&) {
     return -1;
   }
+  ++nextId_;
   ++shape_;
+  if (!hiddenText.empty()) SetText(-1, position, hiddenText);
   return position;
 }
 
@@ -95,8 +121,10 @@ bool GridModel::AppendSourceRows(std::int64_t count, std::uint64_t state, GridCe
   if (source_) MaterialiseAll();
   const std::size_t first = rows_.size();
   try {
+    cells_.resize(cells_.size() + static_cast<std::size_t>(count * Stride()));
     rows_.resize(first + static_cast<std::size_t>(count));
   } catch (const std::bad_alloc&) {
+    cells_.resize(first * static_cast<std::size_t>(Stride()));
     return false;
   }
   for (std::size_t i = first; i < rows_.size(); ++i) {
@@ -111,14 +139,19 @@ bool GridModel::AppendSourceRows(std::int64_t count, std::uint64_t state, GridCe
 
 bool GridModel::RemoveRow(std::int64_t row) {
   if (row < 0 || row >= RowCount()) return false;
+  for (std::int64_t c = -1; c < columns_; ++c) livePool_ -= Ref(c, row).length;
+  cells_.erase(cells_.begin() + row * Stride(), cells_.begin() + (row + 1) * Stride());
   rows_.erase(rows_.begin() + row);
   ++shape_;
   return true;
 }
 
 void GridModel::ClearRows() {
-  rows_.clear();
-  rows_.shrink_to_fit();
+  // Given back at once: a dump of megabytes should not stay behind.
+  std::vector<StoredRow>().swap(rows_);
+  std::vector<CellRef>().swap(cells_);
+  std::u16string().swap(pool_);
+  livePool_ = 0;
   source_ = nullptr;
   ++shape_;
 }
@@ -149,44 +182,68 @@ GridText GridModel::Text(std::int64_t column, std::int64_t row) const {
   if (!HasCell(column, row)) return {};
   const StoredRow& stored = rows_[static_cast<std::size_t>(row)];
   if (stored.sourceRow >= 0 && source_) return source_(stored.sourceRow, column);
-  const auto slot = static_cast<std::size_t>(column + 1);
-  return slot < stored.cells.size() ? stored.cells[slot] : GridText();
+  const CellRef& ref = Ref(column, row);
+  return pool_.substr(ref.offset, ref.length);
 }
 
 bool GridModel::IsEmpty(std::int64_t column, std::int64_t row) const {
   if (!HasCell(column, row)) return true;
   const StoredRow& stored = rows_[static_cast<std::size_t>(row)];
   if (stored.sourceRow >= 0 && source_) return source_(stored.sourceRow, column).empty();
-  const auto slot = static_cast<std::size_t>(column + 1);
-  return slot >= stored.cells.size() || stored.cells[slot].empty();
+  return Ref(column, row).length == 0;
 }
 
-void GridModel::Materialise(StoredRow& row) {
-  if (row.sourceRow < 0) return;
-  if (source_) {
-    row.cells.resize(static_cast<std::size_t>(columns_) + 1);
-    for (std::int64_t c = -1; c < columns_; ++c) row.cells[static_cast<std::size_t>(c + 1)] = source_(row.sourceRow, c);
+bool GridModel::PrepareWrite(std::int64_t column, std::int64_t row, std::size_t length) {
+  if (!HasCell(column, row) || length > kMaxPool) return false;
+  Materialise(row);
+  CellRef& ref = Ref(column, row);
+  livePool_ -= ref.length;
+  ref = {};
+  // Old texts are left in the pool until they outweigh the live ones.
+  if (pool_.size() > 2 * livePool_ + 65536) Compact();
+  if (pool_.size() + length > kMaxPool) Compact();
+  if (pool_.size() + length > kMaxPool) return false;
+  try {
+    pool_.reserve(pool_.size() + length);
+  } catch (const std::bad_alloc&) {
+    return false;
   }
-  row.sourceRow = -1;
+  Ref(column, row) = {static_cast<std::uint32_t>(pool_.size()), static_cast<std::uint32_t>(length)};
+  livePool_ += length;
+  return true;
+}
+
+bool GridModel::SetText(std::int64_t column, std::int64_t row, std::u16string_view text) {
+  if (!PrepareWrite(column, row, text.size())) return false;
+  pool_.append(text);
+  return true;
+}
+
+void GridModel::Compact() {
+  std::u16string pool;
+  pool.reserve(livePool_);
+  for (CellRef& ref : cells_) {
+    if (ref.length == 0) continue;
+    const auto offset = static_cast<std::uint32_t>(pool.size());
+    pool.append(pool_, ref.offset, ref.length);
+    ref.offset = offset;
+  }
+  pool_ = std::move(pool);
+}
+
+void GridModel::Materialise(std::int64_t row) {
+  StoredRow& stored = rows_[static_cast<std::size_t>(row)];
+  const std::int64_t sourceRow = stored.sourceRow;
+  if (sourceRow < 0) return;
+  stored.sourceRow = -1;
+  if (!source_) return;
+  for (std::int64_t c = -1; c < columns_; ++c) SetText(c, row, source_(sourceRow, c));
 }
 
 void GridModel::MaterialiseAll() {
   if (!source_) return;
-  for (StoredRow& row : rows_) Materialise(row);
+  for (std::size_t r = 0; r < rows_.size(); ++r) Materialise(static_cast<std::int64_t>(r));
   source_ = nullptr;
-}
-
-bool GridModel::SetText(std::int64_t column, std::int64_t row, GridText text) {
-  if (!HasCell(column, row)) return false;
-  StoredRow& stored = rows_[static_cast<std::size_t>(row)];
-  Materialise(stored);
-  const auto slot = static_cast<std::size_t>(column + 1);
-  if (slot >= stored.cells.size()) {
-    if (text.empty()) return true;
-    stored.cells.resize(slot + 1);
-  }
-  stored.cells[slot] = std::move(text);
-  return true;
 }
 
 void GridModel::ForgetCurrentCell() {

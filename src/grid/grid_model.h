@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantorel {
@@ -86,7 +87,16 @@ class GridModel {
   bool HasCell(std::int64_t column, std::int64_t row) const;
   GridText Text(std::int64_t column, std::int64_t row) const;
   bool IsEmpty(std::int64_t column, std::int64_t row) const;
-  bool SetText(std::int64_t column, std::int64_t row, GridText text);
+  bool SetText(std::int64_t column, std::int64_t row, std::u16string_view text);
+  // The same from any string of 16-bit units (the platform's wide strings),
+  // unit by unit, without a copy on the way.
+  template <typename Char>
+  bool SetTextUnits(std::int64_t column, std::int64_t row, std::basic_string_view<Char> text) {
+    static_assert(sizeof(Char) == sizeof(char16_t));
+    if (!PrepareWrite(column, row, text.size())) return false;
+    for (Char unit : text) pool_.push_back(static_cast<char16_t>(unit));
+    return true;
+  }
 
   // Editing state. editColumn is a grid column.
   std::int64_t editRow = -1;
@@ -105,17 +115,34 @@ class GridModel {
   void ForgetCurrentCell();
 
  private:
+  // Every text lives in one pool, so filling thousands of cells costs no
+  // allocation per cell; a cell is its place there (length 0: empty).
+  struct CellRef {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+  };
   struct StoredRow {
     GridRow record;
     std::uint64_t id = 0;
     std::int64_t sourceRow = -1;  // texts from the source until the row is written
-    std::vector<GridText> cells;  // hidden column first; shorter = the rest empty
   };
-  void Materialise(StoredRow& row);
+  std::int64_t Stride() const { return columns_ + 1; }
+  CellRef& Ref(std::int64_t column, std::int64_t row) {
+    return cells_[static_cast<std::size_t>(row * Stride() + column + 1)];
+  }
+  const CellRef& Ref(std::int64_t column, std::int64_t row) const {
+    return cells_[static_cast<std::size_t>(row * Stride() + column + 1)];
+  }
+  // Makes the cell's text the next `length` units appended to the pool.
+  bool PrepareWrite(std::int64_t column, std::int64_t row, std::size_t length);
+  void Compact();
+  void Materialise(std::int64_t row);
   void MaterialiseAll();
-  void ResetOrder();
 
   std::vector<StoredRow> rows_;
+  std::vector<CellRef> cells_;  // row-major, the hidden column first in each row
+  std::u16string pool_;
+  std::size_t livePool_ = 0;    // pool units still in use
   std::int64_t columns_ = 0;
   GridCellSource source_;
   std::vector<std::int64_t> order_;

@@ -377,7 +377,7 @@ void GridControl::Hide(bool state) {
 
 void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update) {
   if (!Alive()) return;
-  list->SyncItemCount();
+  list->SyncItemCount(true);
   if (column == -1) {
     RefreshStripCell(row);
     if (update) UpdateWindow(containerWindow);
@@ -403,7 +403,7 @@ void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update
 
 void GridControl::EnsureCellVisible(std::int64_t column, std::int64_t row) {
   if (!Alive()) return;
-  list->SyncItemCount();
+  list->SyncItemCount(true);
   if (row >= 0 && row < list->RowCount()) SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   if (column < 0 || column + 1 >= list->HeaderItemCount() || list->RowCount() == 0) return;
   RECT cell{};
@@ -467,6 +467,13 @@ void GridControl::SetCurrentCell(std::int64_t column, std::int64_t row, std::int
 void GridControl::SetCellText(std::int64_t column, std::int64_t row, const std::wstring& text) {
   if (!Alive() || !list->model.HasCell(column, row)) return;
   list->SetItemText(row, column + 1, text);
+  if (column == -1 && !redrawOff) RefreshStripCell(row);
+  list->FollowEditedCell(row, column + 1);
+}
+
+void GridControl::SetCellText(std::int64_t column, std::int64_t row, std::u16string_view text) {
+  if (!Alive() || !list->model.SetText(column, row, text)) return;
+  list->InvalidateCell(row, column + 1);
   if (column == -1 && !redrawOff) RefreshStripCell(row);
   list->FollowEditedCell(row, column + 1);
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "grid/grid_handles_win32.h"
@@ -260,6 +261,9 @@ struct GridControl final : GridOperations {
                    std::int64_t placeB, bool redraw) override;
   void SetData(std::int64_t value) override;
 
+  // Not in the table: SetCellText from the program's own UTF-16 text,
+  // without a wide copy on the way (fills of thousands of cells).
+  void SetCellText(std::int64_t column, std::int64_t row, std::u16string_view text);
   // Not in the table: appends `count` rows (flag as AddRow's) whose texts
   // come from `source` until written, for fills too big to store cell by
   // cell (a hex dump of megabytes). False when out of memory.

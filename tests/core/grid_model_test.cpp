@@ -59,6 +59,11 @@ TEST(GridModel, CellsRowsAndColumnsKeepTheirTextsThroughChanges) {
   EXPECT_FALSE(m.RemoveRow(5));
   EXPECT_EQ(m.Row(-1)->state, 0x80000000u) << "the strip header's record";
   EXPECT_EQ(m.Row(5), nullptr);
+  // Texts written over and over leave the others intact as the pool is compacted.
+  for (int i = 0; i < 20000; ++i) m.SetText(1, 3, i % 2 ? u"odd text" : u"even text");
+  EXPECT_EQ(m.Text(1, 3), u"odd text");
+  EXPECT_EQ(m.Text(2, 2), u"r2c2");
+  EXPECT_EQ(m.Text(-1, 3), u"end");
   // At most 999 grid columns.
   GridModel wide;
   for (int c = 0; c < 1000; ++c) wide.InsertColumn(-1);
