@@ -106,7 +106,7 @@ TEST(GridDraw, BlockCellsAreSolidWithBlackOuterEdgesAndAGreyCorner) {
 
 TEST(GridDraw, TickProgressAndCurrentFrame) {
   TestGrid t(3);
-  t.AddRows(2);
+  t.AddRows(4);
   t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
     if (event != GridEvent::CellType) return;
     if (r.column == 0) {
@@ -122,6 +122,8 @@ TEST(GridDraw, TickProgressAndCurrentFrame) {
   t.grid->SetCellText(0, 1, L"Maybe");
   t.grid->SetCellText(1, 0, L"150");
   t.grid->SetCellText(1, 1, L"");
+  t.grid->SetCellText(1, 2, L"100");
+  t.grid->SetCellText(1, 3, L"99");
   t.grid->SetCurrentCell(2, 1, 0);
   Snapshot shot = ShotOfList(t);
   auto centre = [&](std::int64_t row, std::int64_t column) {
@@ -130,13 +132,29 @@ TEST(GridDraw, TickProgressAndCurrentFrame) {
   };
   EXPECT_EQ(centre(0, 0), kBlack) << "ticked: the cross meets in the middle";
   EXPECT_EQ(centre(1, 0), kWhite) << "neither value: an empty box";
+  {
+    // ... and a box it is: its outline on all four sides of the centre.
+    const RECT r = CellRect(t, 1, 0);
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom - 1) / 2;
+    auto outlineAt = [&](int dx, int dy) {
+      for (int step = 1; step < 9; ++step)
+        if (shot.At(cx + dx * step, cy + dy * step) == kBlack) return true;
+      return false;
+    };
+    EXPECT_TRUE(outlineAt(-1, 0) && outlineAt(1, 0) && outlineAt(0, -1) && outlineAt(0, 1));
+  }
   EXPECT_EQ(t.grid->GetCellText(1, 1), L"0");
-  // 150 is shown as 100: the bar is filled to its right end.
-  const RECT bar = CellRect(t, 0, 1);
-  bool fullBar = false;
-  for (int y = bar.top; y < bar.bottom; ++y)
-    if (shot.At(bar.right - 8, y) == kBlack && shot.At(bar.right - 8, y - 1) == kBlack) fullBar = true;
-  EXPECT_TRUE(fullBar);
+  // 150 is shown as 100, label and bar: the cell looks exactly like one of
+  // "100" (below the first row's top line), and unlike one of "99".
+  auto sameCell = [&](std::int64_t rowA, std::int64_t rowB) {
+    const RECT a = CellRect(t, rowA, 1), b = CellRect(t, rowB, 1);
+    for (int y = 2; y < a.bottom - a.top - 1; ++y)
+      for (int x = 0; x < a.right - a.left; ++x)
+        if (shot.At(a.left + x, a.top + y) != shot.At(b.left + x, b.top + y)) return false;
+    return true;
+  };
+  EXPECT_TRUE(sameCell(0, 2)) << "150 drawn as 100";
+  EXPECT_FALSE(sameCell(2, 3)) << "100 and 99 differ";
   const RECT current = CellRect(t, 1, 2);
   EXPECT_EQ(shot.At(current.left, current.top + 8), kBlack) << "frame of the current cell";
   EXPECT_EQ(shot.At(current.left + 8, current.top), kBlack);

@@ -267,6 +267,27 @@ TEST(GridOperations, ColoursGoToTheirIndexes) {
   g.SetColour(7, 2);
   g.SetColour(7, 4);
   EXPECT_EQ(l.model.selectionKind, 2) << "only 0-3";
+
+  // And the painting takes them: header frame, grid lines, a 2-pixel frame.
+  g.SetColour(7, 0);
+  g.SetColour(2, 0x0000C0);
+  t.AddRows(2);
+  g.SetCurrentCell(0, 0, 0);
+  RECT cell{};
+  cell.top = 1;
+  cell.left = LVIR_BOUNDS;
+  SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+  {
+    grid_testing::Snapshot shot(g.listWindow, 300, 100);
+    EXPECT_EQ(shot.At(cell.left + 10, cell.bottom - 1), 0x555555u) << "grid line";
+    const RECT current = t.ItemRect(0);
+    EXPECT_EQ(shot.At(cell.left + 1, current.top + 10), 0x0000C0u) << "second pixel of the frame";
+    EXPECT_NE(shot.At(cell.left + 2, current.top + 10), 0x0000C0u) << "no third";
+  }
+  RECT item{};
+  SendMessageW(g.headerWindow, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  grid_testing::Snapshot header(g.headerWindow, 300, 30);
+  EXPECT_EQ(header.At(item.left, item.top + 5), 0x111111u) << "header frame";
 }
 
 TEST(GridOperations, DataImagesAndColumnOrder) {
@@ -319,6 +340,17 @@ TEST(GridOperations, EnsureCellVisibleScrollsBothWays) {
   cell.left = LVIR_BOUNDS;
   SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, 90, reinterpret_cast<LPARAM>(&cell));
   EXPECT_GE(cell.left, 0);
+  RECT client{};
+  GetClientRect(g.listWindow, &client);
+  EXPECT_LE(cell.left + 80, client.right);
+  // And back to the first cell.
+  g.EnsureCellVisible(0, 0);
+  EXPECT_EQ(SendMessageW(g.listWindow, LVM_GETTOPINDEX, 0, 0), 0);
+  cell = RECT{};
+  cell.top = 1;
+  cell.left = LVIR_BOUNDS;
+  SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
+  EXPECT_EQ(cell.left, 0);
 }
 
 TEST(GridOperations, EveryOperationFailsQuietlyOnceTheWindowsAreGone) {
