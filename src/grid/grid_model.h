@@ -94,7 +94,9 @@ class GridModel {
   bool SetTextUnits(std::int64_t column, std::int64_t row, std::basic_string_view<Char> text) {
     static_assert(sizeof(Char) == sizeof(char16_t));
     if (!PrepareWrite(column, row, text.size())) return false;
-    for (Char unit : text) pool_.push_back(static_cast<char16_t>(unit));
+    const std::size_t at = pool_.size();
+    pool_.resize(at + text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) pool_[at + i] = static_cast<char16_t>(text[i]);
     return true;
   }
 
