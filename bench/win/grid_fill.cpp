@@ -222,9 +222,7 @@ int HexDump(HWND host) {
   HFONT font = CreateFontW(pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
   grid->SetFont(font);
-  grid->AddColumn(0, L"Adress:", 95);
-  grid->AddColumn(1, L"  0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F", 340);
-  grid->AddColumn(2, L"", 145);
+  vantorel::AddHexDumpColumns(*grid);
   std::vector<std::uint8_t> bytes(std::size_t{16} << 20);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
   UpdateWindow(host);
