@@ -25,7 +25,7 @@ target_include_directories(vantorel_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${VANTORE
 target_compile_options(vantorel_win PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(vantorel_win PUBLIC vantorel_core png_static jpeg_static
   /usr/x86_64-w64-mingw32/lib/libz.a
-  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32)
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32 dbghelp)
 
 # The editor component travels inside the exe as data and is mapped from there.
 configure_file(${CMAKE_SOURCE_DIR}/src/app/embedded.rc.in ${CMAKE_BINARY_DIR}/embedded.rc @ONLY)

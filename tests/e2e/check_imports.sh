@@ -4,7 +4,7 @@
 set -uo pipefail
 exe=$1
 subsystem=${2:-gui}  # "console" for the command-line program
-system='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|msimg32|version|imm32|advapi32|msvcrt|uxtheme|winmm|ws2_32|bcrypt|crypt32)\.dll$'
+system='^(kernel32|user32|gdi32|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|msimg32|version|imm32|dbghelp|advapi32|msvcrt|uxtheme|winmm|ws2_32|bcrypt|crypt32)\.dll$'
 dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z')
 [ -n "$dlls" ] || { echo "no imports read from $exe"; exit 1; }
 bad=$(grep -v -E "$system" <<<"$dlls")

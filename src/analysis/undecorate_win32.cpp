@@ -1,0 +1,25 @@
+#include "analysis/undecorate_win32.h"
+
+#include <windows.h>
+#include <dbghelp.h>
+
+#include "analysis/msvc_decoration.h"
+
+namespace vantorel {
+
+std::string UndecorateMsvcName(std::string_view decorated) {
+  if (decorated.empty() || decorated.size() > kMaxDecoratedNameLength) return {};
+  // The API wants a terminated string; an embedded NUL would end it early.
+  if (decorated.find('\0') != std::string_view::npos) return {};
+  const std::string input(decorated);
+  // __ptr64 on every pointer and member of a 64-bit name says nothing a
+  // declaration needs.
+  constexpr DWORD kNoPtr64 = 0x20000;  // UNDNAME_NO_PTR64, missing from MinGW's headers
+  constexpr DWORD kFlags = UNDNAME_COMPLETE | kNoPtr64;
+  char buffer[4096];
+  const DWORD length = UnDecorateSymbolName(input.c_str(), buffer, sizeof buffer, kFlags);
+  if (length == 0 || length >= sizeof buffer) return {};
+  return std::string(buffer, length);
+}
+
+}  // namespace vantorel
