@@ -19,7 +19,12 @@ std::string UndecorateMsvcName(std::string_view decorated) {
   char buffer[4096];
   const DWORD length = UnDecorateSymbolName(input.c_str(), buffer, sizeof buffer, kFlags);
   if (length == 0 || length >= sizeof buffer) return {};
-  return std::string(buffer, length);
+  // Wine's dbghelp ignores the flag: take the keyword out ourselves, so the
+  // tip reads the same everywhere.
+  std::string text(buffer, length);
+  constexpr std::string_view kPtr64 = " __ptr64";
+  for (std::size_t at; (at = text.find(kPtr64)) != std::string::npos;) text.erase(at, kPtr64.size());
+  return text;
 }
 
 }  // namespace vantorel
