@@ -12,7 +12,7 @@
 #include "analysis/export_tip.h"
 #include "analysis/exports.h"
 #include "analysis/image_view.h"
-#include "analysis/undecorate_win32.h"
+#include "analysis/export_tip_win32.h"
 
 namespace vantorel {
 namespace {
@@ -46,6 +46,14 @@ TEST(UndecorateMsvcName, SystemUndecorator) {
     EXPECT_TRUE(result.empty() || result == bad) << result;
   }
   EXPECT_EQ(UndecorateMsvcName(std::string(kMaxSignatureLength * 20, '?')), "");
+}
+
+TEST(ExportTipText, WideTipFromTheAnsiCodePage) {
+  // Wine's ANSI code page is 1252 here, as on a Western Windows.
+  EXPECT_EQ(ExportTipText({"Caf\xE9", 3, 0x1040, "OTHER.Pr\x80is", false}),
+            L"Caf\u00E9\aordinal: 0x0003\r\nRVA: 0x00001040\r\nforwarded to OTHER.Pr\u20ACis");
+  EXPECT_EQ(ExportTipText({"?Func@@YAXXZ", 1, 0x1000, {}, false}),
+            L"?Func@@YAXXZ\avoid __cdecl Func(void)\r\nordinal: 0x0001\r\nRVA: 0x00001000\r\nparameters: 0");
 }
 
 TEST(ExportTipWin, DecoratedLibraryLoadedAndAsFile) {

@@ -1,4 +1,4 @@
-#include "analysis/undecorate_win32.h"
+#include "analysis/export_tip_win32.h"
 
 #include <windows.h>
 #include <dbghelp.h>
@@ -25,6 +25,15 @@ std::string UndecorateMsvcName(std::string_view decorated) {
   constexpr std::string_view kPtr64 = " __ptr64";
   for (std::size_t at; (at = text.find(kPtr64)) != std::string::npos;) text.erase(at, kPtr64.size());
   return text;
+}
+
+std::wstring ExportTipText(const ExportFacts& facts) {
+  const std::string text = FormatTitledTip(MakeExportTip(facts, UndecorateMsvcName));
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
 }
 
 }  // namespace vantorel
