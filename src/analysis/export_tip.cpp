@@ -63,6 +63,17 @@ bool StripQualifier(std::string_view& text, bool& member) {
   return false;
 }
 
+// The '(' matching the ')' that ends text; parentheses between are balanced
+// (function pointer parameters).
+std::optional<std::size_t> OpeningParenthesis(std::string_view text) {
+  std::size_t depth = 0;
+  for (std::size_t i = text.size(); i-- > 0;) {
+    if (text[i] == ')') ++depth;
+    if (text[i] == '(' && --depth == 0) return i;
+  }
+  return std::nullopt;
+}
+
 std::string Hex(std::uint32_t value, int width) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "0x%0*X", width, value);
@@ -107,19 +118,22 @@ std::optional<ParameterCount> CountDemangledParameters(std::string_view signatur
   ParameterCount result;
   while (StripQualifier(signature, result.hasThis)) {
   }
-  if (signature.empty() || signature.back() != ')') return std::nullopt;
-  // Back to the '(' that opens the list; parentheses inside it (function
-  // pointer parameters) are balanced.
-  std::size_t depth = 0;
-  std::size_t open = signature.size();
-  for (std::size_t i = signature.size(); i-- > 0;) {
-    if (signature[i] == ')') ++depth;
-    if (signature[i] == '(' && --depth == 0) {
-      open = i;
-      break;
-    }
+  // A template function's return type is printed around its name: in
+  // "int (*Pick<int>(int))(char)" the last list belongs to the returned
+  // pointer, and the function's own list is the last one inside the group
+  // before it. Each step goes strictly inwards, so this ends.
+  std::size_t open = 0;
+  for (;;) {
+    if (signature.empty() || signature.back() != ')') return std::nullopt;
+    const auto found = OpeningParenthesis(signature);
+    if (!found || *found == 0) return std::nullopt;
+    open = *found;
+    const std::string_view before = signature.substr(0, open);
+    if (before.back() != ')' || before.ends_with("operator()")) break;
+    const auto inner = OpeningParenthesis(before);
+    if (!inner) return std::nullopt;
+    signature = before.substr(*inner + 1, before.size() - *inner - 2);
   }
-  if (open == signature.size() || open == 0) return std::nullopt;
   const std::string_view list = signature.substr(open + 1, signature.size() - open - 2);
   if (list.empty()) return result;
   // Commas at the list's own level separate parameters; those inside
