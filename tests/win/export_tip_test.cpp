@@ -54,6 +54,10 @@ TEST(ExportTipText, WideTipFromTheAnsiCodePage) {
             L"Caf\u00E9\aordinal: 0x0003\r\nRVA: 0x00001040\r\nforwarded to OTHER.Pr\u20ACis");
   EXPECT_EQ(ExportTipText({"?Func@@YAXXZ", 1, 0x1000, {}, false}),
             L"?Func@@YAXXZ\avoid __cdecl Func(void)\r\nordinal: 0x0001\r\nRVA: 0x00001000\r\nparameters: 0");
+  // The C++ runtime's demangler of the Windows build.
+  EXPECT_EQ(ExportTipText({"_ZNK2Vt7Archive4ReadEPvj", 2, 0x1000, {}, false}),
+            L"_ZNK2Vt7Archive4ReadEPvj\aVt::Archive::Read(void*, unsigned int) const\r\nordinal: 0x0002\r\n"
+            L"RVA: 0x00001000\r\nparameters: 2 + this");
 }
 
 TEST(ExportTipWin, DecoratedLibraryLoadedAndAsFile) {
