@@ -191,13 +191,15 @@ ExportTip MakeExportTip(const ExportFacts& facts, MsvcUndecorator undecorateMsvc
   // An undecorator that gives the name back has not undecorated it.
   if (!signature.empty() && signature != facts.name) tip.lines.push_back(Clean(std::move(signature)));
 
-  tip.lines.push_back("ordinal: " + Hex(facts.ordinal, 4));
-  if (facts.rva != 0)
-    tip.lines.push_back("RVA: " + Hex(facts.rva, 8));
-  else
-    tip.lines.emplace_back(kEmptySlot);
+  if (facts.ordinal) {
+    tip.lines.push_back("ordinal: " + Hex(*facts.ordinal, 4));
+    if (facts.rva != 0)
+      tip.lines.push_back("RVA: " + Hex(facts.rva, 8));
+    else
+      tip.lines.emplace_back(kEmptySlot);
+  }
   if (!facts.forwarder.empty()) tip.lines.push_back(std::string(kForwardedTo) + Clean(std::string(facts.forwarder)));
-  if (facts.name.empty() && facts.rva != 0) tip.lines.emplace_back(kOrdinalOnly);
+  if (facts.ordinal && facts.name.empty() && facts.rva != 0) tip.lines.emplace_back(kOrdinalOnly);
   if (const auto count = ParameterCountOf(facts.name, facts.pe32)) tip.lines.push_back(DescribeCount(*count));
   return tip;
 }

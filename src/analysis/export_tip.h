@@ -17,8 +17,10 @@ namespace vantorel {
 
 // One slot of the export table as the walk found it.
 struct ExportFacts {
-  std::string_view name;       // empty: the slot has no name
-  std::uint32_t ordinal = 0;
+  std::string_view name;  // empty: the slot has no name
+  // No ordinal: the name is not in the open library's table (a project row
+  // whose library has changed); the tip says only what the name itself tells.
+  std::optional<std::uint32_t> ordinal;
   std::uint32_t rva = 0;       // 0: an empty slot
   std::string_view forwarder;  // "LIBRARY.Name" or "LIBRARY.#n"; empty: not forwarded
   bool pe32 = false;           // the library is 32-bit (stdcall sizes count in 4-byte steps)
@@ -60,7 +62,8 @@ struct ExportTip {
   std::vector<std::string> lines;  // each only where it applies
 };
 
-// Lines, in this order, each only where it applies:
+// Lines, in this order, each only where it applies (ordinal, RVA and the
+// unnamed-slot lines only with an ordinal):
 //   <undecorated signature>
 //   ordinal: 0x0001
 //   RVA: 0x00001040                        (empty slot: "empty slot: no address")

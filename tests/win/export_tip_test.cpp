@@ -31,17 +31,12 @@ Tips TipsOf(const ImageView& image, bool pe32) {
 }
 
 TEST(UndecorateMsvcName, SystemUndecorator) {
-  const std::map<std::string_view, std::string_view> cases = {
-      {"?Func@@YAXXZ", "void __cdecl Func(void)"},
-      {"?Method@Widget@@QEAAHH@Z", "public: int __cdecl Widget::Method(int)"},
-      {"?Open@Archive@@QEAAHPEBD@Z", "public: int __cdecl Archive::Open(char const *)"},
-      {"?Run@@YGHHH@Z", "int __stdcall Run(int,int)"},
-  };
-  for (const auto& [name, text] : cases) EXPECT_EQ(UndecorateMsvcName(name), text) << name;
+  // More names go through it in the library test below.
+  EXPECT_EQ(UndecorateMsvcName("?Open@Archive@@QEAAHPEBD@Z"), "public: int __cdecl Archive::Open(char const *)");
+  EXPECT_EQ(UndecorateMsvcName("?Run@@YGHHH@Z"), "int __stdcall Run(int,int)");
   // Outside input the system cannot undecorate gives no signature, never a
   // crash; an embedded NUL or a name past the cap is not handed over.
-  for (std::string_view bad : {std::string_view("?"), std::string_view("?Func@@YAXXZ\0x", 14),
-                               std::string_view("")}) {
+  for (std::string_view bad : {std::string_view("?"), std::string_view("?Func@@YAXXZ\0x", 14), std::string_view()}) {
     const std::string result = UndecorateMsvcName(bad);
     EXPECT_TRUE(result.empty() || result == bad) << result;
   }
