@@ -43,6 +43,21 @@ TEST(UndecorateMsvcName, SystemUndecorator) {
   EXPECT_EQ(UndecorateMsvcName(std::string(kMaxSignatureLength * 20, '?')), "");
 }
 
+TEST(ExportTipWin, TestLibrariesWorkAsTheirTipsSay) {
+  // The forwarders resolve in the named library, the g++ exports are callable.
+  const std::wstring dir = VANTOREL_TESTDATA;
+  HMODULE forwarders = LoadLibraryW((dir + L"\\forwarders.dll").c_str());
+  HMODULE cpp = LoadLibraryW((dir + L"\\cpp_exports.dll").c_str());
+  ASSERT_TRUE(forwarders && cpp);
+  EXPECT_EQ(GetProcAddress(forwarders, "TickCount"), GetProcAddress(GetModuleHandleW(L"kernel32"), "GetTickCount"));
+  EXPECT_EQ(GetProcAddress(forwarders, "Missing"), nullptr);
+  const auto sum = reinterpret_cast<int (*)(int, int, int)>(reinterpret_cast<void*>(GetProcAddress(cpp, "_Z3Sumiii")));
+  ASSERT_NE(sum, nullptr);
+  EXPECT_EQ(sum(1, 2, 3), 6);
+  FreeLibrary(cpp);
+  FreeLibrary(forwarders);
+}
+
 TEST(ExportTipText, WideTipFromTheAnsiCodePage) {
   // Wine's ANSI code page is 1252 here, as on a Western Windows.
   EXPECT_EQ(ExportTipText({"Caf\xE9", 3, 0x1040, "OTHER.Pr\x80is", false}),
