@@ -21,6 +21,10 @@ constexpr char kTitleSeparator = '\x07';
 // The demangler recurses over the name; real exports are far shorter, and a
 // hostile one is not worth the stack.
 constexpr std::size_t kMaxItaniumNameLength = 1024;
+// Each back-reference (S_, S0_, T_, ...) copies an earlier type into the
+// text, so a name of 150 characters can demangle to megabytes (two
+// references per doubling). libstdc++'s own 5,794 C++ exports use at most 7.
+constexpr int kMaxItaniumBackReferences = 16;
 // Stack sizes beyond this are not a parameter list anyone declares.
 constexpr std::uint64_t kMaxStackBytes = 4096;
 
@@ -49,6 +53,19 @@ std::string_view ItaniumStem(std::string_view name) {
   std::string_view stem = name;
   if (StackBytesSuffix(name, stem)) return stem;
   return name;
+}
+
+// Counts S<id>_ and T<id>_ (an identifier that happens to hold such text
+// counts too: the cap errs towards not demangling).
+int BackReferences(std::string_view name) {
+  int count = 0;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] != 'S' && name[i] != 'T') continue;
+    std::size_t j = i + 1;
+    while (j < name.size() && ((name[j] >= '0' && name[j] <= '9') || (name[j] >= 'A' && name[j] <= 'Z'))) ++j;
+    if (j < name.size() && name[j] == '_') ++count;
+  }
+  return count;
 }
 
 // Removes one trailing qualifier the demangler puts after a parameter list.
@@ -106,7 +123,7 @@ std::string DescribeCount(const ParameterCount& count) {
 std::string DemangleItanium(std::string_view name) {
   if (!IsItanium(name)) return {};
   const std::string stem(ItaniumStem(name));
-  if (stem.size() > kMaxItaniumNameLength) return {};
+  if (stem.size() > kMaxItaniumNameLength || BackReferences(stem) > kMaxItaniumBackReferences) return {};
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> text(
       abi::__cxa_demangle(stem.c_str(), nullptr, nullptr, &status), std::free);

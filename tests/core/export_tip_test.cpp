@@ -91,6 +91,17 @@ TEST(ParameterCountOf, HostileDecorationsEndQuickly) {
   EXPECT_FALSE(ParameterCountOf(itanium, false).has_value());
   EXPECT_TRUE(DemangleItanium(itanium).empty());
   EXPECT_EQ(ParameterCountOf(itanium.substr(0, 1000), false)->count, 996);
+  // 154 characters that demangle to a megabyte: 30 back-references. A real
+  // name from libstdc++ with 7 of them still demangles.
+  const std::string doubling =
+      "_Z1fPiPFvS_S_EPFvS1_S1_EPFvS3_S3_EPFvS5_S5_EPFvS7_S7_EPFvS9_S9_EPFvSB_SB_EPFvSD_SD_EPFvSF_SF_EPFvSH_SH_"
+      "EPFvSJ_SJ_EPFvSL_SL_EPFvSN_SN_EPFvSP_SP_EPFvSR_SR_E";
+  EXPECT_TRUE(DemangleItanium(doubling).empty());
+  EXPECT_EQ(ParameterCountOf("_ZSt7getlineIcSt11char_traitsIcESaIcEERSt13basic_istreamIT_T0_ES7_RNSt7__cxx1112basic_"
+                             "stringIS4_S5_T1_EES4_",
+                             false)
+                ->count,
+            3);
 }
 
 TEST(CountDemangledParameters, FindsTheOuterList) {
