@@ -10,9 +10,9 @@
 #include <map>
 
 #include "analysis/export_tip.h"
+#include "analysis/export_tip_win32.h"
 #include "analysis/exports.h"
 #include "analysis/image_view.h"
-#include "analysis/export_tip_win32.h"
 
 namespace vantorel {
 namespace {
@@ -41,21 +41,6 @@ TEST(UndecorateMsvcName, SystemUndecorator) {
     EXPECT_TRUE(result.empty() || result == bad) << result;
   }
   EXPECT_EQ(UndecorateMsvcName(std::string(kMaxSignatureLength * 20, '?')), "");
-}
-
-TEST(ExportTipWin, TestLibrariesWorkAsTheirTipsSay) {
-  // The forwarders resolve in the named library, the g++ exports are callable.
-  const std::wstring dir = VANTOREL_TESTDATA;
-  HMODULE forwarders = LoadLibraryW((dir + L"\\forwarders.dll").c_str());
-  HMODULE cpp = LoadLibraryW((dir + L"\\cpp_exports.dll").c_str());
-  ASSERT_TRUE(forwarders && cpp);
-  EXPECT_EQ(GetProcAddress(forwarders, "TickCount"), GetProcAddress(GetModuleHandleW(L"kernel32"), "GetTickCount"));
-  EXPECT_EQ(GetProcAddress(forwarders, "Missing"), nullptr);
-  const auto sum = reinterpret_cast<int (*)(int, int, int)>(reinterpret_cast<void*>(GetProcAddress(cpp, "_Z3Sumiii")));
-  ASSERT_NE(sum, nullptr);
-  EXPECT_EQ(sum(1, 2, 3), 6);
-  FreeLibrary(cpp);
-  FreeLibrary(forwarders);
 }
 
 TEST(ExportTipText, WideTipFromTheAnsiCodePage) {
