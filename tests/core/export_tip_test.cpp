@@ -185,21 +185,15 @@ LaidOut LoadTestLibrary(const std::string& name) {
   return {std::move(*image), headers ? *headers : PeHeaders{}};
 }
 
-// The tips of a library, keyed by title. A slot whose address lies inside
-// the export directory is a forwarder; its text is read here as the loader
-// reads it.
-// Lines starting with one of the dropped prefixes are left out (addresses
-// differ between builds; the rest is fixed by the sources).
+// The tips of a library as the export walk lists it, keyed by title. Lines
+// starting with one of the dropped prefixes are left out (addresses differ
+// between builds; the rest is fixed by the sources).
 std::map<std::string, std::string> TipsOf(const std::string& file, std::vector<std::string_view> dropped) {
   const LaidOut library = LoadTestLibrary(file);
   const ImageView image(library.image);
-  const DataDirectory directory = library.headers.directories[kDirectoryExport];
   std::map<std::string, std::string> tips;
   for (const auto& e : ListExports(image)) {
-    std::string_view forwarder;
-    if (e.rva >= directory.rva && e.rva - directory.rva < directory.size)
-      forwarder = image.readCString(e.rva, 256).value_or("");
-    const ExportFacts facts{e.name, e.ordinal, e.rva, forwarder, !library.headers.is64};
+    const ExportFacts facts{e.name, e.ordinal, e.rva, e.forwarder, !library.headers.is64};
     auto tip = MakeExportTip(facts, nullptr);
     std::erase_if(tip.lines, [&](const std::string& line) {
       for (auto prefix : dropped)

@@ -23,7 +23,7 @@ using Tips = std::map<std::string, std::string>;
 Tips TipsOf(const ImageView& image, bool pe32) {
   Tips tips;
   for (const auto& e : ListExports(image)) {
-    auto tip = MakeExportTip({e.name, e.ordinal, e.rva, {}, pe32}, UndecorateMsvcName);
+    auto tip = MakeExportTip({e.name, e.ordinal, e.rva, e.forwarder, pe32}, UndecorateMsvcName);
     std::erase_if(tip.lines, [](const std::string& line) { return line.starts_with("RVA: "); });
     tips[e.name] = FormatTitledTip(tip);
   }
