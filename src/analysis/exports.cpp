@@ -60,7 +60,9 @@ ExportListing WalkExports(const ImageView& image) {
   ExportListing listing;
   ExportFault& fault = listing.fault;
   std::vector<ExportEntry>& exports = listing.entries;
-  auto headers = ReadPeHeaders(image);
+  // The headers go through the view's readable prefix, so no read of the walk
+  // can reach a page the view marks unreadable.
+  auto headers = ReadPeHeaders(*image.sub(0, image.ReadableFrom(0)));
   if (!headers) {
     fault = ExportFault::HeadersUnreadable;
     return listing;

@@ -15,6 +15,62 @@ constexpr std::uint64_t kSectionHeaderSize = 40;
 
 }  // namespace
 
+void ImageView::MarkUnreadable(std::uint64_t offset, std::uint64_t length) {
+  if (length == 0 || offset >= size()) return;
+  Range range{offset, offset + std::min<std::uint64_t>(length, size() - offset)};
+  // Keep the list sorted and merged, so ReadableFrom looks at one range.
+  std::vector<Range> merged;
+  merged.reserve(unreadable_.size() + 1);
+  bool placed = false;
+  for (const Range& r : unreadable_) {
+    if (r.end < range.begin) {
+      merged.push_back(r);
+    } else if (range.end < r.begin) {
+      if (!placed) merged.push_back(range);
+      placed = true;
+      merged.push_back(r);
+    } else {
+      range = {std::min(range.begin, r.begin), std::max(range.end, r.end)};
+    }
+  }
+  if (!placed) merged.push_back(range);
+  unreadable_ = std::move(merged);
+}
+
+std::uint64_t ImageView::ReadableFrom(std::uint64_t offset) const {
+  if (offset >= size()) return 0;
+  auto next = std::upper_bound(unreadable_.begin(), unreadable_.end(), offset,
+                               [](std::uint64_t at, const Range& r) { return at < r.end; });
+  if (next == unreadable_.end()) return size() - offset;
+  if (next->begin <= offset) return 0;
+  return next->begin - offset;
+}
+
+std::optional<std::uint8_t> ImageView::read8(std::uint64_t offset) const {
+  return contains(offset, 1) ? ByteReader::read8(offset) : std::nullopt;
+}
+std::optional<std::uint16_t> ImageView::read16(std::uint64_t offset) const {
+  return contains(offset, 2) ? ByteReader::read16(offset) : std::nullopt;
+}
+std::optional<std::uint32_t> ImageView::read32(std::uint64_t offset) const {
+  return contains(offset, 4) ? ByteReader::read32(offset) : std::nullopt;
+}
+std::optional<std::uint64_t> ImageView::read64(std::uint64_t offset) const {
+  return contains(offset, 8) ? ByteReader::read64(offset) : std::nullopt;
+}
+std::optional<std::string_view> ImageView::readCString(std::uint64_t offset, std::size_t maxLength) const {
+  // Searching for the terminator must stop at the hole, not fault in it.
+  auto readable = ByteReader::sub(offset, ReadableFrom(offset));
+  if (!readable) return std::nullopt;
+  return readable->readCString(0, maxLength);
+}
+std::optional<std::span<const std::uint8_t>> ImageView::span(std::uint64_t offset, std::uint64_t length) const {
+  return contains(offset, length) ? ByteReader::span(offset, length) : std::nullopt;
+}
+std::optional<ByteReader> ImageView::sub(std::uint64_t offset, std::uint64_t length) const {
+  return contains(offset, length) ? ByteReader::sub(offset, length) : std::nullopt;
+}
+
 std::uint64_t PeHeaders::HeadersEnd() const {
   return std::max<std::uint64_t>(sizeOfHeaders, sectionTableOffset + sections.size() * kSectionHeaderSize);
 }

@@ -17,11 +17,41 @@
 namespace vantorel {
 
 // A mapped image: base plus SizeOfImage; RVAs are offsets into it.
+//
+// A library may ask the loader to map a section with no access at all; a
+// read there faults. Such ranges are marked, and every read of the view that
+// touches one fails as a read past the end would. The reads below hide
+// ByteReader's on purpose: code that takes an ImageView sees the holes, and
+// what it passes on as a plain ByteReader (sub) never reaches into one.
 class ImageView : public ByteReader {
  public:
   ImageView() = default;
   ImageView(const void* base, std::size_t sizeOfImage) : ByteReader(base, sizeOfImage) {}
   explicit ImageView(std::span<const std::uint8_t> image) : ByteReader(image) {}
+
+  // Marks [offset, offset + length) as not readable.
+  void MarkUnreadable(std::uint64_t offset, std::uint64_t length);
+  // How many bytes from offset on can be read before an unreadable range or
+  // the end of the image.
+  std::uint64_t ReadableFrom(std::uint64_t offset) const;
+
+  bool contains(std::uint64_t offset, std::uint64_t length) const { return length <= ReadableFrom(offset); }
+  std::uint64_t countFitting(std::uint64_t offset, std::uint64_t elementSize) const {
+    return elementSize == 0 ? 0 : ReadableFrom(offset) / elementSize;
+  }
+  std::optional<std::uint8_t> read8(std::uint64_t offset) const;
+  std::optional<std::uint16_t> read16(std::uint64_t offset) const;
+  std::optional<std::uint32_t> read32(std::uint64_t offset) const;
+  std::optional<std::uint64_t> read64(std::uint64_t offset) const;
+  std::optional<std::string_view> readCString(std::uint64_t offset, std::size_t maxLength = SIZE_MAX) const;
+  std::optional<std::span<const std::uint8_t>> span(std::uint64_t offset, std::uint64_t length) const;
+  std::optional<ByteReader> sub(std::uint64_t offset, std::uint64_t length) const;
+
+ private:
+  struct Range {
+    std::uint64_t begin, end;
+  };
+  std::vector<Range> unreadable_;  // sorted by begin, merged
 };
 
 struct DataDirectory {

@@ -7,6 +7,7 @@
 #include "analysis/pe_check_win32.h"
 #include "analysis/version_info_win32.h"
 #include "platform/prompts_win32.h"
+#include "platform/readable_memory_win32.h"
 #include "platform/text_win32.h"
 
 namespace vantorel {
@@ -37,12 +38,20 @@ void ReleaseLibrary(LibraryState& library) {
   library.LibraryInfo.moduleBase = 0;
 }
 
+ImageView ViewLoadedImage(HMODULE library) {
+  MODULEINFO info{};
+  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return {};
+  ImageView image(info.lpBaseOfDll, info.SizeOfImage);
+  // A section may be mapped no-access: the view learns every such range, so
+  // a walk over it fails there instead of faulting.
+  for (const MemoryRange& r : UnreadableRanges(info.lpBaseOfDll, info.SizeOfImage))
+    image.MarkUnreadable(r.offset, r.length);
+  return image;
+}
+
 std::vector<std::u16string> ListLoadedExports(HMODULE library) {
   std::vector<std::u16string> names;
-  MODULEINFO info{};
-  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return names;
-  const ImageView image(info.lpBaseOfDll, info.SizeOfImage);
-  for (const ExportEntry& e : ListExports(image)) names.push_back(FromAnsi(e.name));
+  for (const ExportEntry& e : ListExports(ViewLoadedImage(library))) names.push_back(FromAnsi(e.name));
   return names;
 }
 

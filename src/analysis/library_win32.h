@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/image_view.h"
 #include "analysis/version_info.h"
 
 namespace vantorel {
@@ -36,6 +37,10 @@ struct LibraryState {
 // and LibraryHandle.
 std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::wstring& path,
                                             const std::function<void()>& forgetResources);
+
+// The image the system mapped for a loaded library, with its pages that may
+// not be read marked as such. Empty when the module is unknown.
+ImageView ViewLoadedImage(HMODULE library);
 
 // The name of every export-table slot of a library the system has loaded,
 // converted from the ANSI code page. Empty for anything that is not a

@@ -34,6 +34,33 @@ TEST(ByteReader, FailsInsteadOfReadingPastTheEnd) {
   EXPECT_FALSE(t.readCString(0, 2));
 }
 
+TEST(ImageView, ReadsStopAtUnreadableRanges) {
+  std::string bytes(64, 'a');
+  bytes[20] = '\0';
+  ImageView v(bytes.data(), bytes.size());
+  v.MarkUnreadable(30, 4);
+  v.MarkUnreadable(16, 2);
+  v.MarkUnreadable(32, 6);   // overlaps and extends [30, 34)
+  v.MarkUnreadable(60, 100);  // clipped at the end
+  v.MarkUnreadable(18, 0);    // empty: no effect
+  const struct {
+    std::uint64_t offset, readable;
+  } cases[] = {{0, 16}, {15, 1}, {16, 0}, {17, 0}, {18, 12}, {29, 1}, {30, 0}, {37, 0},
+               {38, 22}, {59, 1}, {60, 0}, {64, 0}, {1000, 0}};
+  for (const auto& c : cases) EXPECT_EQ(v.ReadableFrom(c.offset), c.readable) << c.offset;
+
+  EXPECT_EQ(v.read32(12), 0x61616161u);
+  EXPECT_FALSE(v.read32(13)) << "last byte in the hole";
+  EXPECT_FALSE(v.read8(31));
+  EXPECT_FALSE(v.span(10, 10));
+  EXPECT_FALSE(v.sub(38, 23));
+  EXPECT_EQ(v.sub(38, 22)->size(), 22u);
+  EXPECT_EQ(v.countFitting(18, 4), 3u);
+  EXPECT_EQ(v.readCString(18), "aa") << "terminated before the hole";
+  EXPECT_FALSE(v.readCString(21)) << "the terminator search stops at the hole";
+  EXPECT_FALSE(v.readCString(40)) << "and at the next one";
+}
+
 TEST(ReadPeHeaders, ReadsBothKindsAndRejectsBrokenHeaders) {
   PeBuilder p;
   p.sections.push_back({".text", 0x1000, 0x1800, Bytes(0x10, 1)});

@@ -91,6 +91,27 @@ TEST(MalformedFiles, HostileExportDirectories) {
   EXPECT_EQ(Strings(huge.begin(), huge.begin() + 4), control);
 }
 
+// The loader maps a section without read, write and execute rights
+// no-access; the view marks it the same way here.
+TEST(MalformedFiles, ExportTablesInNoAccessSections) {
+  const std::pair<const char*, Strings> cases[] = {
+      {"exports_unreadable_directory.dll", {}},
+      {"exports_unreadable_name_table.dll", {"", "", "", ""}},
+      {"exports_unreadable_names.dll", {"Alpha", "", "", ""}},
+  };
+  for (const auto& [name, names] : cases) {
+    auto image = LayOutImage(ReadTestFile(std::string("malformed/") + name));
+    ASSERT_TRUE(image) << name;
+    EXPECT_EQ(LaidOutNames(std::string("malformed/") + name).size(), 4u) << name << ": readable, it lists all";
+    ImageView view(*image);
+    for (const PeSection& s : ReadPeHeaders(view)->sections)
+      if (!(s.characteristics & 0xE0000000u)) view.MarkUnreadable(s.virtualAddress, s.VirtualExtent());
+    Strings listed;
+    for (const auto& e : ListExports(view)) listed.push_back(e.name);
+    EXPECT_EQ(listed, names) << name;
+  }
+}
+
 TEST(MalformedFiles, VersionBlobs) {
   const auto read = [](const char* name, std::u16string_view key) {
     return ReadVersionString(ReadTestFile(std::string("malformed/") + name), key);

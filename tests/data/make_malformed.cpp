@@ -365,6 +365,55 @@ void WriteExportFiles() {
     Write("exports_dir_straddles_end.dll", img);
 }
 
+// The control image grown by a page: `.noread` at RVA 0x3000, whose
+// characteristics grant neither read, write nor execute, so the loader maps
+// it no-access and any read there faults. Its bytes are 0xFF.
+constexpr std::uint32_t kNoReadRva = kImageSize;
+
+Bytes WithNoAccessPage(Bytes img) {
+    img.resize(kImageSize + kPage, 0xFF);
+    Set16(img, kCoff + 2, 3);                 // NumberOfSections
+    Set32(img, kOpt + 8, 2 * kPage);          // SizeOfInitializedData
+    Set32(img, kOpt + 56, kImageSize + kPage);  // SizeOfImage
+    const std::size_t h = kOpt + 0xF0 + 2 * 40;
+    SetText(img, h, ".noread", false);
+    Set32(img, h + 8, kPage);
+    Set32(img, h + 12, kNoReadRva);
+    Set32(img, h + 16, kPage);
+    Set32(img, h + 20, kNoReadRva);
+    Set32(img, h + 36, 0x00000040u);  // initialised data, nothing else
+    return img;
+}
+
+void WriteUnreadableExportFiles() {
+    using namespace exp;
+    const Bytes control = ExportImage(ExportTable());
+
+    // The whole table page copied into the no-access page and the directory
+    // entry pointed there; the copy's RVAs still lead to the readable tables,
+    // so a walk that reads the directory anyway lists Alpha, Beta and Gamma.
+    Bytes img = WithNoAccessPage(control);
+    std::memcpy(img.data() + kNoReadRva, img.data() + kDataRva, kEnd);
+    Set32(img, kOpt + 112, kNoReadRva);
+    Write("exports_unreadable_directory.dll", img);
+
+    // The name table (three name RVAs) copied into the no-access page.
+    img = WithNoAccessPage(control);
+    std::memcpy(img.data() + kNoReadRva, img.data() + kDataRva + kNames, 12);
+    Set32(img, kDataRva + kAddressOfNames, kNoReadRva);
+    Write("exports_unreadable_name_table.dll", img);
+
+    // Beta's name lies in the no-access page; Gamma's starts in the last
+    // three bytes of `.edata` ("Gam") and runs on into it ("ma").
+    img = WithNoAccessPage(control);
+    SetText(img, kNoReadRva - 3, "Gam", false);
+    SetText(img, kNoReadRva, "ma");
+    SetText(img, kNoReadRva + 0x10, "Beta");
+    Set32(img, kDataRva + kNames + 4, kNoReadRva + 0x10);
+    Set32(img, kDataRva + kNames + 8, kNoReadRva - 3);
+    Write("exports_unreadable_names.dll", img);
+}
+
 // The control resource tree (offsets from the start of the data page, which
 // is also the resource section; directory offsets are relative to it):
 //   type "VTDATA" / name 1      / lang 1033 -> 8 bytes "VT-DATA1"
@@ -936,6 +985,7 @@ int main(int argc, char** argv) {
     g_dir = std::string(argv[1]) + "/";
     WriteHeaderFiles();
     WriteExportFiles();
+    WriteUnreadableExportFiles();
     WriteResourceFiles();
     WriteVersionFiles();
     WriteRleAndTemplateFiles();
