@@ -37,9 +37,28 @@ void PrepareProcess() {
   app.LibraryInfo = {};
 }
 
+namespace {
+
+// The argument as a full path, resolved against the current directory now:
+// opening a library moves the current directory to the library's folder,
+// and a bare name would be found by the loader's search (the system's copy)
+// rather than as the file the user named.
+std::wstring FullPath(const std::wstring& path) {
+  if (path.empty()) return path;
+  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return path;
+  std::wstring full(needed, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return path;
+  full.resize(length);
+  return full;
+}
+
+}  // namespace
+
 void ReadStartupArgument(const std::wstring& commandLine) {
   AppState& app = App();
-  app.CurrentPath = ToWide(FirstArgument(ToU16(commandLine)));
+  app.CurrentPath = FullPath(ToWide(FirstArgument(ToU16(commandLine))));
   if (app.CurrentPath.empty() || IsProjectPath(ToU16(app.CurrentPath))) return;
   const int result = CheckPeFile(app.CurrentPath);
   if (result == kPe32Plus) return;

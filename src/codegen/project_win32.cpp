@@ -21,6 +21,9 @@ constexpr wchar_t kCannotCreate[] = L"Can't save in this directory,\nselect anot
 std::wstring WriteFailedMessage(const std::wstring& path) {
   return L"Can't write the project to\n" + path + L"\nNothing was saved; any previous file is unchanged.";
 }
+std::wstring WriteFailedInPlaceMessage(const std::wstring& path) {
+  return L"Can't write the project to\n" + path + L"\nThe file may be incomplete.";
+}
 
 std::wstring RefusedMessage(const std::wstring& path) {
   return L"Can't load the project file\n" + path + L"\nIt is too large to be a project.";
@@ -151,6 +154,9 @@ SaveProjectResult SaveProject(GridControl* grid, const std::wstring& libraryPath
         break;
       case ReplaceResult::WriteFailed:
         ShowError(WriteFailedMessage(path));
+        return SaveProjectResult::Failed;
+      case ReplaceResult::WriteFailedInPlace:
+        ShowError(WriteFailedInPlaceMessage(path));
         return SaveProjectResult::Failed;
     }
   }

@@ -17,6 +17,9 @@ constexpr wchar_t kCannotCreate[] = L"Can't save in this directory,\nselect anot
 std::wstring WriteFailedMessage(const std::wstring& path) {
   return L"Can't write the source to\n" + path + L"\nNothing was saved; any previous file is unchanged.";
 }
+std::wstring WriteFailedInPlaceMessage(const std::wstring& path) {
+  return L"Can't write the source to\n" + path + L"\nThe file may be incomplete.";
+}
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   constexpr std::size_t kChunk = std::size_t{1} << 24;
@@ -73,8 +76,19 @@ ReplaceResult WriteFileReplacing(const std::wstring& path, std::string_view byte
   UniqueHandle temporary;
   const std::wstring temporaryPath = CreateTemporaryBeside(path, temporary);
   if (temporaryPath.empty()) {
+    // No file can be made beside the target (its path is within a few
+    // characters of the length limit, or the folder lets files be changed but
+    // not created), yet the target itself opened for writing: write it
+    // directly. Only in this case can a failed write leave the previous
+    // content damaged; the caller tells the user so.
+    UniqueHandle target(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool written = target && WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
+                         FlushFileBuffers(target.get()) && CloseHandle(target.release());
+    if (written) return ReplaceResult::Written;
+    target.reset();
     forgetPlaceholder();
-    return ReplaceResult::CannotCreate;
+    return createdHere ? ReplaceResult::WriteFailed : ReplaceResult::WriteFailedInPlace;
   }
   const bool complete = WriteAll(temporary.get(), bytes) && FlushFileBuffers(temporary.get()) &&
                         CloseHandle(temporary.release());
@@ -111,6 +125,9 @@ SaveSourceResult SaveSource(const SourceLines& editor, const std::wstring& curre
         break;
       case ReplaceResult::WriteFailed:
         ShowError(WriteFailedMessage(path));
+        return SaveSourceResult::Failed;
+      case ReplaceResult::WriteFailedInPlace:
+        ShowError(WriteFailedInPlaceMessage(path));
         return SaveSourceResult::Failed;
     }
   }

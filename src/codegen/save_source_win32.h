@@ -38,11 +38,14 @@ enum class ReplaceResult {
   Written,
   CannotCreate,  // the file can't be opened for writing, or nothing can be created beside it
   WriteFailed,   // writing or the final replace failed; the previous file is untouched
+  WriteFailedInPlace,  // written directly (no temporary file possible) and failed: the file may be damaged
 };
 
 // Writes bytes as the whole content of path. The bytes go to a temporary file
 // beside it first, which replaces path only once it is complete and flushed,
-// so a failure never leaves path truncated or half-written.
+// so a failure never leaves path truncated or half-written. Where no
+// temporary file can be made beside a target that can be opened for
+// writing, the target is written directly.
 ReplaceResult WriteFileReplacing(const std::wstring& path, std::string_view bytes);
 
 }  // namespace vantorel

@@ -130,6 +130,23 @@ TEST_F(SaveSourceTest, ReplacesAnExistingFileWithoutAQuestion) {
   EXPECT_EQ(FilesIn(folder.path()).size(), 1u);
 }
 
+// A name so long that the temporary name beside it exceeds the file
+// system's limit for one name component: the target is then written
+// directly, new or existing, and no retry question is asked.
+TEST_F(SaveSourceTest, TargetWrittenDirectlyWhenNoTemporaryFitsBesideIt) {
+  const FakeEditor small(L"x\n");
+  const std::wstring longName = std::wstring(246, L'n') + L".pbi";
+  const std::vector<unsigned char> old(4096, 'z');
+  for (bool existing : {false, true}) {
+    const std::wstring target = existing ? folder.Write(longName, old) : folder.File(longName);
+    prompts.fileAnswers = {target};
+    EXPECT_EQ(SaveSource(small.Binding(), kLibrary), SaveSourceResult::Saved) << existing;
+    EXPECT_TRUE(prompts.messages.empty()) << existing;
+    EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBFx\r\n\r\n") << existing;
+    EXPECT_EQ(FilesIn(folder.path()), std::vector<std::wstring>{target}) << existing;
+  }
+}
+
 TEST_F(SaveSourceTest, CancelWritesNothingAndEmptySourceAsksNothing) {
   EXPECT_EQ(SaveSource(editor.Binding(), L"C:\\Libs\\mylib"), SaveSourceResult::Cancelled);
   ASSERT_EQ(prompts.requesters.size(), 1u);

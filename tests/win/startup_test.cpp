@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
 #include "app/startup_win32.h"
 #include "scripted_prompts.h"
@@ -99,6 +100,44 @@ TEST_F(StartupArgument, NotAPeFileHasItsOwnMessage) {
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
   EXPECT_TRUE(App().CurrentPath.empty());
+}
+
+// Opening a library moves the current directory, and the loader finds a
+// bare name along its own search path: the argument names the file in the
+// current directory at start-up, whatever happens after.
+TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
+  TempFolder folder;
+  const std::wstring data = std::wstring(VANTOREL_TESTDATA) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW((data + L"named.dll").c_str(), folder.File(L"sub\\a.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((data + L"gaps.dll").c_str(), folder.File(L"version.dll").c_str(), FALSE));
+  wchar_t saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  const struct {
+    const wchar_t* argument;
+    std::wstring file;
+    std::u16string firstExport;
+  } cases[] = {
+      {L"sub\\a.dll", folder.File(L"sub\\a.dll"), u"SubtractNumbers"},
+      {L"version.dll", folder.File(L"version.dll"), u"GapOne"},
+      {L"\"sub\\..\\version.dll\"", folder.File(L"version.dll"), u"GapOne"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.path().c_str()));
+    Start(c.argument);
+    EXPECT_EQ(App().CurrentPath, c.file);
+    OpenStartupFile();
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(App().LibraryHandle, loaded, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(loaded, c.file.c_str()), 0) << std::string(c.file.begin(), c.file.end());
+    ASSERT_FALSE(App().FunctionList.empty());
+    EXPECT_EQ(App().FunctionList[0].Function, c.firstExport);
+    ReleaseLibrary();
+  }
+  SetCurrentDirectoryW(saved);
+  EXPECT_TRUE(prompts.messages.empty());
+  App().FunctionList.clear();
+  App().LibraryInfo = {};
 }
 
 TEST(Startup, PrepareLoadsIconsAndReleaseFreesThem) {
