@@ -35,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the loader: marked in the view and poisoned, so a read there trips ASan.
     vantorel::ImageView view(*image);
     const auto headers = vantorel::ReadPeHeaders(view);
+    const auto sections = headers ? headers->sections : std::vector<vantorel::PeSection>{};
     std::vector<std::pair<std::uint64_t, std::uint64_t>> holes;
-    for (const auto& s : headers ? headers->sections : std::vector<vantorel::PeSection>{}) {
+    for (const auto& s : sections) {
       if (s.characteristics & 0xE0000000u || s.virtualAddress >= image->size()) continue;
       const std::uint64_t length = std::min<std::uint64_t>(s.VirtualExtent(), image->size() - s.virtualAddress);
       view.MarkUnreadable(s.virtualAddress, length);

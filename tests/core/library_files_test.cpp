@@ -104,7 +104,9 @@ TEST(MalformedFiles, ExportTablesInNoAccessSections) {
     ASSERT_TRUE(image) << name;
     EXPECT_EQ(LaidOutNames(std::string("malformed/") + name).size(), 4u) << name << ": readable, it lists all";
     ImageView view(*image);
-    for (const PeSection& s : ReadPeHeaders(view)->sections)
+    const auto headers = ReadPeHeaders(view);
+    ASSERT_TRUE(headers) << name;
+    for (const PeSection& s : headers->sections)
       if (!(s.characteristics & 0xE0000000u)) view.MarkUnreadable(s.virtualAddress, s.VirtualExtent());
     Strings listed;
     for (const auto& e : ListExports(view)) listed.push_back(e.name);

@@ -110,7 +110,7 @@ TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
   const std::wstring data = std::wstring(VANTOREL_TESTDATA) + L"\\";
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
   ASSERT_TRUE(CopyFileW((data + L"named.dll").c_str(), folder.File(L"sub\\a.dll").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((data + L"gaps.dll").c_str(), folder.File(L"version.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((data + L"gaps.dll").c_str(), folder.File(L"bare.dll").c_str(), FALSE));
   wchar_t saved[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, saved);
   const struct {
@@ -119,8 +119,8 @@ TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
     std::u16string firstExport;
   } cases[] = {
       {L"sub\\a.dll", folder.File(L"sub\\a.dll"), u"SubtractNumbers"},
-      {L"version.dll", folder.File(L"version.dll"), u"GapOne"},
-      {L"\"sub\\..\\version.dll\"", folder.File(L"version.dll"), u"GapOne"},
+      {L"bare.dll", folder.File(L"bare.dll"), u"GapOne"},
+      {L"\"sub\\..\\bare.dll\"", folder.File(L"bare.dll"), u"GapOne"},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(SetCurrentDirectoryW(folder.path().c_str()));
