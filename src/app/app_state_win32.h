@@ -26,6 +26,9 @@ struct AppState : LibraryState {
   std::array<UniqueIcon, kCommandCount> CommandIcons;
   // Icons 0 and 4 of the system's shell32.dll, for the resource tree.
   std::array<UniqueIcon, 2> ShellIcons;
+  // The rich-edit control's library, for the Resources page's text view:
+  // loaded once with the other control facilities, not once per window.
+  UniqueLibrary RichEdit;
 };
 
 AppState& App();

@@ -141,7 +141,9 @@ bool RegisterClasses() {
     main.lpfnWndProc = MainProc;
     main.hInstance = instance;
     main.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_VANTOREL));
-    main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VANTOREL), IMAGE_ICON, 16, 16, 0));
+    // Shared: the system owns it and frees it with the module.
+    main.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_VANTOREL), IMAGE_ICON, 16, 16, LR_SHARED));
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     main.lpszClassName = kMainClass;

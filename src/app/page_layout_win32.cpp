@@ -82,7 +82,6 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
   m.imageView = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP | SS_CENTERIMAGE, 0, 0, 10, 10,
                                 m.viewContainer, reinterpret_cast<HMENU>(kIdImageView), instance, nullptr);
   ShowWindow(m.imageView, SW_HIDE);
-  LoadLibraryW(L"riched20.dll");  // stays loaded for the text view's life
   m.textView = CreateWindowExW(WS_EX_CLIENTEDGE, RICHEDIT_CLASSW, L"",
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, 10, 10,
                                m.viewContainer, reinterpret_cast<HMENU>(kIdTextView), instance, nullptr);

@@ -24,6 +24,7 @@ void PrepareProcess() {
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
+  if (!App().RichEdit) App().RichEdit.reset(LoadLibraryW(L"riched20.dll"));
 
   AppState& app = App();
   app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
@@ -86,6 +87,7 @@ void ReleaseProcess() {
   for (auto& icon : app.ShellIcons) icon.reset();
   for (auto& icon : app.CommandIcons) icon.reset();
   ReleaseLibrary();
+  app.RichEdit.reset();
   app.CurrentPath.clear();
   app.FunctionList.clear();
   OleUninitialize();

@@ -21,7 +21,10 @@ void GenerateSource(GridControl* grid, const std::wstring& currentPath) {
   }
   const std::u16string text = BuildSourceText(rows, ToU16(currentPath));
   SetEditorReadOnly(kPreviewEditor, 0);
-  SetEditorText(kPreviewEditor, ToWide(text), 0);
+  // The undo history goes with each new text: the preview is read-only, so
+  // nobody can undo into it, and kept it would hold every text ever shown
+  // (a working day of opens adds megabytes).
+  SetEditorText(kPreviewEditor, ToWide(text), 1);
   SetEditorReadOnly(kPreviewEditor, 1);
 }
 
