@@ -20,7 +20,7 @@
 #include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
-#include "app/prompts_win32.h"
+#include "platform/prompts_win32.h"
 #include "app/startup_win32.h"
 #include "editor/editor_component_win32.h"
 #include "resources/resource_preview_win32.h"

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window_win32.h"
@@ -32,9 +33,9 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL,
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   if (data->GetData(&format, &medium) != S_OK) return S_OK;
-  const std::vector<std::wstring> paths = PathsOf(static_cast<HDROP>(medium.hGlobal));
+  std::vector<std::wstring> paths = PathsOf(static_cast<HDROP>(medium.hGlobal));
   ReleaseStgMedium(&medium);
-  HandleDroppedFiles(paths);
+  QueueDroppedFiles(std::move(paths));
   return S_OK;
 }
 

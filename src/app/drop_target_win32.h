@@ -1,6 +1,6 @@
 #pragma once
 // Dropped files: an OLE drop target on the tab panel. It accepts files
-// while the main window takes drops and hands them to HandleDroppedFiles.
+// while the main window takes drops and queues them for the event loop.
 #include <windows.h>
 #include <ole2.h>
 
@@ -41,7 +41,7 @@ class FileDropTarget final : public IDropTarget {
     acceptable_ = false;
     return S_OK;
   }
-  // Hands the dropped files to the main window.
+  // Takes the dropped paths and queues them for the main window's loop.
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override;
 
  private:

@@ -33,6 +33,10 @@ enum : int {
 // splitters, and the sizes the layout works from.
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 HWND CreateContainer(HWND parent, int id, int x, int y, int width, int height);
+// Shift+Tab walks the controls of the current page: every container lets
+// the focus search through it, and the controls a user works in are stops
+// (a hidden page is skipped with its controls).
+void OpenTabOrder();
 int Height(HWND hwnd);
 int CurrentTab();
 // Height of the tab strip: where the display area starts.

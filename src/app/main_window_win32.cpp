@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "analysis/version_info.h"
 #include "analysis/version_info_win32.h"
@@ -33,6 +34,7 @@ using namespace main_window_parts;
 constexpr wchar_t kMainClass[] = L"VantorelMain";
 constexpr int kStatusWidths[] = {160, 200, 150};
 constexpr UINT kClearTreeSelection = WM_APP + 1;
+constexpr UINT kOpenDroppedFiles = WM_APP + 2;
 
 MainWindow mainWindow;
 
@@ -63,6 +65,11 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case kClearTreeSelection:
       if (m.resourceTree) TreeView_SelectItem(m.resourceTree, nullptr);
+      return 0;
+    case kOpenDroppedFiles:
+      // Taken as a whole first: opening may show a question whose own loop
+      // delivers the next drop.
+      for (const auto& paths : std::exchange(m.pendingDrops, {})) HandleDroppedFiles(paths);
       return 0;
     case WM_SIZE:
       if (m.window) LayoutMainWindow();
@@ -260,6 +267,8 @@ HWND BuildMainWindow() {
     MoveWindow(m.linkContainer, 10, 5, 140, 18, TRUE);
   }
 
+  OpenTabOrder();
+
   // 9-10. The resource tree, then whatever is pending.
   EnumerateResources(Views());
   LayoutMainWindow();
@@ -339,6 +348,13 @@ void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
     RefreshMainView();
     EnumerateResources(Views());
   }
+}
+
+void QueueDroppedFiles(std::vector<std::wstring> paths) {
+  MainWindow& m = mainWindow;
+  if (paths.empty() || !m.window) return;
+  m.pendingDrops.push_back(std::move(paths));
+  PostMessageW(m.window, kOpenDroppedFiles, 0, 0);
 }
 
 void OnResourceTreeClick(POINT screen) {

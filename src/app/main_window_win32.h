@@ -56,6 +56,8 @@ struct MainWindow {
   std::wstring saveTooltip;
   // Held while the Preview tab is current: drops are refused then.
   bool dropsAccepted = true;
+  // Dropped files waiting for the event loop, one list per drop.
+  std::vector<std::vector<std::wstring>> pendingDrops;
 };
 
 // The one main window (empty before BuildMainWindow and after teardown).
@@ -85,6 +87,10 @@ void UpdateSaveCommand(bool enabled, const std::wstring& tooltip);
 void OnTabSwitched();
 // Files dropped onto the tab panel (ignored while the Preview tab is current).
 void HandleDroppedFiles(const std::vector<std::wstring>& paths);
+// Keeps the paths of a drop and has the event loop open them: the drop ends
+// first, so a question the opening asks never holds up the program the files
+// came from.
+void QueueDroppedFiles(std::vector<std::wstring> paths);
 // A left click on the resource tree at a screen position.
 void OnResourceTreeClick(POINT screen);
 // Runs one command of the menu or toolbar.

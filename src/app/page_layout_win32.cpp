@@ -37,6 +37,25 @@ HWND CreateContainer(HWND parent, int id, int x, int y, int width, int height) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
+void OpenTabOrder() {
+  MainWindow& m = Main();
+  auto through = [](HWND w) {
+    if (w) SetWindowLongPtrW(w, GWL_EXSTYLE, GetWindowLongPtrW(w, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+  };
+  auto stop = [](HWND w) {
+    if (w) SetWindowLongPtrW(w, GWL_STYLE, GetWindowLongPtrW(w, GWL_STYLE) | WS_TABSTOP);
+  };
+  through(m.tabPanel);
+  for (HWND page : m.pages) through(page);
+  for (HWND w : {m.mainSplitter, m.resourceSplitter, m.hexContainer, m.viewContainer}) through(w);
+  for (GridControl* grid : {m.functionGrid.get(), m.hexGrid.get()}) {
+    if (!grid) continue;
+    through(grid->GetWindow());
+    stop(FindWindowExW(grid->GetWindow(), nullptr, WC_LISTVIEWW, nullptr));
+  }
+  for (HWND w : {m.editor, m.resourceTree, m.textView}) stop(w);
+}
+
 int Height(HWND hwnd) {
   RECT rc{};
   if (hwnd) GetWindowRect(hwnd, &rc);

@@ -160,8 +160,10 @@ HWND CreateSplitter(HWND parent, int id, int x, int y, int width, int height, HW
                               state.get());
   if (!hwnd) return nullptr;
   state.release();  // the window owns it from here (freed on WM_NCDESTROY)
-  if (first) SetParent(first, hwnd);
+  // A window taken in goes to the top of the order: second first, so the
+  // first part comes first when the focus is moved with the keyboard.
   if (second) SetParent(second, hwnd);
+  if (first) SetParent(first, hwnd);
   Layout(hwnd, *Of(hwnd));
   return hwnd;
 }

@@ -10,7 +10,7 @@
 
 #include "analysis/library_win32.h"
 #include "app/main_window_win32.h"
-#include "app/resource_ids.h"
+#include "platform/resource_ids.h"
 #include "app/startup_win32.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"

@@ -562,10 +562,53 @@ TEST_F(MainWindowTest, DropTargetCopiesFilesExceptOnPreview) {
   target->DragOver(MK_LBUTTON, at, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   target->Drop(&data, 0, at, &effect);
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  // The drop ends before anything is opened: the event loop opens the files.
+  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(launcher.copies.empty());
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
   EXPECT_EQ(Title(), L"Vantorel - " + Data(L"named.dll"));
   ASSERT_EQ(launcher.copies.size(), 1u);
   EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");
+}
+
+// Shift+Tab through the event loop, one key per run of the loop: the focus
+// goes backwards through the current page's controls and wraps around.
+TEST_F(MainWindowTest, ShiftTabMovesBackwardsThroughThePagesControls) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = keys[VK_LSHIFT] = 0x80;
+  SetKeyboardState(keys);
+  auto shiftTab = [](HWND from) {
+    SetFocus(from);
+    PostMessageW(from, WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(Main().window, WM_CLOSE, 0, 0);
+    RunEventLoop();
+    return GetFocus();
+  };
+  HWND functionList = FindWindowExW(Grid().GetWindow(), nullptr, WC_LISTVIEWW, nullptr);
+  HWND hexList = FindWindowExW(Main().hexGrid->GetWindow(), nullptr, WC_LISTVIEWW, nullptr);
+  const struct {
+    int tab;
+    HWND from, to;
+  } steps[] = {
+      {kResourcesTab, Main().textView, hexList},
+      {kResourcesTab, hexList, Main().resourceTree},
+      {kResourcesTab, Main().resourceTree, Main().textView},
+      {kFunctionsTab, functionList, functionList},
+      {kPreviewTab, Main().editor, Main().editor},
+  };
+  for (const auto& step : steps) {
+    SwitchTab(step.tab);
+    EXPECT_EQ(shiftTab(step.from), step.to) << "tab " << step.tab;
+  }
+  keys[VK_SHIFT] = keys[VK_LSHIFT] = 0;
+  SetKeyboardState(keys);
+  // The plain Tab key is the focused control's own.
+  SwitchTab(kResourcesTab);
+  EXPECT_EQ(shiftTab(Main().textView), Main().textView);
 }
 
 TEST(SystemLauncher, StartsTheOwnExecutableWithoutWaiting) {
