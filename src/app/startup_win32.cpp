@@ -13,6 +13,7 @@
 #include "app/icons_win32.h"
 #include "app/main_window_win32.h"
 #include "editor/editor_component_win32.h"
+#include "platform/full_path_win32.h"
 #include "platform/prompts_win32.h"
 #include "platform/text_win32.h"
 #include "codegen/project_win32.h"
@@ -38,28 +39,12 @@ void PrepareProcess() {
   app.LibraryInfo = {};
 }
 
-namespace {
-
-// The argument as a full path, resolved against the current directory now:
-// opening a library moves the current directory to the library's folder,
-// and a bare name would be found by the loader's search (the system's copy)
-// rather than as the file the user named.
-std::wstring FullPath(const std::wstring& path) {
-  if (path.empty()) return path;
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (length == 0 || length >= needed) return path;
-  full.resize(length);
-  return full;
-}
-
-}  // namespace
-
 void ReadStartupArgument(const std::wstring& commandLine) {
   AppState& app = App();
-  app.CurrentPath = FullPath(ToWide(FirstArgument(ToU16(commandLine))));
+  // Made full now: opening a library moves the current directory to its
+  // folder, and the loader would look for a bare name along its own search
+  // path (finding the system's copy first) rather than here.
+  app.CurrentPath = FullPathOf(ToWide(FirstArgument(ToU16(commandLine))));
   if (app.CurrentPath.empty() || IsProjectPath(ToU16(app.CurrentPath))) return;
   const int result = CheckPeFile(app.CurrentPath);
   if (result == kPe32Plus) return;

@@ -8,6 +8,7 @@
 #include "codegen/function_grid_win32.h"
 #include "codegen/project_file.h"
 #include "codegen/save_source_win32.h"
+#include "platform/full_path_win32.h"
 #include "platform/handles_win32.h"
 #include "platform/prompts_win32.h"
 #include "platform/text_win32.h"
@@ -50,16 +51,6 @@ bool IsFullPath(const std::wstring& path) {
   if (path.size() >= 2 && slash(path[0]) && slash(path[1])) return true;
   return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
          path[1] == L':' && slash(path[2]);
-}
-
-std::wstring FullPathOf(const std::wstring& path) {
-  const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (needed == 0) return path;
-  std::wstring full(needed, L'\0');
-  const DWORD got = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-  if (got == 0 || got >= needed) return path;
-  full.resize(got);
-  return full;
 }
 
 // A file, not a folder, holding at least one byte.
