@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -153,6 +154,23 @@ Sample Measure() {
   return {objects.gdi, objects.user, PrivateMiB()};
 }
 
+// What is alive now and was not after the first 100 opens: GDI objects by
+// type, windows by class, icons.
+void ReportNewObjects(const vantorel::testing::LiveObjects& before) {
+  const auto now = vantorel::testing::ListProcessObjects();
+  for (ULONG_PTR h : now.gdi) {
+    if (std::find(before.gdi.begin(), before.gdi.end(), h) != before.gdi.end()) continue;
+    std::printf("  new GDI object %#llx, type %lu\n", static_cast<unsigned long long>(h),
+                GetObjectType(reinterpret_cast<HGDIOBJ>(h)));
+  }
+  for (ULONG_PTR h : now.user) {
+    if (std::find(before.user.begin(), before.user.end(), h) != before.user.end()) continue;
+    wchar_t name[128] = L"(icon or cursor)";
+    if (IsWindow(reinterpret_cast<HWND>(h))) GetClassNameW(reinterpret_cast<HWND>(h), name, 128);
+    std::printf("  new USER object %#llx, %ls\n", static_cast<unsigned long long>(h), name);
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -176,6 +194,7 @@ int wmain(int argc, wchar_t** argv) {
   std::fflush(stdout);
   const auto start = std::chrono::steady_clock::now();
   int icons = 0, dialogs = 0, listed = 0;
+  vantorel::testing::LiveObjects afterFirstHundred;
   for (int i = 1; i <= opens; ++i) {
     const bool tenth = i % 10 == 0;
     script.next = tenth ? clicked[(i / 10) % clicked.size()] : cycled[(i - i / 10) % cycled.size()];
@@ -191,6 +210,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     SwitchTab(vantorel::kFunctionsTab);
     if (i % 100 == 0) {
+      if (i == 100) afterFirstHundred = vantorel::testing::ListProcessObjects();
       samples.push_back(Measure());
       const Sample& s = samples.back();
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -210,6 +230,7 @@ int wmain(int argc, wchar_t** argv) {
            samples[k].privateMiB <= samples[1].privateMiB + kPrivateSlackMiB;
   }
   std::printf("%s\n", flat ? "flat after the first 100 opens" : "GROWING after the first 100 opens");
+  if (!flat) ReportNewObjects(afterFirstHundred);
 
   vantorel::SetResourcePreviews({});
   vantorel::SetPrompts(nullptr);
