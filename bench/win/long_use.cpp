@@ -160,8 +160,12 @@ void ReportNewObjects(const vantorel::testing::LiveObjects& before) {
   const auto now = vantorel::testing::ListProcessObjects();
   for (ULONG_PTR h : now.gdi) {
     if (std::find(before.gdi.begin(), before.gdi.end(), h) != before.gdi.end()) continue;
-    std::printf("  new GDI object %#llx, type %lu\n", static_cast<unsigned long long>(h),
-                GetObjectType(reinterpret_cast<HGDIOBJ>(h)));
+    const auto object = reinterpret_cast<HGDIOBJ>(h);
+    BITMAP bitmap{};
+    const bool isBitmap = GetObjectType(object) == OBJ_BITMAP && GetObjectW(object, sizeof bitmap, &bitmap);
+    std::printf("  new GDI object %#llx, type %lu", static_cast<unsigned long long>(h), GetObjectType(object));
+    if (isBitmap) std::printf(", %ld x %ld, %u bits", bitmap.bmWidth, bitmap.bmHeight, bitmap.bmBitsPixel);
+    std::printf("\n");
   }
   for (ULONG_PTR h : now.user) {
     if (std::find(before.user.begin(), before.user.end(), h) != before.user.end()) continue;
