@@ -15,6 +15,12 @@ constexpr std::uint64_t kAddressOfNames = 32;
 constexpr std::uint64_t kAddressOfNameOrdinals = 36;
 constexpr std::uint64_t kExportDirectorySize = 40;
 
+// A read that failed inside the image met a range the view marks
+// unreadable; otherwise it ran past the end.
+ExportFault PastEndOrHidden(const ImageView& image, std::uint64_t offset, std::uint64_t length, ExportFault pastEnd) {
+  return offset <= image.size() && length <= image.size() - offset ? ExportFault::TableInNoAccessSection : pastEnd;
+}
+
 // Reads one string of the table against the shared budget; notes why it
 // could not be read.
 std::optional<std::string_view> ReadTableString(const ImageView& image, std::uint32_t rva, std::size_t& budget,
@@ -27,6 +33,10 @@ std::optional<std::string_view> ReadTableString(const ImageView& image, std::uin
   }
   if (rva < image.size()) {
     budget -= std::min<std::size_t>(limit + 1, image.size() - rva);
+    const std::uint64_t readable = image.ReadableFrom(rva);
+    if (fault == ExportFault::None && readable <= limit && readable < image.size() - rva) {
+      fault = ExportFault::TableInNoAccessSection;
+    }
     if (fault == ExportFault::None) fault = limit < kMaxExportNameLength ? ExportFault::NameBudgetSpent : unterminated;
   } else if (fault == ExportFault::None) {
     fault = unterminated == ExportFault::ForwarderUnreadable ? unterminated : ExportFault::NameOutsideImage;
@@ -50,6 +60,7 @@ std::string_view DescribeExportFault(ExportFault fault) {
     case ExportFault::NameUnterminated: return "an export name is not terminated";
     case ExportFault::NameBudgetSpent: return "the export names are too long in total";
     case ExportFault::ForwarderUnreadable: return "a forwarder string cannot be read";
+    case ExportFault::TableInNoAccessSection: return "part of the export table lies in a section that may not be read";
   }
   return "the export table is damaged";
 }
@@ -76,7 +87,7 @@ ExportListing WalkExports(const ImageView& image) {
     return listing;
   }
   if (!image.contains(directory, kExportDirectorySize)) {
-    fault = ExportFault::DirectoryPastImage;
+    fault = PastEndOrHidden(image, directory, kExportDirectorySize, ExportFault::DirectoryPastImage);
     return listing;
   }
 
@@ -91,7 +102,7 @@ ExportListing WalkExports(const ImageView& image) {
   if (functionCount > kMaxExportSlots) {
     fault = ExportFault::TooManySlots;
   } else if (functionCount > fittingSlots) {
-    fault = ExportFault::AddressTablePastImage;
+    fault = PastEndOrHidden(image, functions, 4ull * functionCount, ExportFault::AddressTablePastImage);
   }
   const std::size_t slots =
       static_cast<std::size_t>(std::min<std::uint64_t>({functionCount, fittingSlots, kMaxExportSlots}));
@@ -109,7 +120,11 @@ ExportListing WalkExports(const ImageView& image) {
   // be read is dropped and leaves the slot to the entries before it.
   const std::uint64_t usableNames =
       std::min<std::uint64_t>({nameCount, image.countFitting(names, 4), image.countFitting(ordinals, 2)});
-  if (usableNames < nameCount && fault == ExportFault::None) fault = ExportFault::NameTablePastImage;
+  if (usableNames < nameCount && fault == ExportFault::None) {
+    fault = PastEndOrHidden(image, names, 4ull * nameCount, ExportFault::NameTablePastImage);
+    if (fault != ExportFault::NameTablePastImage)
+      fault = PastEndOrHidden(image, ordinals, 2ull * nameCount, ExportFault::NameTablePastImage);
+  }
   std::vector<bool> named(slots, false);
   std::size_t budget = kExportNameScanBudget;
   for (std::uint64_t j = usableNames; j-- > 0 && budget > 0;) {

@@ -38,6 +38,7 @@ enum class ExportFault {
   NameUnterminated,
   NameBudgetSpent,
   ForwarderUnreadable,
+  TableInNoAccessSection,
 };
 
 // A few words for a message, e.g. "the export address table runs past the end

@@ -71,6 +71,12 @@ std::optional<ByteReader> ImageView::sub(std::uint64_t offset, std::uint64_t len
   return contains(offset, length) ? ByteReader::sub(offset, length) : std::nullopt;
 }
 
+void MarkNoAccessSections(ImageView& image, const PeHeaders& headers) {
+  constexpr std::uint32_t kMemoryAccess = 0xE0000000u;  // IMAGE_SCN_MEM_EXECUTE | _READ | _WRITE
+  for (const PeSection& s : headers.sections)
+    if (!(s.characteristics & kMemoryAccess)) image.MarkUnreadable(s.virtualAddress, s.VirtualExtent());
+}
+
 std::uint64_t PeHeaders::HeadersEnd() const {
   return std::max<std::uint64_t>(sizeOfHeaders, sectionTableOffset + sections.size() * kSectionHeaderSize);
 }

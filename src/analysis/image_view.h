@@ -108,6 +108,12 @@ struct PeHeaders {
 // wrong or the fixed fields do not fit.
 std::optional<PeHeaders> ReadPeHeaders(const ByteReader& bytes);
 
+// Marks every section whose characteristics grant neither read, write nor
+// execute as unreadable in a view of the laid-out file: the loader maps such
+// a section no-access, so a walk of the file sees what a walk of the loaded
+// library sees.
+void MarkNoAccessSections(ImageView& image, const PeHeaders& headers);
+
 // The headers' claim of SizeOfImage, for building an ImageView over a module
 // the system has mapped (its first page is always readable).
 std::optional<std::uint32_t> ReadSizeOfImage(const ByteReader& headerPage);

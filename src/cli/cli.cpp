@@ -251,7 +251,9 @@ std::optional<Runner::Library> Runner::OpenLibrary(const std::string& argument, 
     Fail(argument, "damaged: the image cannot be laid out (SizeOfImage is 0)");
     return std::nullopt;
   }
-  ExportListing listing = WalkExports(ImageView(*image));
+  ImageView view(*image);
+  MarkNoAccessSections(view, library.headers);
+  ExportListing listing = WalkExports(view);
   if (listing.fault != ExportFault::None) {
     Fail(argument, "damaged: " + std::string(DescribeExportFault(listing.fault)));
     return std::nullopt;

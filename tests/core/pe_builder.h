@@ -33,6 +33,7 @@ struct SectionSpec {
   std::uint32_t virtualAddress = 0;
   std::uint32_t virtualSize = 0;  // 0: the data's size
   Bytes data;                     // raw data; empty = uninitialised (bss)
+  std::uint32_t characteristics = 0x40000040;  // initialised data, readable
 };
 
 struct PeFile {
@@ -104,6 +105,7 @@ struct PeBuilder {
       const std::size_t rawSize = AlignUp(s.data.size(), 0x200);
       Put32(b, at + 16, static_cast<std::uint32_t>(rawSize));
       Put32(b, at + 20, s.data.empty() ? 0 : static_cast<std::uint32_t>(raw));
+      Put32(b, at + 36, s.characteristics);
       f.rawOffsets.push_back(s.data.empty() ? 0 : raw);
       if (!s.data.empty()) {
         PutBytes(b, raw, s.data);
