@@ -1,10 +1,27 @@
-# Win64 build: Vantorel.exe and the Windows tests, which ctest runs under Wine.
-# The bootstrap's cache provides Scintilla, the image libraries and GoogleTest.
+# Windows builds: Vantorel.exe and the Windows tests, which ctest runs under
+# Wine. The same file makes both editions: build/win64 with the x86-64
+# toolchain, and build/win32 with the i686 one, whose program is the x86
+# edition Vantorel_x86.exe and whose tests are the ones that depend on the
+# target. The bootstrap's cache provides Scintilla, the image libraries and
+# GoogleTest for each.
 foreach(var VANTOREL_SCINTILLA VANTOREL_MINGW_LIBS VANTOREL_GTEST_MINGW VANTOREL_TESTDATA_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set: build through scripts/test or scripts/run")
   endif()
 endforeach()
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(VANTOREL_X86 ON)
+  set(VANTOREL_EXE_NAME Vantorel_x86)
+  set(MINGW_SYSROOT /usr/i686-w64-mingw32)
+  set(WINE_CORPUS /usr/lib/i386-linux-gnu/wine/i386-windows)
+  set(VANTOREL_PE_FORMAT pei-i386)
+else()
+  set(VANTOREL_X86 OFF)
+  set(VANTOREL_EXE_NAME Vantorel)
+  set(MINGW_SYSROOT /usr/x86_64-w64-mingw32)
+  set(WINE_CORPUS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+  set(VANTOREL_PE_FORMAT pei-x86-64)
+endif()
 
 enable_language(RC)
 # Everything static: the product is one exe that imports system DLLs only.
@@ -24,7 +41,7 @@ add_library(vantorel_win STATIC ${VANTOREL_WIN32_SOURCES})
 target_include_directories(vantorel_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${VANTOREL_SCINTILLA}/include)
 target_compile_options(vantorel_win PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(vantorel_win PUBLIC vantorel_core png_static jpeg_static
-  /usr/x86_64-w64-mingw32/lib/libz.a
+  ${MINGW_SYSROOT}/lib/libz.a
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32 dbghelp)
 
 # The editor component travels inside the exe as data and is mapped from there.
@@ -35,6 +52,7 @@ add_executable(Vantorel WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp
 target_compile_options(Vantorel PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(Vantorel PRIVATE vantorel_win)
 target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode)
+set_target_properties(Vantorel PROPERTIES OUTPUT_NAME ${VANTOREL_EXE_NAME})
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc
   PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/platform)
@@ -53,12 +71,20 @@ set_target_properties(gtest_mingw PROPERTIES IMPORTED_LOCATION ${VANTOREL_GTEST_
   INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_GTEST_MINGW}/include)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+if(VANTOREL_X86)
+  # The x86 edition runs the tests of what depends on the target: the PE
+  # check, opening and listing libraries, the loader, start-up, the program
+  # itself, the source of a library, the corpus. The rest is the same code
+  # as in the 64-bit tree.
+  list(FILTER WIN_TEST_SOURCES INCLUDE REGEX
+    "/(main|test_support|pe_check_test|library_test|library_data_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|main_window_fixture|grid_fixture)\\.cpp$")
+endif()
 # Tests see the same embedded data as the product (icons, manifest, editor image).
 add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
 target_compile_options(win_tests PRIVATE ${VANTOREL_WARNINGS})
 string(REPLACE "/" "\\\\" testdata_win "Z:${VANTOREL_TESTDATA_DIR}")
 target_compile_definitions(win_tests PRIVATE
-  VANTOREL_TESTDATA=L"${testdata_win}" VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/Vantorel.exe")
+  VANTOREL_TESTDATA=L"${testdata_win}" VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/${VANTOREL_EXE_NAME}.exe")
 target_link_libraries(win_tests PRIVATE vantorel_win gtest_mingw)
 target_link_options(win_tests PRIVATE ${WIN_LINK_STATIC})
 add_dependencies(win_tests Vantorel vantorel-cli)
@@ -74,23 +100,23 @@ foreach(src ${WIN_BENCH_SOURCES})
   add_executable(win_bench_${name} ${src} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
   target_compile_options(win_bench_${name} PRIVATE ${VANTOREL_WARNINGS})
   target_compile_definitions(win_bench_${name} PRIVATE VANTOREL_TESTDATA=L"${testdata_win}"
-    VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/Vantorel.exe")
+    VANTOREL_EXE=L"Z:${CMAKE_BINARY_DIR}/${VANTOREL_EXE_NAME}.exe")
   target_link_libraries(win_bench_${name} PRIVATE vantorel_win)
   target_link_options(win_bench_${name} PRIVATE ${WIN_LINK_STATIC} -municode)
 endforeach()
 
 # End-to-end scenarios: the real exe on an X display, driven with xdotool.
+set(exe ${CMAKE_BINARY_DIR}/${VANTOREL_EXE_NAME}.exe)
 add_test(NAME e2e.message_box_32bit
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_32bit.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_32bit.sh ${exe})
 set_tests_properties(e2e.message_box_32bit PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/Vantorel.exe)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${exe} gui ${VANTOREL_PE_FORMAT})
 add_test(NAME e2e.cli_imports_only_system_dlls
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/vantorel-cli.exe console)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/vantorel-cli.exe console ${VANTOREL_PE_FORMAT})
 
 # Independent oracles for the corpus tests: what sha1sum and exiftool say of
 # Wine's own libraries, computed on the build machine.
-set(WINE_CORPUS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corpus.sha1 ${CMAKE_BINARY_DIR}/corpus.exif
   COMMAND sh -c "cd ${WINE_CORPUS} && sha1sum *.dll > ${CMAKE_BINARY_DIR}/corpus.sha1 && exiftool -T -FileName -FileVersion -FileDescription -CompanyName -ProductName *.dll > ${CMAKE_BINARY_DIR}/corpus.exif"
   VERBATIM)

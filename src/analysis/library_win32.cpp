@@ -55,6 +55,15 @@ std::vector<std::u16string> ListLoadedExports(HMODULE library) {
   return names;
 }
 
+bool AcceptDroppedLibrary(const std::wstring& path) {
+  if (!kEditionTraits.checksDroppedFiles) return true;
+  const int check = CheckPeFile(path);
+  if (check != kPe32 && check != kPe32Plus) return true;
+  if (check == AcceptedPeKind()) return true;
+  ShowError(ToWide(PeCheckMessage(check)));
+  return false;
+}
+
 void SetLibraryPath(LibraryState& library, const std::wstring& path) {
   library.CurrentPath = path;
   library.LibraryInfo.path = ToU16(path);
@@ -79,7 +88,7 @@ std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::ws
     path = CurrentPrompts().AskOpenFile(GetActiveWindow(), L"Load DLL", L"", kLibraryFilter);
     if (!path.empty()) {
       const int check = CheckPeFile(path);
-      if (check != kPe32Plus) {
+      if (check != AcceptedPeKind()) {
         ShowError(ToWide(PeCheckMessage(check)));
         path.clear();
       }

@@ -47,6 +47,12 @@ ImageView ViewLoadedImage(HMODULE library);
 // readable PE image.
 std::vector<std::u16string> ListLoadedExports(HMODULE library);
 
+// Whether a file dropped while no library is open goes to LoadLibraryFile.
+// The x86 edition tells the user of a 64-bit library where it belongs, with
+// the message of the open requester, and refuses it; anything else (and
+// every file in the 64-bit edition) is left to the system loader.
+bool AcceptDroppedLibrary(const std::wstring& path);
+
 // Releases the open library, if any, and forgets its handle and base.
 void ReleaseLibrary(LibraryState& library);
 

@@ -52,11 +52,16 @@ int ClassifyPeImage(const ByteSource& file, std::string_view* reason) {
 
 namespace vantorel {
 
-std::u16string PeCheckMessage(int result) {
+int AcceptedPeKind(Edition edition) { return TraitsOf(edition).opensPe32Plus ? kPe32Plus : kPe32; }
+
+std::u16string PeCheckMessage(int result, Edition edition) {
   switch (result) {
     case kPeUnreadable: return u"File is locked\ncan't load.";
     case kPeInvalid: return u"Isn't a valid PE-File\ncan't load.";
-    case kPe32: return u"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe";
+    case kPe32:
+    case kPe32Plus:
+      if (result == AcceptedPeKind(edition)) return {};
+      return std::u16string(TraitsOf(edition).wrongKind);
     default: return {};
   }
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/edition.h"
+
 namespace vantorel {
 
 // Results of the PE check; the callers map them to their messages.
@@ -44,7 +46,11 @@ int ClassifyPeImage(const ByteSource& file, std::string_view* reason = nullptr);
 
 namespace vantorel {
 
-// What the user is told when a library fails the check (empty for 64-bit).
-std::u16string PeCheckMessage(int result);
+// The check result of the libraries the edition opens: kPe32Plus or kPe32.
+int AcceptedPeKind(Edition edition = kEdition);
+
+// What the user is told when a library fails the check; empty for the kind
+// the edition opens. The other kind is sent to the other edition.
+std::u16string PeCheckMessage(int result, Edition edition = kEdition);
 
 }  // namespace vantorel

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "platform/edition.h"
 #include "platform/prompts_win32.h"
+#include "platform/text_win32.h"
 #include "platform/version.h"
 
 namespace vantorel {
@@ -50,7 +52,8 @@ void ShowAbout(HWND owner) {
   const std::wstring text = L"Vantorel - PureBasic loaders for DLL exports\n"
                             L"written by the Vantorel developers, 2026\n"
                             L"\n"
-                            L"Version " + std::wstring(kVantorelVersion) + L" for 64-bit Windows\n"
+                            L"Version " + std::wstring(kVantorelVersion) + L" for " +
+                            ToWide(kEditionTraits.windowsName) + L"\n"
                             L"\n"
                             L"Source preview: Scintilla 5.3.3";
   CurrentPrompts().ShowMessage(owner, text, L"About Vantorel", MB_OK);

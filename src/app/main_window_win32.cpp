@@ -193,7 +193,7 @@ HWND BuildMainWindow() {
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, style, m.menu != nullptr, 0);
-  m.window = CreateWindowExW(0, kMainClass, L"Vantorel", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  m.window = CreateWindowExW(0, kMainClass, ToWide(MainTitle(u"")).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                              frame.right - frame.left, frame.bottom - frame.top, nullptr, m.menu, instance, nullptr);
   if (!m.window) {
     if (m.menu) DestroyMenu(m.menu);
@@ -339,7 +339,7 @@ void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
     // Dropped files are not checked: the loader's answer decides.
     if (IsProjectPath(ToU16(paths[0]))) {
       LoadProject(paths[0]);
-    } else {
+    } else if (AcceptDroppedLibrary(paths[0])) {
       LoadLibraryFile(paths[0]);
     }
   }

@@ -47,7 +47,7 @@ void ReadStartupArgument(const std::wstring& commandLine) {
   app.CurrentPath = FullPathOf(ToWide(FirstArgument(ToU16(commandLine))));
   if (app.CurrentPath.empty() || IsProjectPath(ToU16(app.CurrentPath))) return;
   const int result = CheckPeFile(app.CurrentPath);
-  if (result == kPe32Plus) return;
+  if (result == AcceptedPeKind()) return;
   ShowError(ToWide(PeCheckMessage(result)));
   app.CurrentPath.clear();
 }

@@ -30,9 +30,10 @@ std::u16string SelectionCountText(std::int64_t ticked, std::int64_t total) {
   return u"   " + PadTo(Decimal(ticked), width) + u" of " + Decimal(total) + u" functions selected!";
 }
 
-std::u16string MainTitle(std::u16string_view currentPath) {
-  if (currentPath.empty()) return u"Vantorel";
-  return u"Vantorel - " + std::u16string(currentPath);
+std::u16string MainTitle(std::u16string_view currentPath, Edition edition) {
+  const std::u16string name(TraitsOf(edition).name);
+  if (currentPath.empty()) return name;
+  return name + u" - " + std::u16string(currentPath);
 }
 
 std::u16string FileSizeField(std::int64_t size) { return u" Filesize: " + FormatFileSize(size, 2); }

@@ -87,7 +87,7 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
         record.type = 1;
       } else if (record.column == 4) {
         record.type = 3;
-        record.text = L"FASTCALL";
+        record.text = ToWide(kEditionTraits.conventions);
       }
       return 1;
     case GridEvent::CellFormat:

@@ -1,6 +1,7 @@
 #include "codegen/function_table.h"
 
 #include <algorithm>
+#include <string>
 
 namespace vantorel {
 
@@ -45,12 +46,39 @@ std::u16string MakeAlias(std::u16string_view name) {
   return alias;
 }
 
-FunctionEntry MakeFunctionEntry(std::u16string name) {
+std::optional<unsigned> StdcallParameterCount(std::u16string_view name) {
+  const std::size_t at = name.find(u'@');
+  // "_" and at least one character of name before the only "@".
+  if (name.size() < 2 || name[0] != u'_' || at == std::u16string_view::npos || at < 2 ||
+      name.find(u'@', at + 1) != std::u16string_view::npos)
+    return std::nullopt;
+  const std::u16string_view digits = name.substr(at + 1);
+  // Decorations are written without leading zeros; ten digits already
+  // exceed any stack a call could take.
+  if (digits.empty() || digits.size() > 9 || (digits.size() > 1 && digits[0] == u'0')) return std::nullopt;
+  unsigned bytes = 0;
+  for (char16_t c : digits) {
+    if (c < u'0' || c > u'9') return std::nullopt;
+    bytes = bytes * 10 + static_cast<unsigned>(c - u'0');
+  }
+  if (bytes % 4 != 0) return std::nullopt;
+  return bytes / 4;
+}
+
+FunctionEntry MakeFunctionEntry(std::u16string name, Edition edition) {
   FunctionEntry entry;
   entry.Alias = MakeAlias(name);
-  entry.Function = std::move(name);
   entry.Para = u"?";
-  entry.Conv = u"FASTCALL";
+  // A cdecl export cannot be told from its name, so every row starts with
+  // the convention of the system's own libraries.
+  entry.Conv = TraitsOf(edition).convention;
+  if (edition == Edition::X86) {
+    if (auto count = StdcallParameterCount(name)) {
+      const std::string digits = std::to_string(*count);
+      entry.Para.assign(digits.begin(), digits.end());
+    }
+  }
+  entry.Function = std::move(name);
   entry.checked = 1;
   return entry;
 }
@@ -60,6 +88,18 @@ FunctionList MakeFunctionList(std::span<const std::u16string> exportNames) {
   list.reserve(exportNames.size());
   for (const std::u16string& name : exportNames) list.push_back(MakeFunctionEntry(name));
   return list;
+}
+
+bool IsCdeclRow(std::u16string_view conv, Edition edition) {
+  if (edition != Edition::X86 || conv.size() != 5) return false;
+  // Project files may have been edited by hand: the case of the label does
+  // not matter.
+  constexpr std::u16string_view kCdecl = u"CDECL";
+  for (std::size_t i = 0; i < conv.size(); ++i) {
+    const char16_t c = conv[i] >= u'a' && conv[i] <= u'z' ? static_cast<char16_t>(conv[i] - 32) : conv[i];
+    if (c != kCdecl[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace vantorel

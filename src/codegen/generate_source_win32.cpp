@@ -16,7 +16,7 @@ void GenerateSource(GridControl* grid, const std::wstring& currentPath) {
   std::vector<SourceRow> rows;
   if (grid) {
     for (const FunctionGridRow& r : ReadFunctionGrid(*grid)) {
-      rows.push_back({ToU16(r.alias), ToU16(r.function), ToU16(r.para), ToU16(r.comment), r.ticked});
+      rows.push_back({ToU16(r.alias), ToU16(r.function), ToU16(r.para), ToU16(r.comment), r.ticked, ToU16(r.conv)});
     }
   }
   const std::u16string text = BuildSourceText(rows, ToU16(currentPath));

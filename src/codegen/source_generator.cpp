@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "codegen/function_table.h"
+
 namespace vantorel {
 
 namespace {
@@ -69,7 +71,8 @@ std::u16string_view SourceBaseName(std::u16string_view path) {
   return file.substr(0, std::min(file.rfind(u'.'), file.size()));
 }
 
-std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath) {
+std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
+                               Edition edition) {
   std::size_t ticked = 0;
   std::size_t valueLength = 0;
   for (const SourceRow& row : rows) {
@@ -82,7 +85,7 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_v
   const std::u16string_view file = SourceFilePart(libraryPath);
   std::u16string text;
   // Fixed pieces of the three per-row lines plus the longest parameter list.
-  text.reserve(512 + 2 * file.size() + valueLength + ticked * (16 + 10 + 30 + 76));
+  text.reserve(512 + 2 * file.size() + valueLength + ticked * (17 + 10 + 30 + 76));
 
   text += kRule;
   text += kCredit;
@@ -91,7 +94,7 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_v
 
   for (const SourceRow& row : rows) {
     if (!row.ticked) continue;
-    text += u"Prototype ";
+    text += IsCdeclRow(row.conv, edition) ? u"PrototypeC " : u"Prototype ";
     text += row.alias;
     text += u'(';
     AppendParameterList(text, ReadParameterCount(row.para));

@@ -7,18 +7,21 @@
 #include <string>
 #include <string_view>
 
+#include "platform/edition.h"
+
 namespace vantorel {
 
 // One row of the function grid as the generator reads it: the Alias,
-// Function, Para and Comment columns and whether its tick is set. The
-// calling-convention column plays no part: every declaration is a plain
-// Prototype.
+// Function, Para and Comment columns and whether its tick is set, and the
+// Conv column, which only the x86 edition reads: its "CDECL" rows are
+// declared with PrototypeC. On x64 every declaration is a plain Prototype.
 struct SourceRow {
   std::u16string alias;
   std::u16string function;
   std::u16string para;
   std::u16string comment;
   bool ticked = true;
+  std::u16string conv;
 };
 
 // The most parameters a prototype gets: one per letter a to z.
@@ -38,6 +41,7 @@ std::u16string_view SourceBaseName(std::u16string_view path);
 
 // The whole generated text, every line ending with LF. Empty when there are
 // no rows or none is ticked.
-std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath);
+std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
+                               Edition edition = kEdition);
 
 }  // namespace vantorel

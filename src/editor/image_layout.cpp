@@ -9,10 +9,19 @@
 namespace vantorel {
 namespace {
 
-constexpr std::uint16_t kMachineAmd64 = 0x8664;
-constexpr std::uint16_t kMagicPe32Plus = 0x20B;
 constexpr std::uint32_t kPeSignature = 0x00004550;
-constexpr std::uint32_t kFixedOptionalHeader = 112;  // PE32+ fields before the data directories
+
+// Where the two optional-header layouts differ.
+struct OptionalHeaderShape {
+  std::uint16_t machine;
+  std::uint16_t magic;
+  std::uint32_t fixedSize;       // fields before the data directories
+  std::uint32_t imageBase;       // offset of ImageBase
+  std::uint32_t imageBaseWidth;  // bytes
+  std::uint32_t directoryCount;  // offset of NumberOfRvaAndSizes
+};
+constexpr OptionalHeaderShape kPe32PlusShape{0x8664, 0x20B, 112, 24, 8, 108};  // x86-64
+constexpr OptionalHeaderShape kPe32Shape{0x014C, 0x10B, 96, 28, 4, 92};        // i386
 constexpr std::uint32_t kSectionHeaderSize = 40;
 constexpr std::uint32_t kMaxImageSize = 0x40000000;  // 1 GiB: far above any editor component
 constexpr std::size_t kMaxNameLength = 4096;
@@ -41,17 +50,22 @@ void Add(std::span<std::uint8_t> bytes, std::uint64_t offset, T delta) {
 
 }  // namespace
 
-std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
+std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file, Edition edition) {
+  const bool is64 = edition == Edition::X64;
+  const OptionalHeaderShape& shape = is64 ? kPe32PlusShape : kPe32Shape;
+  const std::uint32_t kFixedOptionalHeader = shape.fixedSize;
   if (ByteReader(file).read16(0) != 0x5A4D) return std::nullopt;
   const auto lfanew = ByteReader(file).read32(0x3C);
   // e_lfanew is signed; a negative one points before the file.
   if (!lfanew || static_cast<std::int32_t>(*lfanew) < 0) return std::nullopt;
   ImageLayout layout;
+  layout.is64 = is64;
   layout.ntOffset = *lfanew;
   const std::uint64_t nt = *lfanew;
   if (ByteReader(file).read32(nt) != kPeSignature) return std::nullopt;
 
-  // The offsets below are PE32+ ones: anything else would be read wrongly.
+  // The offsets below are those of the edition's layout: an image of the
+  // other kind would be read wrongly, and could not run in this process.
   const std::uint64_t fileHeader = nt + 4;
   const std::uint64_t optional = nt + 24;
   const auto machine = ByteReader(file).read16(fileHeader);
@@ -59,17 +73,18 @@ std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
   const auto optionalSize = ByteReader(file).read16(fileHeader + 16);
   const auto characteristics = ByteReader(file).read16(fileHeader + 18);
   if (!machine || !sectionCount || !optionalSize || !characteristics) return std::nullopt;
-  if (*machine != kMachineAmd64 || *sectionCount > kMaxSections) return std::nullopt;
+  if (*machine != shape.machine || *sectionCount > kMaxSections) return std::nullopt;
   if (*optionalSize < kFixedOptionalHeader || !Fits(file, optional, *optionalSize)) return std::nullopt;
-  if (ByteReader(file).read16(optional) != kMagicPe32Plus) return std::nullopt;
+  if (ByteReader(file).read16(optional) != shape.magic) return std::nullopt;
   layout.fileCharacteristics = *characteristics;
 
   layout.entryPoint = *ByteReader(file).read32(optional + 16);
-  layout.preferredBase = *ByteReader(file).read64(optional + 24);
+  layout.preferredBase = is64 ? *ByteReader(file).read64(optional + shape.imageBase)
+                              : *ByteReader(file).read32(optional + shape.imageBase);
   layout.sectionAlignment = *ByteReader(file).read32(optional + 32);
   layout.sizeOfImage = *ByteReader(file).read32(optional + 56);
   layout.sizeOfHeaders = *ByteReader(file).read32(optional + 60);
-  const std::uint32_t directoryCount = std::min(*ByteReader(file).read32(optional + 108), 16u);
+  const std::uint32_t directoryCount = std::min(*ByteReader(file).read32(optional + shape.directoryCount), 16u);
   if (kFixedOptionalHeader + directoryCount * 8u > *optionalSize) return std::nullopt;
 
   const std::uint32_t alignment = layout.sectionAlignment;
@@ -97,7 +112,9 @@ std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file) {
   for (const ImageDirectory& d : {layout.imports, layout.exceptions, layout.relocations}) {
     if (d.size != 0 && !FitsImage(layout.sizeOfImage, d)) return std::nullopt;
   }
-  // RtlAddFunctionTable wants its entries 32-bit aligned.
+  // RtlAddFunctionTable wants its entries 32-bit aligned. An x86 image has
+  // no such table (its exception handling is frame-based): none is read.
+  if (!is64) layout.exceptions = {};
   if (layout.exceptions.size != 0 && layout.exceptions.rva % 4 != 0) return std::nullopt;
 
   layout.sections.reserve(*sectionCount);
@@ -163,7 +180,9 @@ bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, s
 }
 
 std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
-                                                       ImageDirectory directory) {
+                                                       ImageDirectory directory, bool is64) {
+  const std::uint64_t thunkSize = is64 ? 8 : 4;
+  const unsigned ordinalFlag = is64 ? 63 : 31;
   std::vector<ImportedLibrary> libraries;
   if (directory.size == 0) return libraries;
   // Descriptors run to one whose Name is 0, which may lie past the
@@ -182,14 +201,19 @@ std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uin
     library.name = *name;
     const std::uint64_t names = lookup != 0 ? lookup : firstThunk;
     for (std::uint64_t i = 0;; ++i) {
-      const auto entry = ByteReader(image).read64(names + i * 8);
+      const std::uint64_t thunk = names + i * thunkSize;
+      std::optional<std::uint64_t> entry = ByteReader(image).read64(thunk);
+      if (!is64) {
+        const auto narrow = ByteReader(image).read32(thunk);
+        entry = narrow ? std::optional<std::uint64_t>(*narrow) : std::nullopt;
+      }
       if (!entry) return std::nullopt;
       if (*entry == 0) break;
       ImportedFunction f;
-      const std::uint64_t slot = std::uint64_t{firstThunk} + i * 8;
-      if (!Fits(image, slot, 8)) return std::nullopt;
+      const std::uint64_t slot = std::uint64_t{firstThunk} + i * thunkSize;
+      if (!Fits(image, slot, thunkSize)) return std::nullopt;
       f.slotRva = static_cast<std::uint32_t>(slot);
-      if (*entry >> 63) {
+      if ((*entry >> ordinalFlag) & 1) {
         f.byOrdinal = true;
         f.ordinal = static_cast<std::uint16_t>(*entry & 0xFFFF);
       } else {

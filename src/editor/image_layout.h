@@ -1,5 +1,6 @@
 #pragma once
-// Reading a 64-bit PE image for mapping it by hand. Every field is checked
+// Reading a PE image for mapping it by hand: PE32+ (x86-64) for the 64-bit
+// edition, PE32 (i386) for the x86 edition. Every field is checked
 // against the bytes it comes from before anything trusts it; the Win32 loader
 // only allocates, copies, protects and calls. No Windows headers here.
 #include <cstdint>
@@ -7,6 +8,8 @@
 #include <span>
 #include <string_view>
 #include <vector>
+
+#include "platform/edition.h"
 
 namespace vantorel {
 
@@ -34,6 +37,7 @@ struct ImageSection {
 };
 
 struct ImageLayout {
+  bool is64 = true;            // PE32+ (x86-64) or PE32 (i386)
   std::uint32_t ntOffset = 0;  // e_lfanew
   std::uint64_t preferredBase = 0;
   std::uint32_t sizeOfImage = 0;
@@ -48,15 +52,19 @@ struct ImageLayout {
   ImageDirectory tls;
   std::vector<ImageSection> sections;
 
-  // File offset of OptionalHeader.ImageBase, which the mapped copy rewrites.
-  std::uint64_t ImageBaseOffset() const { return std::uint64_t{ntOffset} + 24 + 24; }
+  // File offset and width of OptionalHeader.ImageBase, which the mapped copy
+  // rewrites: 64 bits at 24 in PE32+, 32 bits at 28 in PE32 (after BaseOfData).
+  std::uint64_t ImageBaseOffset() const { return std::uint64_t{ntOffset} + 24 + (is64 ? 24 : 28); }
+  std::uint32_t ImageBaseWidth() const { return is64 ? 8 : 4; }
 };
 
-// Checks and reads the headers of an x86-64 PE32+ image held as file bytes.
-// None when anything the loader would use lies outside the file or the
-// image: headers, section table, raw data, the import, relocation and
-// exception directories, the entry point (which must be in executable code).
-std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file);
+// Checks and reads the headers of a PE image held as file bytes, for the
+// given edition's process: an x86-64 PE32+ image for X64, an i386 PE32 one
+// for X86; the other kind is refused. None when anything the loader would use
+// lies outside the file or the image: headers, section table, raw data, the
+// import, relocation and exception directories, the entry point (which must
+// be in executable code).
+std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file, Edition edition = kEdition);
 
 // Adds delta to every DIR64 site (and the low half of delta to every HIGHLOW
 // site) listed by the base-relocation directory of a mapped image. Absolute
@@ -78,10 +86,12 @@ struct ImportedLibrary {
 };
 
 // The import descriptors of a mapped image, in order, up to the first one
-// whose Name is 0. None when a descriptor, a name or a thunk lies outside the
-// image. The names point into the image.
+// whose Name is 0. Thunks are 64-bit with the ordinal flag in bit 63 in a
+// PE32+ image, 32-bit with it in bit 31 in a PE32 one. None when a
+// descriptor, a name or a thunk lies outside the image. The names point into
+// the image.
 std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
-                                                       ImageDirectory directory);
+                                                       ImageDirectory directory, bool is64 = true);
 
 // The RVA of an export found by name in a mapped image; none when absent,
 // forwarded elsewhere, or when the export table is damaged.

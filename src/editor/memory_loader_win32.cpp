@@ -35,7 +35,7 @@ void CopySections(MappedImage& image, const ImageLayout& layout, std::span<const
 }
 
 bool ResolveImports(MappedImage& image, const ImageLayout& layout) {
-  const auto libraries = ReadImports(Bytes(image), layout.imports);
+  const auto libraries = ReadImports(Bytes(image), layout.imports, layout.is64);
   if (!libraries) return false;
   image.libraryHandles.reserve(libraries->size());
   for (const ImportedLibrary& library : *libraries) {
@@ -67,6 +67,10 @@ void ProtectSections(const MappedImage& image, const ImageLayout& layout) {
   }
 }
 
+// The function-table calls exist on x86-64 only; an x86 image unwinds
+// through frames its code registers itself, so the layout there never has
+// an exception directory and these do nothing.
+#if defined(_WIN64)
 bool AddExceptionTable(MappedImage& image, const ImageLayout& layout) {
   const std::uint32_t count = layout.exceptions.size / sizeof(RUNTIME_FUNCTION);
   if (count == 0) return true;
@@ -75,6 +79,11 @@ bool AddExceptionTable(MappedImage& image, const ImageLayout& layout) {
   image.functionTable = table;
   return true;
 }
+void DeleteExceptionTable(void* table) { RtlDeleteFunctionTable(static_cast<RUNTIME_FUNCTION*>(table)); }
+#else
+bool AddExceptionTable(MappedImage&, const ImageLayout&) { return true; }
+void DeleteExceptionTable(void*) {}
+#endif
 
 std::unique_ptr<MappedImage> MapImage(std::span<const std::uint8_t> file) {
   const auto layout = ReadImageLayout(file);
@@ -95,9 +104,11 @@ std::unique_ptr<MappedImage> MapImage(std::span<const std::uint8_t> file) {
   if (!VirtualAlloc(base, layout->sizeOfImage, MEM_COMMIT, PAGE_READWRITE)) return nullptr;
 
   std::memcpy(image->imageBase, file.data(), layout->sizeOfHeaders);
-  image->headers = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image->imageBase + layout->ntOffset);
-  const auto actualBase = reinterpret_cast<std::uint64_t>(base);
-  std::memcpy(image->imageBase + layout->ImageBaseOffset(), &actualBase, sizeof actualBase);
+  image->headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(image->imageBase + layout->ntOffset);
+  // ImageBase is as wide as a pointer of the image's kind; little-endian, so
+  // the low bytes of the 64-bit value are the 32-bit one.
+  const auto actualBase = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(base));
+  std::memcpy(image->imageBase + layout->ImageBaseOffset(), &actualBase, layout->ImageBaseWidth());
   image->entryPoint = layout->entryPoint;
   image->exportRva = layout->exports.rva;
   image->exportSize = layout->exports.size;
@@ -130,7 +141,7 @@ MappedImage::~MappedImage() {
     EntryOf(*this)(reinterpret_cast<HINSTANCE>(imageBase), DLL_PROCESS_DETACH, nullptr);
     initialised = 0;
   }
-  if (functionTable) RtlDeleteFunctionTable(functionTable);
+  if (functionTable) DeleteExceptionTable(functionTable);
   for (HMODULE handle : libraryHandles) FreeLibrary(handle);
   if (imageBase) VirtualFree(imageBase, 0, MEM_RELEASE);
 }

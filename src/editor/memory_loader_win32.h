@@ -1,7 +1,9 @@
 #pragma once
-// Maps a 64-bit DLL image held in memory into the process by hand, the way
-// the system loader maps a file: sections, relocations, imports, page
-// protections, the exception table and the entry routine. Used for the
+// Maps a DLL image held in memory into the process by hand, the way the
+// system loader maps a file: sections, relocations, imports, page
+// protections, the exception table (x86-64 only: x86 exception handling is
+// frame-based and needs none) and the entry routine. The image is of the
+// process's own kind: PE32+ in the 64-bit edition, PE32 in the x86 one. Used for the
 // editor component, which travels inside the program and never touches disk.
 #include <windows.h>
 
@@ -22,8 +24,9 @@ struct MappedImage {
   MappedImage& operator=(const MappedImage&) = delete;
   ~MappedImage();
 
-  // The mapped copy of the NT headers, inside the image.
-  const IMAGE_NT_HEADERS64* headers = nullptr;
+  // The mapped copy of the NT headers, inside the image (the process's own
+  // layout: IMAGE_NT_HEADERS64 or IMAGE_NT_HEADERS32).
+  const IMAGE_NT_HEADERS* headers = nullptr;
   // Start of the reserved region.
   unsigned char* imageBase = nullptr;
   std::uint32_t sizeOfImage = 0;
@@ -36,8 +39,8 @@ struct MappedImage {
   std::vector<unsigned char*> sectionAddresses;
   // RVA of the entry routine, 0 when the image has none.
   std::uint32_t entryPoint = 0;
-  // The image's .pdata as registered with the exception dispatcher.
-  RUNTIME_FUNCTION* functionTable = nullptr;
+  // The image's .pdata as registered with the exception dispatcher (x86-64).
+  void* functionTable = nullptr;
   // Export directory, for FindMappedExport.
   std::uint32_t exportRva = 0;
   std::uint32_t exportSize = 0;

@@ -99,6 +99,18 @@ TEST(EditorRelocations, EachSiteAdjustedByItsKind) {
   EXPECT_EQ(Get(m, 0x10, 8), 0u) << "a page-0 block ends the table";
 }
 
+TEST(EditorRelocations, HighLowSitesOfAnX86ImageWrapAt32Bits) {
+  Bytes m;
+  const auto dir = PlaceBlocks(m, {RelocationBlock(0x1000, {0x3010, 0x3014})});
+  Put32(m, 0x1010, 0x10001000);
+  Put32(m, 0x1014, 0x00000010);
+  // Moved down, as a 32-bit delta seen from 64 bits is negative.
+  ASSERT_TRUE(ApplyRelocations(m, dir, std::int64_t{0x00400000} - 0x10000000));
+  EXPECT_EQ(Get(m, 0x1010, 4), 0x00401000u);
+  EXPECT_EQ(Get(m, 0x1014, 4), 0xF0400010u) << "wraps like the 32-bit address it is";
+  EXPECT_EQ(Get(m, 0x1018, 4), 0u) << "nothing beyond the site is touched";
+}
+
 TEST(EditorRelocations, DamagedTablesAreRefused) {
   Bytes shortBlock = RelocationBlock(0x1000, {0xA000}), longBlock = shortBlock;
   Put32(shortBlock, 4, 4);
@@ -135,6 +147,66 @@ TEST(EditorImports, NamesOrdinalsAndSlots) {
     EXPECT_EQ(ws2[0].ordinal, 8);
     EXPECT_EQ(ws2[1].name, "htons");
     EXPECT_EQ(ws2[1].slotRva, table.slots[1][1]);
+  }
+}
+
+// The x86 edition maps an i386 PE32 image: 32-bit ImageBase after BaseOfData,
+// directories after a 96-byte fixed header, no exception table, and 32-bit
+// thunks whose ordinal flag is bit 31. Each edition refuses the other kind.
+TEST(EditorImageLayout, EachEditionReadsItsOwnKindOnly) {
+  ImageBuilder b;
+  b.pe32 = true;
+  b.preferredBase = 0x6F400000;
+  b.Data(b.AddSection(kCode)) = {0xB8, 0x01, 0x00, 0x00, 0x00, 0xC2, 0x0C, 0x00};  // mov eax, 1; ret 12
+  const std::size_t idata = b.AddSection(kData);
+  const auto table = BuildImports(b.Rva(idata), {{"KERNEL32.dll", {{"Sleep"}, {"", 0x8001}}}}, true, true);
+  b.Data(idata) = table.bytes;
+  b.SetDirectory(kImports, b.Rva(idata), table.descriptorsSize);
+  b.SetDirectory(kExceptions, b.Rva(idata), 12);  // nonsense that an x86 image never uses
+  b.entryPoint = 0x1000;
+  const Bytes pe32 = b.Build();
+
+  const auto layout = ReadImageLayout(pe32, Edition::X86);
+  ASSERT_TRUE(layout);
+  EXPECT_FALSE(layout->is64);
+  EXPECT_EQ(layout->preferredBase, 0x6F400000u);
+  EXPECT_EQ(layout->ImageBaseOffset(), kOptionalHeader + 28u);
+  EXPECT_EQ(layout->ImageBaseWidth(), 4u);
+  EXPECT_EQ(layout->imports.rva, b.Rva(idata));
+  EXPECT_EQ(layout->exceptions.size, 0u) << "x86 exception handling is frame-based";
+  ASSERT_EQ(layout->sections.size(), 2u);
+  EXPECT_EQ(layout->sections[1].virtualAddress, 0x2000u);
+
+  EXPECT_FALSE(ReadImageLayout(pe32, Edition::X64));
+  EXPECT_FALSE(ReadImageLayout(Sample(), Edition::X86));
+  ASSERT_TRUE(ReadImageLayout(Sample(), Edition::X64));
+  EXPECT_EQ(ReadImageLayout(Sample(), Edition::X64)->ImageBaseWidth(), 8u);
+
+  Bytes image(b.SizeOfImage());
+  std::copy(table.bytes.begin(), table.bytes.end(), image.begin() + b.Rva(idata));
+  const auto imports = ReadImports(image, layout->imports, false);
+  ASSERT_TRUE(imports);
+  ASSERT_EQ(imports->size(), 1u);
+  const auto& functions = (*imports)[0].functions;
+  ASSERT_EQ(functions.size(), 2u);
+  EXPECT_EQ(functions[0].name, "Sleep");
+  EXPECT_EQ(functions[0].slotRva, table.slots[0][0]);
+  EXPECT_TRUE(functions[1].byOrdinal);
+  EXPECT_EQ(functions[1].ordinal, 0x8001) << "bit 31 is the flag; bit 15 belongs to the ordinal";
+  EXPECT_EQ(functions[1].slotRva, table.slots[0][0] + 4) << "32-bit thunks";
+
+  // Damage is refused as in PE32+: these offsets are PE32's own.
+  const std::uint32_t o = kOptionalHeader;
+  const std::vector<std::pair<std::string, std::function<void(Bytes&)>>> damages = {
+      {"x86-64 machine", [](Bytes& x) { Put16(x, kNtOffset + 4, 0x8664); }},
+      {"PE32+ magic", [&](Bytes& x) { Put16(x, o, 0x20B); }},
+      {"directories beyond the optional header", [](Bytes& x) { Put16(x, kNtOffset + 20, 96 + 8 * 4); }},
+      {"imports past the image", [&](Bytes& x) { Put32(x, o + 104, 0x2F00), Put32(x, o + 108, 0x200); }},
+  };
+  for (const auto& [what, damage] : damages) {
+    Bytes bytes = pe32;
+    damage(bytes);
+    EXPECT_FALSE(ReadImageLayout(bytes, Edition::X86)) << what;
   }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Small x86-64 DLL images built byte by byte, for the loader's tests: every
+// Small DLL images built byte by byte (x86-64 PE32+, or i386 PE32 with pe32), for the loader's tests: every
 // header field, section, relocation and import is chosen by the test.
 // Portable: the native tests read them, the Windows tests map them.
 #include <algorithm>
@@ -32,7 +32,7 @@ inline constexpr std::uint32_t kDiscardable = 0x42000040;
 // Fixed places in every built image.
 inline constexpr std::uint32_t kNtOffset = 0x80;
 inline constexpr std::uint32_t kOptionalHeader = kNtOffset + 24;
-inline constexpr std::uint32_t kSectionTable = kOptionalHeader + 240;
+inline constexpr std::uint32_t kSectionTable = kOptionalHeader + 240;  // PE32+; PE32 has 224 bytes
 inline constexpr std::uint32_t kHeaderSize = 0x400;
 
 enum Directory { kExports = 0, kImports = 1, kExceptions = 3, kRelocations = 5, kTls = 9 };
@@ -47,6 +47,7 @@ class ImageBuilder {
  public:
   std::uint64_t preferredBase = 0x7FF7A0000000;
   std::uint32_t entryPoint = 0;
+  bool pe32 = false;  // i386 PE32 instead of x86-64 PE32+
   std::array<std::array<std::uint32_t, 2>, 16> directories{};
 
   // Adds a section (its RVA follows from the virtual sizes before it) and
@@ -69,14 +70,18 @@ class ImageBuilder {
     Put16(b, 0, 0x5A4D);
     Put32(b, 0x3C, kNtOffset);
     Put32(b, kNtOffset, 0x00004550);
-    Put16(b, kNtOffset + 4, 0x8664);
+    Put16(b, kNtOffset + 4, pe32 ? 0x14C : 0x8664);
     Put16(b, kNtOffset + 6, sections_.size());
-    Put16(b, kNtOffset + 20, 240);
-    Put16(b, kNtOffset + 22, 0x2022);  // executable, large addresses, DLL
+    Put16(b, kNtOffset + 20, pe32 ? 224 : 240);
+    Put16(b, kNtOffset + 22, pe32 ? 0x2102 : 0x2022);  // executable, 32-bit machine or large addresses, DLL
     const std::uint32_t o = kOptionalHeader;
-    Put16(b, o, 0x20B);
+    Put16(b, o, pe32 ? 0x10B : 0x20B);
     Put32(b, o + 16, entryPoint);
-    Put64(b, o + 24, preferredBase);
+    if (pe32) {
+      Put32(b, o + 28, preferredBase);
+    } else {
+      Put64(b, o + 24, preferredBase);
+    }
     Put32(b, o + 32, 0x1000);
     Put32(b, o + 36, 0x200);
     Put16(b, o + 40, 6);
@@ -85,15 +90,16 @@ class ImageBuilder {
     Put32(b, o + 60, kHeaderSize);
     Put16(b, o + 68, 2);
     Put16(b, o + 70, 0x0160);
-    Put32(b, o + 108, 16);
+    const std::uint32_t count = pe32 ? o + 92 : o + 108;
+    Put32(b, count, 16);
     for (int i = 0; i < 16; ++i) {
-      Put32(b, o + 112 + i * 8, directories[i][0]);
-      Put32(b, o + 112 + i * 8 + 4, directories[i][1]);
+      Put32(b, count + 4 + i * 8, directories[i][0]);
+      Put32(b, count + 4 + i * 8 + 4, directories[i][1]);
     }
     std::uint32_t raw = kHeaderSize;
     for (std::size_t i = 0; i < sections_.size(); ++i) {
       const Section& s = sections_[i];
-      const std::size_t h = kSectionTable + i * 40;
+      const std::size_t h = SectionTable() + i * 40;
       const std::string name = ".s" + std::to_string(i);
       std::copy(name.begin(), name.end(), b.begin() + h);
       const std::uint32_t rawSize = AlignUp(static_cast<std::uint32_t>(s.data.size()), 0x200);
@@ -111,6 +117,7 @@ class ImageBuilder {
     return b;
   }
 
+  std::uint32_t SectionTable() const { return kOptionalHeader + (pe32 ? 224 : 240); }
   static std::uint32_t AlignUp(std::uint32_t n, std::uint32_t a) { return (n + a - 1) / a * a; }
 
  private:
@@ -144,8 +151,10 @@ struct ImportTable {
 
 // The descriptors, lookup and address tables and names of an import section
 // placed at rva. Without lookup tables the address table doubles as one.
+// Thunks are 64-bit, or 32-bit with pe32.
 inline ImportTable BuildImports(std::uint32_t rva, const std::vector<ImportLibrary>& libraries,
-                                bool lookupTables = true) {
+                                bool lookupTables = true, bool pe32 = false) {
+  const std::size_t thunk = pe32 ? 4 : 8;
   ImportTable t;
   t.descriptorsSize = static_cast<std::uint32_t>((libraries.size() + 1) * 20);
   std::size_t at = t.descriptorsSize;
@@ -153,7 +162,7 @@ inline ImportTable BuildImports(std::uint32_t rva, const std::vector<ImportLibra
   b.resize(at, 0);
   std::vector<std::size_t> lookup(libraries.size()), address(libraries.size());
   for (std::size_t i = 0; i < libraries.size(); ++i) {
-    const std::size_t tableSize = (libraries[i].functions.size() + 1) * 8;
+    const std::size_t tableSize = (libraries[i].functions.size() + 1) * thunk;
     lookup[i] = at;
     if (lookupTables) at += tableSize;
     address[i] = at;
@@ -170,7 +179,7 @@ inline ImportTable BuildImports(std::uint32_t rva, const std::vector<ImportLibra
     t.slots.emplace_back();
     for (std::size_t k = 0; k < libraries[i].functions.size(); ++k) {
       const Import& f = libraries[i].functions[k];
-      std::uint64_t entry = (std::uint64_t{1} << 63) | f.ordinal;
+      std::uint64_t entry = (std::uint64_t{1} << (pe32 ? 31 : 63)) | f.ordinal;
       if (!f.name.empty()) {
         if (b.size() % 2) b.push_back(0);
         entry = rva + b.size();
@@ -179,9 +188,9 @@ inline ImportTable BuildImports(std::uint32_t rva, const std::vector<ImportLibra
         for (char c : f.name) b.push_back(static_cast<std::uint8_t>(c));
         b.push_back(0);
       }
-      if (lookupTables) Put64(b, lookup[i] + k * 8, entry);
-      Put64(b, address[i] + k * 8, entry);
-      t.slots.back().push_back(static_cast<std::uint32_t>(rva + address[i] + k * 8));
+      if (lookupTables) Put(b, lookup[i] + k * thunk, entry, static_cast<int>(thunk));
+      Put(b, address[i] + k * thunk, entry, static_cast<int>(thunk));
+      t.slots.back().push_back(static_cast<std::uint32_t>(rva + address[i] + k * thunk));
     }
   }
   return t;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace vantorel {
 namespace {
 
@@ -49,6 +51,44 @@ TEST(FunctionEntry, FreshEntryOfAnOpenedLibrary) {
   const FunctionEntry unnamed = MakeFunctionEntry(u"");
   EXPECT_EQ(unnamed.Alias, u"");
   EXPECT_EQ(unnamed.Para, u"?");
+}
+
+// The x86 edition starts every row as STDCALL and reads the parameter count
+// from a stdcall decoration "_Name@N"; the 64-bit edition reads nothing.
+TEST(FunctionEntry, EditionsConventionAndStdcallParameterCount) {
+  const struct {
+    const char16_t* name;
+    const char16_t* para;  // in the x86 edition
+  } cases[] = {
+      {u"_StdFunc@12", u"3"},    {u"_f@0", u"0"},           {u"_MessageBoxA@16", u"4"},
+      {u"_big@1000", u"250"},    {u"_f@999999996", u"249999999"},
+      {u"StdNoUnderscore@8", u"?"},  // not the decoration the convention has
+      {u"@FastFunc@8", u"?"},        {u"?Func@@YAXXZ", u"?"},   {u"_a@b@4", u"?"},
+      {u"_@4", u"?"},                {u"_f@", u"?"},            {u"_f@6", u"?"},
+      {u"_f@012", u"?"},             {u"_f@1x", u"?"},          {u"_f@-4", u"?"},
+      {u"_f@1000000000", u"?"},      {u"PlainName", u"?"},      {u"", u"?"},
+  };
+  for (const auto& c : cases) {
+    const FunctionEntry x86 = MakeFunctionEntry(c.name, Edition::X86);
+    EXPECT_EQ(x86.Para, c.para) << std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name));
+    EXPECT_EQ(x86.Conv, u"STDCALL");
+    EXPECT_EQ(x86.Function, c.name);
+    EXPECT_EQ(x86.Alias, MakeAlias(c.name));
+    EXPECT_EQ(x86.checked, 1);
+    const FunctionEntry x64 = MakeFunctionEntry(c.name, Edition::X64);
+    EXPECT_EQ(x64.Para, u"?");
+    EXPECT_EQ(x64.Conv, u"FASTCALL");
+  }
+}
+
+TEST(FunctionEntry, OnlyCdeclRowsOfTheX86EditionArePrototypeC) {
+  for (const char16_t* conv : {u"CDECL", u"cdecl", u"CDecl"}) {
+    EXPECT_TRUE(IsCdeclRow(conv, Edition::X86));
+    EXPECT_FALSE(IsCdeclRow(conv, Edition::X64)) << "one convention on x64";
+  }
+  for (const char16_t* conv : {u"STDCALL", u"FASTCALL", u"", u" CDECL", u"CDECL ", u"CDECLX", u"CDEC"}) {
+    EXPECT_FALSE(IsCdeclRow(conv, Edition::X86));
+  }
 }
 
 }  // namespace

@@ -133,6 +133,19 @@ TEST(PeCheckMessage, TextsOfTheThreeFailures) {
   EXPECT_EQ(PeCheckMessage(kPe32Plus), u"");
 }
 
+// The x86 edition mirrors the 64-bit one: it opens PE32 and sends PE32+ to
+// the other edition; the other two messages are shared.
+TEST(PeCheckMessage, EachEditionSendsTheOtherKindToTheOtherEdition) {
+  EXPECT_EQ(AcceptedPeKind(Edition::X64), kPe32Plus);
+  EXPECT_EQ(AcceptedPeKind(Edition::X86), kPe32);
+  EXPECT_EQ(PeCheckMessage(kPe32Plus, Edition::X86), u"Isn't a valid 32Bit-File\nuse Vantorel.exe");
+  EXPECT_EQ(PeCheckMessage(kPe32, Edition::X86), u"");
+  EXPECT_EQ(PeCheckMessage(kPe32, Edition::X64), u"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  for (int shared : {kPeUnreadable, kPeInvalid}) {
+    EXPECT_EQ(PeCheckMessage(shared, Edition::X86), PeCheckMessage(shared, Edition::X64));
+  }
+}
+
 // A file read at offsets, as the Windows check reads it.
 class FileSource final : public ByteSource {
  public:

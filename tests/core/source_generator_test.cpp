@@ -102,6 +102,26 @@ TEST(SourceGenerator, OnlyTickedRowsInRowOrderInEveryBlock) {
   EXPECT_EQ(lines[17], u"");
 }
 
+// On x86 the convention decides the keyword: a CDECL row is a PrototypeC, any
+// other (STDCALL, or FASTCALL from a project of the 64-bit edition) a
+// Prototype. The 64-bit edition writes Prototype whatever the row says.
+TEST(SourceGenerator, CdeclRowsArePrototypeCInTheX86EditionOnly) {
+  std::vector<SourceRow> rows{Row(u"Std", u"2"), Row(u"Cee", u"1", u"note"), Row(u"Fast", u"0"), Row(u"Low", u"")};
+  rows[0].conv = u"STDCALL";
+  rows[1].conv = u"CDECL";
+  rows[2].conv = u"FASTCALL";
+  rows[3].conv = u"cdecl";
+  const auto x86 = Lines(BuildSourceText(rows, u"x.dll", Edition::X86));
+  EXPECT_EQ(x86.at(4), u"Prototype Std(a, b)");
+  EXPECT_EQ(x86.at(5), u"PrototypeC Cee(a); note");
+  EXPECT_EQ(x86.at(6), u"Prototype Fast()");
+  EXPECT_EQ(x86.at(7), u"PrototypeC Low()");
+  EXPECT_EQ(x86.at(10), u"Global Cee.Cee") << "nothing else changes";
+  const auto x64 = Lines(BuildSourceText(rows, u"x.dll", Edition::X64));
+  for (std::size_t i = 4; i < 8; ++i) EXPECT_EQ(x64.at(i).rfind(u"Prototype ", 0), 0u) << i;
+  EXPECT_EQ(x64.size(), x86.size());
+}
+
 TEST(SourceGenerator, ParameterListsFromParaText) {
   for (const char16_t* none : {u"?", u"0", u"00", u"", u"x2", u"-2"}) {
     EXPECT_EQ(PrototypeFor(none), u"Prototype F()") << "Para \"" << Narrow(none) << "\"";

@@ -17,6 +17,9 @@ TEST(SelectionCountText, PadsTheTickedNumberToTheTotalsDigits) {
 TEST(MainTitle, NamesThePathWhenOpen) {
   EXPECT_EQ(MainTitle(u""), u"Vantorel");
   EXPECT_EQ(MainTitle(u"C:\\Libs\\user32.dll"), u"Vantorel - C:\\Libs\\user32.dll");
+  // The x86 edition names itself, so a user can tell the two apart.
+  EXPECT_EQ(MainTitle(u"", Edition::X86), u"Vantorel x86");
+  EXPECT_EQ(MainTitle(u"C:\\a.dll", Edition::X86), u"Vantorel x86 - C:\\a.dll");
 }
 
 TEST(StatusFields, SizeAndVersionTexts) {
