@@ -107,18 +107,23 @@ endforeach()
 
 # End-to-end scenarios: the real exe on an X display, driven with xdotool.
 set(exe ${CMAKE_BINARY_DIR}/${VANTOREL_EXE_NAME}.exe)
-add_test(NAME e2e.message_box_32bit
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_32bit.sh ${exe})
-set_tests_properties(e2e.message_box_32bit PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+# Each edition started with the other kind of library shows its message, and
+# with its own kind opens it.
+add_test(NAME e2e.message_box_other_kind
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_other_kind.sh ${exe})
+add_test(NAME e2e.opens_own_kind
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/opens_own_kind.sh ${exe})
+set_tests_properties(e2e.message_box_other_kind e2e.opens_own_kind PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${exe} gui ${VANTOREL_PE_FORMAT})
 add_test(NAME e2e.cli_imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${CMAKE_BINARY_DIR}/vantorel-cli.exe console ${VANTOREL_PE_FORMAT})
 
 # Independent oracles for the corpus tests: what sha1sum and exiftool say of
-# Wine's own libraries, computed on the build machine.
+# Wine's own libraries of the edition's kind, computed on the build machine.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/corpus.sha1 ${CMAKE_BINARY_DIR}/corpus.exif
   COMMAND sh -c "cd ${WINE_CORPUS} && sha1sum *.dll > ${CMAKE_BINARY_DIR}/corpus.sha1 && exiftool -T -FileName -FileVersion -FileDescription -CompanyName -ProductName *.dll > ${CMAKE_BINARY_DIR}/corpus.exif"
+  DEPENDS ${WINE_CORPUS}
   VERBATIM)
 add_custom_target(corpus_oracles DEPENDS ${CMAKE_BINARY_DIR}/corpus.sha1 ${CMAKE_BINARY_DIR}/corpus.exif)
 add_dependencies(win_tests corpus_oracles)

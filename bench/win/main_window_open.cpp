@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/startup_win32.h"
+#include "app/status_text.h"
+#include "app/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
@@ -47,7 +49,7 @@ double TimeOpenFromCommandLine(const std::wstring& library) {
   PROCESS_INFORMATION pi{};
   const auto start = Clock::now();
   if (!CreateProcessW(VANTOREL_EXE, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  Search search{pi.dwProcessId, L"Vantorel - " + library, nullptr};
+  Search search{pi.dwProcessId, vantorel::ToWide(vantorel::MainTitle(vantorel::ToU16(library))), nullptr};
   while (!search.found && Seconds(Clock::now() - start) < 60) {
     EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
     if (!search.found) Sleep(2);
@@ -123,7 +125,9 @@ double Median(std::vector<double> v) {
 }  // namespace
 
 int wmain() {
-  const std::wstring library = std::wstring(VANTOREL_TESTDATA) + L"\\many_exports.dll";
+  // The edition's own kind: the 64-bit library, or its 32-bit build in x86\.
+  const std::wstring library = std::wstring(VANTOREL_TESTDATA) +
+                               (vantorel::kEdition == vantorel::Edition::X86 ? L"\\x86" : L"") + L"\\many_exports.dll";
   std::vector<double> opens;
   for (int run = 0; run < 3; ++run) opens.push_back(TimeOpenFromCommandLine(library));
   std::printf("open from command line to shown grid, 65535 exports: median %.3f s (runs %.3f %.3f %.3f)\n",

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/edition.h"
 #include "platform/resource_ids.h"
 #include "test_support.h"
 
@@ -62,20 +63,23 @@ DWORD CloseMainWindow(const testing::Started& p, const std::wstring& title) {
   return testing::WaitForExit(p.process, 20000);
 }
 
-// Starts the real exe with a 32-bit library: the message box appears; after
-// it the window opens with nothing, and closing it ends the process with
-// exit code 0, without a question.
-TEST(ExeProcess, ThirtyTwoBitArgumentShowsMessageAndExitsZero) {
-  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::Library32() + L"\"");
+// The title of the main window with nothing open: the edition's name.
+const std::wstring kEmptyTitle(kEditionTraits.name.begin(), kEditionTraits.name.end());
+
+// Starts the real exe with a library of the other kind: the message box
+// naming the other edition appears; after it the window opens with nothing,
+// and closing it ends the process with exit code 0, without a question.
+TEST(ExeProcess, ArgumentOfTheOtherKindShowsMessageAndExitsZero) {
+  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::OtherLibrary() + L"\"");
   ASSERT_NE(p.process, nullptr);
   HWND box = testing::WaitForWindow(p.processId, L"#32770", L"Vantorel", 20000);
   ASSERT_NE(box, nullptr);
-  EXPECT_EQ(testing::MessageBoxText(box), L"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  EXPECT_EQ(testing::MessageBoxText(box), testing::WrongKindMessage());
   EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
   EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
   EXPECT_EQ(GetDlgItem(box, IDYES), nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(CloseMainWindow(p, L"Vantorel"), 0u);
+  EXPECT_EQ(CloseMainWindow(p, kEmptyTitle), 0u);
   CloseHandle(p.process);
 }
 
@@ -87,7 +91,7 @@ TEST(ExeProcess, MissingFileIsReportedThenExitsZero) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(testing::MessageBoxText(box), L"File is locked\ncan't load.");
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_EQ(CloseMainWindow(p, L"Vantorel"), 0u);
+  EXPECT_EQ(CloseMainWindow(p, kEmptyTitle), 0u);
   CloseHandle(p.process);
 }
 
@@ -111,12 +115,13 @@ BOOL CALLBACK CollectChildren(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-// Started with a library from the Wine corpus: the first display shows its
-// path in the title, its rows, the count and the file size.
+// Started with a library from the Wine corpus (of the edition's kind): the
+// first display shows its path in the title, its rows, the count and the
+// file size.
 TEST(ExeProcess, LibraryArgumentOpensInTheFirstDisplay) {
-  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::Library64() + L"\"");
+  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + testing::OwnLibrary() + L"\"");
   ASSERT_NE(p.process, nullptr);
-  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", L"Vantorel - " + testing::Library64(), 20000);
+  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", kEmptyTitle + L" - " + testing::OwnLibrary(), 20000);
   ASSERT_NE(main, nullptr);
   std::vector<HWND> children;
   EnumChildWindows(main, CollectChildren, reinterpret_cast<LPARAM>(&children));

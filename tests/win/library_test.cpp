@@ -60,7 +60,7 @@ class OpenLibrary : public ::testing::Test {
 };
 
 TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
-  const std::wstring path = testing::Library64();
+  const std::wstring path = testing::OwnLibrary();
   EXPECT_EQ(LoadLibraryFile(path), 1);
   AppState& app = App();
   EXPECT_EQ(app.CurrentPath, path);
@@ -78,7 +78,7 @@ TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
     EXPECT_EQ(Narrow(f.Function), names[i]);
     EXPECT_EQ(f.Alias, MakeAlias(f.Function));
     EXPECT_EQ(f.Para, u"?");
-    EXPECT_EQ(f.Conv, u"FASTCALL");
+    EXPECT_EQ(f.Conv, testing::FreshConvention());
     EXPECT_EQ(f.Comment, u"");
     EXPECT_EQ(f.checked, 1);
   }
@@ -98,7 +98,7 @@ TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
 }
 
 TEST_F(OpenLibrary, CancellingTheRequesterLeavesNothingOpen) {
-  LoadLibraryFile(testing::Library64());
+  LoadLibraryFile(testing::OwnLibrary());
   ASSERT_FALSE(App().FunctionList.empty());
   EXPECT_EQ(LoadLibraryFile(L""), 1);
   ASSERT_EQ(prompts.requesters.size(), 1u);
@@ -114,11 +114,11 @@ TEST_F(OpenLibrary, CancellingTheRequesterLeavesNothingOpen) {
   EXPECT_TRUE(App().FunctionList.empty());
 }
 
-TEST_F(OpenLibrary, ChosenThirtyTwoBitLibraryIsRefusedWithMessage) {
-  prompts.fileAnswers.push_back(testing::Library32());
+TEST_F(OpenLibrary, ChosenLibraryOfTheOtherKindIsRefusedWithMessage) {
+  prompts.fileAnswers.push_back(testing::OtherLibrary());
   LoadLibraryFile(L"");
   ASSERT_EQ(prompts.messages.size(), 1u);
-  EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  EXPECT_EQ(prompts.messages[0].text, testing::WrongKindMessage());
   EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
   EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
   EXPECT_TRUE(App().CurrentPath.empty());
@@ -146,11 +146,12 @@ TEST_F(OpenLibrary, ChosenFileIsCheckedButGivenPathIsNot) {
 }
 
 TEST_F(OpenLibrary, RefusedLibraryStillHasItsVersionStrings) {
-  // A 32-bit library given directly: the 64-bit loader refuses it, but its
-  // version resource is read from the file.
-  const std::wstring zlib32 = testing::kWineLibraries32 + L"\\zlib1.dll";
-  LoadLibraryFile(zlib32);
-  EXPECT_EQ(App().CurrentPath, zlib32);
+  // A library of the other kind given directly: the loader refuses it, but
+  // its version resource is read from the file.
+  const std::wstring zlib = (testing::kX86Edition ? testing::kWineLibraries64 : testing::kWineLibraries32) +
+                            L"\\zlib1.dll";
+  LoadLibraryFile(zlib);
+  EXPECT_EQ(App().CurrentPath, zlib);
   EXPECT_EQ(App().LibraryHandle, nullptr);
   EXPECT_TRUE(App().FunctionList.empty());
   EXPECT_EQ(App().LibraryInfo.versionStrings[kFileVersionIndex], u"1.2.13");
@@ -165,9 +166,9 @@ TEST_F(OpenLibrary, OpeningAnotherReleasesTheFirst) {
   LoadLibraryFile(first);
   ASSERT_NE(App().LibraryHandle, nullptr);
   EXPECT_EQ(GetModuleHandleW(L"hid.dll"), App().LibraryHandle);
-  LoadLibraryFile(testing::Library64());
+  LoadLibraryFile(testing::OwnLibrary());
   EXPECT_EQ(GetModuleHandleW(L"hid.dll"), nullptr);
-  EXPECT_EQ(App().LibraryInfo.path, ToU16(testing::Library64()));
+  EXPECT_EQ(App().LibraryInfo.path, ToU16(testing::OwnLibrary()));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "editor/image_layout.h"
 #include "editor/memory_loader_win32.h"
 #include "editor_host.h"
+#include "test_support.h"
 
 namespace vantorel {
 namespace {
@@ -49,12 +50,14 @@ struct SiteTally {
   int wrong = 0;
 };
 
-// Walks the file's own relocation table and compares each DIR64 site of a
+// Walks the file's own relocation table and compares each address-sized
+// site (DIR64 in the 64-bit component, HIGHLOW in the x86 one) of a
 // read-only section (the runtime may legitimately rewrite writable data)
 // with the file's value moved by delta.
 SiteTally CompareSites(const MappedImage& image, std::span<const std::uint8_t> file, const ImageLayout& layout,
                        std::int64_t delta) {
   SiteTally tally;
+  const int kind = layout.is64 ? IMAGE_REL_BASED_DIR64 : IMAGE_REL_BASED_HIGHLOW;
   const std::uint32_t start = FileOffset(layout, layout.relocations.rva).value();
   for (std::uint32_t block = start; block < start + layout.relocations.size;) {
     const auto page = At<std::uint32_t>(file.data(), block);
@@ -62,13 +65,16 @@ SiteTally CompareSites(const MappedImage& image, std::span<const std::uint8_t> f
     if (page == 0 || size < 8) break;
     for (std::uint32_t i = 8; i + 2 <= size; i += 2) {
       const auto entry = At<std::uint16_t>(file.data(), block + i);
-      if (entry >> 12 != IMAGE_REL_BASED_DIR64) continue;
+      if (entry >> 12 != kind) continue;
       const std::uint64_t rva = page + (entry & 0xFFF);
       const ImageSection* section = SectionOf(layout, rva);
       const auto offset = FileOffset(layout, rva);
       if (!section || (section->characteristics & kScnMemWrite) || !offset) continue;
       ++tally.checked;
-      if (At<std::uint64_t>(image.imageBase, rva) != At<std::uint64_t>(file.data(), *offset) + delta) ++tally.wrong;
+      // Addresses wrap at the pointer's width.
+      if (At<std::uintptr_t>(image.imageBase, rva) !=
+          static_cast<std::uintptr_t>(At<std::uintptr_t>(file.data(), *offset) + delta))
+        ++tally.wrong;
     }
     block += size;
   }
@@ -83,7 +89,9 @@ void ExerciseScintilla(const MappedImage& image) {
   ASSERT_NE(sci, nullptr);
   SendMessageW(sci, SCI_SETTEXT, 0, reinterpret_cast<LPARAM>("alpha\nbeta\n"));
   EXPECT_EQ(SendMessageW(sci, SCI_GETLINECOUNT, 0, 0), 3);
-  const auto direct = reinterpret_cast<SciFnDirect>(FindMappedExport(image, "Scintilla_DirectFunction"));
+  // On x86 the stdcall export carries its decoration.
+  const auto direct = reinterpret_cast<SciFnDirect>(
+      FindMappedExport(image, sizeof(void*) == 8 ? "Scintilla_DirectFunction" : "Scintilla_DirectFunction@16"));
   ASSERT_NE(direct, nullptr);
   const auto pointer = static_cast<sptr_t>(SendMessageW(sci, SCI_GETDIRECTPOINTER, 0, 0));
   EXPECT_EQ(direct(pointer, SCI_GETLENGTH, 0, 0), 11);
@@ -130,9 +138,7 @@ TEST_F(LoaderComponent, MapsAtItsPreferredBaseWithoutRelocatingAndReleasesEveryt
   void* base = image->imageBase;
   FreeMappedImage(std::move(image));
   EXPECT_FALSE(ClassExists(L"Scintilla")) << "the detach notification unregisters the class";
-  MEMORY_BASIC_INFORMATION info{};
-  ASSERT_TRUE(VirtualQuery(base, &info, sizeof info));
-  EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE));
+  EXPECT_TRUE(testing::AddressRangeFree(reinterpret_cast<std::uintptr_t>(base), layout.sizeOfImage));
   FreeMappedImage(nullptr);  // none is accepted
   // It maps again, as good as new.
   image = LoadImageFromMemory(file);
@@ -190,9 +196,12 @@ TEST_F(LoaderComponent, ExceptionThrownInsideIsCaughtInside) {
                              GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(sci, nullptr);
   EXPECT_EQ(SendMessageW(sci, SCI_GETSTATUS, 0, 0), SC_STATUS_OK);
-  // A petabyte: operator new throws, Scintilla's window procedure catches.
-  // Without the registered exception table this ends the process.
-  SendMessageW(sci, SCI_ALLOCATE, WPARAM{1} << 50, 0);
+  // A petabyte (almost 2 GiB in the x86 edition's address space): operator
+  // new throws, Scintilla's window procedure catches. Without the
+  // registered exception table (x86-64) or the frames the component's
+  // runtime registers itself (x86) this ends the process.
+  const std::uint64_t huge = sizeof(WPARAM) == 8 ? std::uint64_t{1} << 50 : 0x7FFFFFF0;
+  SendMessageW(sci, SCI_ALLOCATE, static_cast<WPARAM>(huge), 0);
   EXPECT_EQ(SendMessageW(sci, SCI_GETSTATUS, 0, 0), SC_STATUS_BADALLOC);
   DestroyWindow(sci);
   FreeMappedImage(std::move(image));
@@ -231,9 +240,8 @@ TEST_F(LoaderComponent, TruncatedOrDamagedImagesAreRefusedAndLeaveNothingBehind)
     if (taken) VirtualFree(taken, 0, MEM_RELEASE);
     EXPECT_FALSE(ClassExists(L"Scintilla")) << d.what;
     if (!d.takeBase) {
-      MEMORY_BASIC_INFORMATION info{};
-      VirtualQuery(reinterpret_cast<void*>(layout.preferredBase), &info, sizeof info);
-      EXPECT_EQ(info.State, static_cast<DWORD>(MEM_FREE)) << d.what << ": the reservation is gone";
+      EXPECT_TRUE(testing::AddressRangeFree(layout.preferredBase, layout.sizeOfImage))
+          << d.what << ": the reservation is gone";
     }
   }
   // The undamaged copy still maps: the damage above was what failed.

@@ -9,6 +9,8 @@
 #include "../core/editor_test_image.h"
 #include "editor/image_layout.h"
 #include "editor/memory_loader_win32.h"
+#include "platform/edition.h"
+#include "test_support.h"
 
 namespace vantorel {
 namespace {
@@ -24,9 +26,22 @@ struct EntryProbe {
   std::uint64_t instance = 0;
 };
 
-// mov rax,[rip+slot]; mov edx,edx; inc dword [rax+rdx*4]; mov [rax+24],rcx;
-// mov eax,[rax+16]; ret
-std::vector<std::uint8_t> ProbeCode(std::uint32_t codeRva, std::uint32_t slotRva) {
+// The images are of the process's own kind: x86-64 PE32+ in the 64-bit
+// edition, i386 PE32 in the x86 one.
+constexpr bool kPe32 = kEdition == Edition::X86;
+
+// x86-64: mov rax,[rip+slot]; mov edx,edx; inc dword [rax+rdx*4];
+// mov [rax+24],rcx; mov eax,[rax+16]; ret
+// i386 (stdcall): mov eax,[slot]; mov edx,[esp+8]; inc dword [eax+edx*4];
+// mov ecx,[esp+4]; mov [eax+24],ecx; mov eax,[eax+16]; ret 12. The slot's
+// absolute address at offset 1 is a HIGHLOW site of its own.
+std::vector<std::uint8_t> ProbeCode(std::uint32_t codeRva, std::uint32_t slotRva, std::uint64_t base) {
+  if (kPe32) {
+    std::vector<std::uint8_t> code = {0xA1, 0, 0, 0, 0, 0x8B, 0x54, 0x24, 0x08, 0xFF, 0x04, 0x90, 0x8B,
+                                      0x4C, 0x24, 0x04, 0x89, 0x48, 0x18, 0x8B, 0x40, 0x10, 0xC2, 0x0C, 0x00};
+    Put32(code, 1, base + slotRva);
+    return code;
+  }
   std::vector<std::uint8_t> code = {0x48, 0x8B, 0x05, 0, 0, 0, 0, 0x89, 0xD2, 0xFF, 0x04,
                                     0x90, 0x48, 0x89, 0x48, 0x18, 0x8B, 0x40, 0x10, 0xC3};
   Put32(code, 3, static_cast<std::uint32_t>(slotRva - (codeRva + 7)));
@@ -40,14 +55,15 @@ class Crafted {
  public:
   explicit Crafted(const std::vector<ImportLibrary>& imports = {}, bool withEntry = true,
                    bool withRelocations = true) {
-    b.preferredBase = 0x7E5500000000;
+    b.pe32 = kPe32;
+    b.preferredBase = kPe32 ? 0x5E550000 : 0x7E5500000000;
     code = b.AddSection(kCode);
     data = b.AddSection(kData);
     rdata = b.AddSection(kReadOnly);
     bss = b.AddSection(kReadOnlyBss, 0x2000);  // two pages without raw data
     idata = b.AddSection(kData);
     reloc = b.AddSection(kDiscardable);
-    b.Data(code) = ProbeCode(b.Rva(code), b.Rva(data));
+    b.Data(code) = ProbeCode(b.Rva(code), b.Rva(data), b.preferredBase);
     if (withEntry) b.entryPoint = b.Rva(code);
     dir64Site = b.Rva(data) + 0x10;
     highLowSite = b.Rva(data) + 0x20;
@@ -58,7 +74,7 @@ class Crafted {
     Put64(b.Data(data), 0x28, kPlainValue);
     Put64(b.Data(rdata), 0, b.preferredBase + b.Rva(code));
     if (!imports.empty()) {
-      table = BuildImports(b.Rva(idata), imports);
+      table = BuildImports(b.Rva(idata), imports, true, kPe32);
       b.Data(idata) = table.bytes;
       b.SetDirectory(kImports, b.Rva(idata), table.descriptorsSize);
     } else {
@@ -68,6 +84,10 @@ class Crafted {
       b.Data(reloc) = RelocationBlock(b.Rva(data), {0xA010, 0x3020});
       const auto second = RelocationBlock(b.Rva(rdata), {0xA000});
       b.Data(reloc).insert(b.Data(reloc).end(), second.begin(), second.end());
+      if (kPe32) {
+        const auto probeSlot = RelocationBlock(b.Rva(code), {0x3001});
+        b.Data(reloc).insert(b.Data(reloc).end(), probeSlot.begin(), probeSlot.end());
+      }
       b.SetDirectory(kRelocations, b.Rva(reloc), static_cast<std::uint32_t>(b.Data(reloc).size()));
     } else {
       b.Data(reloc).assign(16, 0);
@@ -120,14 +140,14 @@ TEST(LoaderCrafted, EntryRoutineGetsAttachThenDetachOnlyWhenItAccepted) {
   EXPECT_EQ(probe.instance, reinterpret_cast<std::uint64_t>(image->imageBase)) << "the module handle is the base";
   FreeMappedImage(std::move(image));
   EXPECT_EQ(probe.calls[DLL_PROCESS_DETACH], 1u);
-  EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
+  EXPECT_TRUE(testing::AddressRangeFree(crafted.b.preferredBase, crafted.b.SizeOfImage()));
 
   probe = {};
   probe.result = 0;  // the routine refuses the attach
   EXPECT_FALSE(LoadImageFromMemory(crafted.Bytes(&probe)));
   EXPECT_EQ(probe.calls[DLL_PROCESS_ATTACH], 1u);
   EXPECT_EQ(probe.calls[DLL_PROCESS_DETACH], 0u);
-  EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
+  EXPECT_TRUE(testing::AddressRangeFree(crafted.b.preferredBase, crafted.b.SizeOfImage()));
 
   Crafted noEntry({}, /*withEntry=*/false);
   probe = {};
@@ -236,7 +256,7 @@ TEST(LoaderCrafted, SectionProtectionsAndTheDiscardedSection) {
   EXPECT_EQ(discarded.State, static_cast<DWORD>(MEM_RESERVE)) << "the discardable section is decommitted";
   EXPECT_EQ(Query(image->imageBase).Protect, static_cast<DWORD>(PAGE_READWRITE)) << "the headers stay writable";
   FreeMappedImage(std::move(image));
-  EXPECT_EQ(Query(reinterpret_cast<void*>(crafted.b.preferredBase)).State, static_cast<DWORD>(MEM_FREE));
+  EXPECT_TRUE(testing::AddressRangeFree(crafted.b.preferredBase, crafted.b.SizeOfImage()));
 }
 
 }  // namespace

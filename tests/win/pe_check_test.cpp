@@ -14,7 +14,7 @@ using testing::TempFolder;
 using testing::Library32;
 using testing::Library64;
 using testing::kMingwRuntime32;
-using testing::kWineLibraries;
+using testing::kWineLibraries64;
 using testing::kWineLibraries32;
 using testing::kWineUnixLibraries;
 
@@ -82,7 +82,7 @@ TEST(CheckPeFile, ReadersDoNotBlockTheCheck) {
 
 // A corpus nobody here wrote: Wine's own libraries and the MinGW runtime.
 TEST(CheckPeFile, ClassifiesWineAndMingwCorpus) {
-  const auto wine64 = FilesIn(kWineLibraries);
+  const auto wine64 = FilesIn(kWineLibraries64);
   ASSERT_GT(wine64.size(), 500u);
   for (const auto& f : wine64) EXPECT_EQ(CheckPeFile(f), 1) << std::string(f.begin(), f.end());
 

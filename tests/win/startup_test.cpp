@@ -43,7 +43,7 @@ TEST_F(StartupArgument, DotInFolderNameIsNoExtension) {
   const std::wstring folder = dir.File(L"dir.old");
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   const std::wstring lib = folder + L"\\lib";
-  ASSERT_TRUE(CopyFileW(testing::Library64().c_str(), lib.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::OwnLibrary().c_str(), lib.c_str(), FALSE));
   Start(lib);
   EXPECT_EQ(App().CurrentPath, lib);
   EXPECT_TRUE(prompts.messages.empty());
@@ -56,11 +56,11 @@ TEST_F(StartupArgument, DotInFolderNameIsNoExtension) {
   EXPECT_TRUE(App().CurrentPath.empty());
 }
 
-TEST_F(StartupArgument, ThirtyTwoBitLibraryNamesTheOtherEdition) {
-  Start(L"\"" + testing::Library32() + L"\"");
+TEST_F(StartupArgument, LibraryOfTheOtherKindNamesTheOtherEdition) {
+  Start(L"\"" + testing::OtherLibrary() + L"\"");
   ASSERT_EQ(prompts.messages.size(), 1u);
   const auto& m = prompts.messages[0];
-  EXPECT_EQ(m.text, L"Isn't a valid 64Bit-File\nuse Vantorel_x86.exe");
+  EXPECT_EQ(m.text, testing::WrongKindMessage());
   EXPECT_EQ(m.caption, L"Vantorel");
   EXPECT_EQ(m.buttons(), static_cast<UINT>(MB_OK));
   EXPECT_EQ(m.icon(), 0u);
@@ -69,16 +69,16 @@ TEST_F(StartupArgument, ThirtyTwoBitLibraryNamesTheOtherEdition) {
 }
 
 TEST_F(StartupArgument, OnlyTheFirstOfTwoArgumentsCounts) {
-  Start(testing::Library64() + L" " + testing::Library32());
-  EXPECT_EQ(App().CurrentPath, testing::Library64());
-  EXPECT_TRUE(prompts.messages.empty()) << "the 32-bit second argument must be ignored";
+  Start(testing::OwnLibrary() + L" " + testing::OtherLibrary());
+  EXPECT_EQ(App().CurrentPath, testing::OwnLibrary());
+  EXPECT_TRUE(prompts.messages.empty()) << "the second argument, of the other kind, must be ignored";
 }
 
 TEST_F(StartupArgument, QuotedPathWithBlanksIsOnePath) {
   TempFolder dir;
   ASSERT_TRUE(CreateDirectoryW(dir.File(L"My Libs").c_str(), nullptr));
   const std::wstring lib = dir.File(L"My Libs\\a.dll");
-  ASSERT_TRUE(CopyFileW(testing::Library64().c_str(), lib.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::OwnLibrary().c_str(), lib.c_str(), FALSE));
   Start(L"\"" + lib + L"\" ignored");
   EXPECT_EQ(App().CurrentPath, lib);
   EXPECT_TRUE(prompts.messages.empty());

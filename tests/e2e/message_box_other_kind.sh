@@ -1,24 +1,33 @@
 #!/usr/bin/env bash
-# End to end: the real Vantorel.exe started with a 32-bit library on an X
-# display, as a user would. The message box must appear as a window of its
-# own; pressing Return dismisses it, the empty main window follows, and
-# closing it with Alt+F4 ends the process with exit code 0.
-# Usage: message_box_32bit.sh EXE   (a screenshot goes beside the build's logs)
+# End to end: the real program started with a library of the other kind on
+# an X display, as a user would: Vantorel.exe with a 32-bit library,
+# Vantorel_x86.exe with a 64-bit one. The message box naming the other
+# edition must appear as a window of its own; pressing Return dismisses it,
+# the empty main window follows, and closing it with Alt+F4 ends the process
+# with exit code 0.
+# Usage: message_box_other_kind.sh EXE   (screenshots go beside the build's logs)
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
 source "$cache/env.sh"
 exe=$1
-lib32='Z:\usr\lib\gcc\i686-w64-mingw32\12-posix\libgcc_s_dw2-1.dll'
+case $(basename "$exe") in
+  *_x86.exe)
+    library='Z:\usr\lib\x86_64-linux-gnu\wine\x86_64-windows\version.dll'
+    title='Vantorel x86' shots=e2e-x86 ;;
+  *)
+    library='Z:\usr\lib\gcc\i686-w64-mingw32\12-posix\libgcc_s_dw2-1.dll'
+    title='Vantorel' shots=e2e ;;
+esac
 # A prefix without a virtual desktop, so each top-level window is an X window.
-prefix=$build/wine/e2e
+prefix=$build/wine/$shots
 prepare_prefix "$prefix" >/dev/null
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 start_display
 wineserver -p >/dev/null 2>&1 </dev/null
 trap 'wineserver -k >/dev/null 2>&1; stop_wine_session' EXIT
 
-log=$build/e2e-message-box.log
-wine "$exe" "$lib32" >"$log" 2>&1 </dev/null &
+log=$build/$shots-message-box.log
+wine "$exe" "$library" >"$log" 2>&1 </dev/null &
 pid=$!
 win=
 for _ in $(seq 200); do
@@ -32,12 +41,12 @@ if [ -z "$win" ]; then
   exit 1
 fi
 sleep 0.5
-import -window root "$build/e2e-message-box.png" 2>/dev/null || true
+import -window root "$build/$shots-message-box.png" 2>/dev/null || true
 xdotool windowfocus --sync "$win" 2>/dev/null
 xdotool key --clearmodifiers Return
 main=
 for _ in $(seq 200); do
-  main=$(xdotool search --onlyvisible --name '^Vantorel$' 2>/dev/null | grep -v -x "$win" | head -n 1)
+  main=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -v -x "$win" | head -n 1)
   [ -n "$main" ] && break
   sleep 0.1
 done
@@ -47,7 +56,7 @@ if [ -z "$main" ]; then
   exit 1
 fi
 sleep 0.5
-import -window root "$build/e2e-empty-window.png" 2>/dev/null || true
+import -window root "$build/$shots-empty-window.png" 2>/dev/null || true
 xdotool windowfocus --sync "$main" 2>/dev/null
 xdotool key --clearmodifiers alt+F4
 for _ in $(seq 100); do
