@@ -12,10 +12,10 @@
 
 #include "app/startup_win32.h"
 #include "app/status_text.h"
-#include "app/text_win32.h"
 #include "codegen/function_grid_win32.h"
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
+#include "platform/text_win32.h"
 
 namespace {
 
