@@ -1,4 +1,5 @@
 #include "codegen/project_file.h"
+#include "codegen/source_generator.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,25 @@ TEST(ProjectFileRead, ReadsBackWhatWasWrittenExceptLeadingBlanks) {
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->rows.empty());
   EXPECT_EQ(empty->dll, u"");
+}
+
+// A project saved by one edition opens in the other: the Conv text travels
+// as it is, and only the x86 edition's source makes a CDECL row a PrototypeC.
+TEST(ProjectFileRead, ConventionsOfEitherEditionSurvive) {
+  const std::vector<FunctionEntry> rows{Row(1, u"S", u"_S@8", u"2", u"STDCALL", u""),
+                                        Row(1, u"C", u"C", u"1", u"CDECL", u""),
+                                        Row(1, u"F", u"F", u"?", u"FASTCALL", u"")};
+  const auto read = ReadProjectText(WriteProjectText(u"C:\\x.dll", u"", rows));
+  ASSERT_TRUE(read);
+  std::vector<SourceRow> source;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(read->rows[i].Conv, rows[i].Conv);
+    const FunctionEntry& e = read->rows[i];
+    source.push_back({e.Alias, e.Function, e.Para, e.Comment, true, e.Conv});
+  }
+  const std::u16string x86 = BuildSourceText(source, read->dll, Edition::X86);
+  EXPECT_NE(x86.find(u"\nPrototype S(a, b)\nPrototypeC C(a)\nPrototype F()\n"), std::u16string::npos);
+  EXPECT_EQ(BuildSourceText(source, read->dll, Edition::X64).find(u"PrototypeC"), std::u16string::npos);
 }
 
 TEST(ProjectFileRead, LineRulesDefaultsAndCase) {
