@@ -503,7 +503,7 @@ void Runner::RunExports() {
 std::vector<SourceRow> SourceRows(const FunctionList& rows) {
   std::vector<SourceRow> source;
   source.reserve(rows.size());
-  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1});
+  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1, e.Conv});
   return source;
 }
 

@@ -70,7 +70,7 @@ struct TempDir {
 
 std::string SourceBytes(const FunctionList& rows, std::u16string_view path) {
   std::vector<SourceRow> source;
-  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1});
+  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1, e.Conv});
   return EncodeSourceText(BuildSourceText(source, path));
 }
 
