@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "analysis/exports.h"
 #include "analysis/pe_check.h"
 #include "analysis/pe_check_win32.h"
@@ -16,10 +18,15 @@ namespace {
 
 std::u16string FromAnsi(const std::string& bytes) {
   if (bytes.empty()) return {};
+  // Every ANSI code page keeps ASCII as it is, and nearly every export name
+  // is ASCII: those need no conversion call and no second copy.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::u16string(bytes.begin(), bytes.end());
   const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-  return ToU16(wide);
+  if (n <= 0) return {};
+  std::u16string text(static_cast<std::size_t>(n), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), reinterpret_cast<wchar_t*>(text.data()), n);
+  return text;
 }
 
 // The folder part of a path, up to and including its last separator.
@@ -51,7 +58,9 @@ ImageView ViewLoadedImage(HMODULE library) {
 
 std::vector<std::u16string> ListLoadedExports(HMODULE library) {
   std::vector<std::u16string> names;
-  for (const ExportEntry& e : ListExports(ViewLoadedImage(library))) names.push_back(FromAnsi(e.name));
+  const std::vector<ExportEntry> exports = ListExports(ViewLoadedImage(library));
+  names.reserve(exports.size());
+  for (const ExportEntry& e : exports) names.push_back(FromAnsi(e.name));
   return names;
 }
 

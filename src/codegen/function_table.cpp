@@ -20,26 +20,29 @@ bool KeptInAlias(char16_t c) {
 }  // namespace
 
 std::u16string MakeAlias(std::u16string_view name) {
-  std::u16string text;
-  std::size_t skip = 0;
+  // One pass straight into the alias: a library opens with one alias per
+  // export, tens of thousands of them.
   const auto ats = static_cast<std::size_t>(std::count(name.begin(), name.end(), u'@'));
-  if (ats > 0) {
-    // Decorated: keep everything before the last "@" minus the "@"s
-    // themselves, then drop as many leading characters as there were "@"s
-    // (for _Func@12 that is the underscore).
-    const std::u16string_view undecorated = name.substr(0, name.rfind(u'@'));
-    for (char16_t c : undecorated)
-      if (c != u'@') text.push_back(c);
-    skip = ats;
-  } else {
-    text.assign(name);
-    while (skip < text.size() && !StartsIdentifier(text[skip])) ++skip;
-  }
-  text.erase(0, std::min(skip, text.size()));
-
+  // Decorated: everything before the last "@" minus the "@"s themselves,
+  // less as many leading characters as there were "@"s (for _Func@12 that
+  // is the underscore). Otherwise: from the first character that can start
+  // an identifier.
+  const std::u16string_view text = ats > 0 ? name.substr(0, name.rfind(u'@')) : name;
+  std::size_t skip = ats;
+  bool leading = ats == 0;
   std::u16string alias;
   alias.reserve(text.size());
   for (char16_t c : text) {
+    if (ats > 0) {
+      if (c == u'@') continue;
+      if (skip > 0) {
+        --skip;
+        continue;
+      }
+    } else if (leading) {
+      if (!StartsIdentifier(c)) continue;
+      leading = false;
+    }
     if (c == u' ') c = u'_';
     if (KeptInAlias(c)) alias.push_back(c);
   }
@@ -83,10 +86,10 @@ FunctionEntry MakeFunctionEntry(std::u16string name, Edition edition) {
   return entry;
 }
 
-FunctionList MakeFunctionList(std::span<const std::u16string> exportNames) {
+FunctionList MakeFunctionList(std::vector<std::u16string> exportNames) {
   FunctionList list;
   list.reserve(exportNames.size());
-  for (const std::u16string& name : exportNames) list.push_back(MakeFunctionEntry(name));
+  for (std::u16string& name : exportNames) list.push_back(MakeFunctionEntry(std::move(name)));
   return list;
 }
 

@@ -44,7 +44,7 @@ FunctionEntry MakeFunctionEntry(std::u16string name, Edition edition = kEdition)
 bool IsCdeclRow(std::u16string_view conv, Edition edition = kEdition);
 
 // The table of a freshly opened library: one such entry per export name,
-// in the order given.
-FunctionList MakeFunctionList(std::span<const std::u16string> exportNames);
+// in the order given. The names move into the entries.
+FunctionList MakeFunctionList(std::vector<std::u16string> exportNames);
 
 }  // namespace vantorel

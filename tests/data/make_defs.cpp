@@ -1,7 +1,8 @@
 // Writes the .def files whose content is awkward to keep in the tree: the
 // one with export names in Windows-1252 (raw bytes above 0x7F, which would
-// not survive editors and diffs as UTF-8 text) and the one with 65,535
-// generated names.
+// not survive editors and diffs as UTF-8 text) and the ones with generated
+// names: 65,535 of them, and 16 made the same way for the benchmarks to set
+// beside them.
 //
 // Usage: make_defs <output directory>
 
@@ -40,14 +41,18 @@ int main(int argc, char** argv) {
         "  \"Preis\x80\" = return_4 @4\n"       // Preis€
         "  Plain = return_5 @5\n";
 
-    std::string many = "LIBRARY many_exports.dll\nEXPORTS\n";
-    many.reserve(65535 * 32);
-    char line[64];
-    for (unsigned i = 1; i <= 65535; ++i) {
-        std::snprintf(line, sizeof line, "  Function_%05u = bench_%u\n", i, i % 16);
-        many += line;
-    }
+    const auto numbered = [](const char* library, unsigned count) {
+        std::string def = std::string("LIBRARY ") + library + "\nEXPORTS\n";
+        def.reserve(count * 32 + 64);
+        char line[64];
+        for (unsigned i = 1; i <= count; ++i) {
+            std::snprintf(line, sizeof line, "  Function_%05u = bench_%u\n", i, i % 16);
+            def += line;
+        }
+        return def;
+    };
 
-    const bool ok = Write(dir + "ansi_names.def", ansi);
-    return Write(dir + "many_exports.def", many) && ok ? 0 : 1;
+    bool ok = Write(dir + "ansi_names.def", ansi);
+    ok = Write(dir + "few_exports.def", numbered("few_exports.dll", 16)) && ok;
+    return Write(dir + "many_exports.def", numbered("many_exports.dll", 65535)) && ok ? 0 : 1;
 }
