@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <array>
+#include <span>
+
 #include "platform/text_win32.h"
 
 namespace vantorel {
@@ -14,6 +17,17 @@ constexpr std::int64_t kOddRowColour = 0xFCFEDB;
 std::int64_t TickOf(GridControl& grid, std::int64_t row) { return static_cast<std::int64_t>(grid.GetRowState(row) & 0xFF); }
 
 void SetTick(GridControl& grid, std::int64_t row, std::int64_t tick) { grid.SetRowState(row, tick, -1, -1, -1, true); }
+
+// The row number in decimal, written into `buffer`: the runtime's wide
+// formatting is a slow way to make 65,535 short numbers.
+std::u16string_view RowNumberText(std::size_t number, std::span<char16_t, 20> buffer) {
+  std::size_t at = buffer.size();
+  do {
+    buffer[--at] = static_cast<char16_t>(u'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  return {buffer.data() + at, buffer.size() - at};
+}
 
 }  // namespace
 
@@ -31,12 +45,14 @@ void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
   // A bulk fill with redraw on is quadratic in Wine's list view. After
   // ClearRows, which switches redraw back on when it is done.
   grid.SetRedraw(false, false);
+  const std::wstring noText;
+  std::array<char16_t, 20> number;
   for (std::size_t i = 0; i < list.size(); ++i) {
     const FunctionEntry& e = list[i];
     const auto row = static_cast<std::int64_t>(i);
-    grid.AddRow(row, L"", 1);
+    grid.AddRow(row, noText, 1);
     SetTick(grid, row, e.checked == 1 ? kTicked : kUnticked);
-    grid.SetCellText(0, row, std::to_wstring(i + 1));
+    grid.SetCellText(0, row, RowNumberText(i + 1, number));
     grid.SetCellText(1, row, std::u16string_view(e.Alias));
     grid.SetCellText(2, row, std::u16string_view(e.Function));
     grid.SetCellText(3, row, std::u16string_view(e.Para));
