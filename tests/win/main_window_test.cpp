@@ -137,6 +137,24 @@ TEST_F(MainWindowTest, OpenLibraryShowsTitleCountSizeAndVersion) {
   EXPECT_EQ(Grid().GetRowState(0) & 0xFF, 2u);
 }
 
+TEST_F(MainWindowTest, OpenLibraryWithEveryExportSlotNumbersAndNamesEachRow) {
+  Open(Data(L"many_exports.dll"));
+  ASSERT_EQ(Grid().GetRowCount(), 65535);
+  const struct {
+    std::int64_t row;
+    const wchar_t* number;
+    const wchar_t* name;
+  } cases[] = {{0, L"1", L"Function_00001"},
+               {9, L"10", L"Function_00010"},
+               {99, L"100", L"Function_00100"},
+               {65534, L"65535", L"Function_65535"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Grid().GetCellText(0, c.row), c.number) << c.row;
+    EXPECT_EQ(Grid().GetCellText(1, c.row), c.name) << c.row;
+    EXPECT_EQ(Grid().GetCellText(2, c.row), c.name) << c.row;
+  }
+}
+
 TEST_F(MainWindowTest, RefusedLibraryShowsItsFileWithNoFunctions) {
   const std::wstring lib = Data(L"x86\\version_full.dll");
   Open(lib);
