@@ -42,9 +42,8 @@ BOOL CALLBACK FindShown(HWND hwnd, LPARAM lp) {
   return TRUE;
 }
 
-// Start to shown, for one run of the real program; `cpu` gets the processor
-// time the program used by then, which a busy machine distorts less.
-double TimeOpenFromCommandLine(const std::wstring& exe, const std::wstring& library, std::vector<double>& cpu) {
+// Start to shown, for one run of the real program.
+double TimeOpenFromCommandLine(const std::wstring& exe, const std::wstring& library) {
   std::wstring command = L"\"" + exe + L"\" \"" + library + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -57,11 +56,6 @@ double TimeOpenFromCommandLine(const std::wstring& exe, const std::wstring& libr
     if (!search.found) Sleep(2);
   }
   const double elapsed = Seconds(Clock::now() - start);
-  FILETIME created, exited, kernel, user;
-  if (search.found && GetProcessTimes(pi.hProcess, &created, &exited, &kernel, &user)) {
-    const auto ticks = [](FILETIME f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    cpu.push_back(static_cast<double>(ticks(kernel) + ticks(user)) / 1e7);
-  }
   if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
   WaitForSingleObject(pi.hProcess, 30000);
   CloseHandle(pi.hThread);
@@ -141,10 +135,10 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring many = data + L"many_exports.dll", few = data + L"few_exports.dll";
   // Alternately, so both libraries meet the same machine load.
   constexpr int kOpenRuns = 7;
-  std::vector<double> manyOpens, fewOpens, manyCpu, fewCpu;
+  std::vector<double> manyOpens, fewOpens;
   for (int run = 0; run < kOpenRuns; ++run) {
-    fewOpens.push_back(TimeOpenFromCommandLine(exe, few, fewCpu));
-    manyOpens.push_back(TimeOpenFromCommandLine(exe, many, manyCpu));
+    fewOpens.push_back(TimeOpenFromCommandLine(exe, few));
+    manyOpens.push_back(TimeOpenFromCommandLine(exe, many));
   }
   const auto print = [](const char* what, const std::vector<double>& runs) {
     std::printf("open from command line to shown grid, %s: median %.3f s (runs", what, Median(runs));
@@ -155,10 +149,6 @@ int wmain(int argc, wchar_t** argv) {
   print("16 exports   ", fewOpens);
   const double openRatio = Median(fewOpens) > 0 ? Median(manyOpens) / Median(fewOpens) : -1.0;
   std::printf("ratio 65535 / 16 exports: %.2f\n", openRatio);
-  if (!manyCpu.empty() && !fewCpu.empty() && Median(fewCpu) > 0) {
-    std::printf("processor time to shown: median %.3f s (65535) / %.3f s (16), ratio %.2f\n", Median(manyCpu),
-                Median(fewCpu), Median(manyCpu) / Median(fewCpu));
-  }
 
   vantorel::PrepareProcess();
   HWND host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 820, 560, nullptr,
