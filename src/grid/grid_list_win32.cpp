@@ -217,6 +217,18 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   if (!list->editChoiceEdit) list->editChoiceEdit = FindWindowExW(list->editChoice, nullptr, L"Edit", nullptr);
 
   SetGridProperty(lv, kListPointerProp, list.get());
+  // The text box and the editable choice's inner edit share one procedure.
+  SetGridProperty(list->editBox, kListPointerProp, list.get());
+  list->oldEditBoxProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list->editBox, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::EditorProc)));
+  if (list->editChoiceEdit) {
+    SetGridProperty(list->editChoiceEdit, kListPointerProp, list.get());
+    list->oldChoiceEditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list->editChoiceEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::EditorProc)));
+  }
+  SetGridProperty(list->listChoice, kListPointerProp, list.get());
+  list->oldListChoiceProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(list->listChoice, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListChoiceProc)));
   list->oldListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));
   list->oldHeaderProc = reinterpret_cast<WNDPROC>(
@@ -695,6 +707,16 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_GETDLGCODE:
       return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (self->OnListKeyDown(wParam)) return 0;
+      break;
+    case WM_KEYUP:
+      if (self->OnKeyUp(wParam)) return 0;
+      break;
+    case WM_CHAR:
+      // Keys act on WM_KEYDOWN; the list view's type-ahead has no place here.
+      if (wParam < 32 || wParam == L' ') return 0;
+      break;
     case WM_SETREDRAW: {
       self->redrawOff = wParam == FALSE;
       if (!self->redrawOff) self->SyncItemCount();

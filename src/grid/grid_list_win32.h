@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "grid/grid_model.h"
+#include "grid/grid_rules.h"
 #include "grid/grid_win32.h"
 
 namespace vantorel {
@@ -96,6 +97,9 @@ class GridList {
   // The procedures the engine's own ones replaced.
   WNDPROC oldListProc = nullptr;
   WNDPROC oldHeaderProc = nullptr;
+  WNDPROC oldEditBoxProc = nullptr;
+  WNDPROC oldChoiceEditProc = nullptr;
+  WNDPROC oldListChoiceProc = nullptr;
 
   // The list view's item count follows the model's rows (deferred while
   // redraw is off: a fill would otherwise recount the list for every row),
@@ -145,11 +149,33 @@ class GridList {
   void EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
   void PasteClipboard();
 
+  // The keyboard. A move asks CellFocus with the key's value and, accepted,
+  // commits the current cell and opens the target; false when vetoed.
+  bool MoveTo(GridCell target, std::int64_t value);
+  // WM_KEYDOWN in the list view; false leaves the key to the list view.
+  bool OnListKeyDown(WPARAM key);
+  // Tab (or Enter in an editor): the next or previous cell, wrapping.
+  void TabMove(bool backwards);
+  // Escape: the editor gets the start text back.
+  void CancelEditor();
+  // Ctrl+A: the block covers the whole grid.
+  void SelectAll();
+  // A character typed into an editor: true when it may go in.
+  bool AllowEditorChar(HWND edit, wchar_t character);
+  // Delete pressed in an editor: true when it may go through.
+  bool AllowEditorDelete(HWND edit);
+
+  static LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK ListChoiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK HeaderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  // Shared by the list view and the editors: Tab, Escape and Enter on release.
+  bool OnKeyUp(WPARAM key);
+  void ArrowKey(GridMove move, bool ctrl, bool shift);
+  void SpaceKey(bool ctrl);
   void PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus);
   HWND EditorFor(std::int64_t type) const;
   void HideEditors();

@@ -20,6 +20,7 @@
 #include "app/startup_win32.h"
 #include "platform/text_win32.h"
 #include "codegen/function_grid_win32.h"
+#include "grid/grid_list_win32.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
 #include "resources/resource_view_win32.h"
@@ -283,6 +284,43 @@ TEST_F(MainWindowTest, EditAnswersCleanAliasesAndCounts) {
   type.column = 4;
   Send(GridEvent::CellType, type);
   EXPECT_EQ(type.text, L"FASTCALL");
+}
+
+TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
+  Open(Data(L"decorated.dll"));
+  GridControl& g = Grid();
+  HWND box = g.list->editBox;
+  auto type = [&](const std::wstring& keys) {
+    for (wchar_t c : keys) SendMessageW(box, WM_CHAR, c, 1);
+  };
+  auto clear = [&] {
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    type(L"\b");
+  };
+  // Para (row 5, _StdFunc@12): "x" and "-" never get in, digits do; emptied it shows "?".
+  g.SetCurrentCell(3, 5, 1);
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  type(L"x-4-x2");
+  EXPECT_EQ(GetWindowTextLengthW(box), 2);
+  SendMessageW(box, WM_KEYUP, VK_TAB, 0xC0000001);
+  EXPECT_EQ(g.GetCellText(3, 5), L"42");
+  g.SetCurrentCell(3, 5, 1);
+  clear();
+  SendMessageW(box, WM_KEYUP, VK_TAB, 0xC0000001);
+  EXPECT_EQ(g.GetCellText(3, 5), L"?");
+  // Alias: emptied, it is made from the function name again.
+  g.SetCurrentCell(1, 5, 1);
+  clear();
+  type(L"\r");
+  EXPECT_EQ(g.GetCellText(1, 5), L"StdFunc");
+  // "Nr:" and "Function:" open no text box; the convention offers FASTCALL only.
+  for (std::int64_t column : {0, 2}) {
+    g.SetCurrentCell(column, 5, 1);
+    EXPECT_NE(GetFocus(), box) << column;
+  }
+  g.SetCurrentCell(4, 5, 1);
+  EXPECT_EQ(GetFocus(), g.list->listChoice);
+  EXPECT_EQ(SendMessageW(g.list->listChoice, CB_GETCOUNT, 0, 0), 1);
 }
 
 TEST_F(MainWindowTest, CellFormatsAlternateAndAlign) {
