@@ -161,6 +161,32 @@ void GridList::CancelEditor() {
     SetItemText(model.editRow, model.editColumn + 1, start);
 }
 
+void GridList::OnChoiceNotify(HWND combo, UINT code) {
+  if (code == CBN_DROPDOWN || code == CBN_CLOSEUP) {
+    SharedGridState().comboDropped = code == CBN_DROPDOWN;
+    return;
+  }
+  if (code != CBN_SELCHANGE || !HasCurrentCell() || combo != EditorFor(model.editType)) return;
+  const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  if (index < 0) return;
+  std::wstring chosen(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(combo, CB_GETLBTEXTLEN, index, 0), 0)) + 1,
+                      L'\0');
+  chosen.resize(static_cast<std::size_t>(
+      std::max<LRESULT>(SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(chosen.data())), 0)));
+  const GridText text = GridTextOf(chosen);
+  if (text == model.editText) return;
+  model.editText = text;
+  if (combo == listChoice && (flags & grid_flags::kChoiceWritesAtOnce)) {
+    SetItemText(model.editRow, model.editColumn + 1, chosen);
+    InvalidateCell(model.editRow, model.editColumn + 1);
+  }
+  CellEvent changed;
+  changed.row = model.editRow;
+  changed.column = model.editColumn;
+  changed.text = chosen;
+  Raise(GridEvent::ChoiceChanged, changed);
+}
+
 void GridList::SelectAll() {
   if (model.RowCount() < 1 || model.ColumnCount() < 1 || model.selectionKind == 3) return;
   EndEditing();

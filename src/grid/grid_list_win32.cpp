@@ -643,10 +643,16 @@ void GridList::PasteClipboard() {
     type.row = row;
     type.column = write.column;
     Raise(GridEvent::CellType, type);
+    if (!listWindow || model.ColumnCount() != columns) return;
+    const std::optional<std::wstring> accepted = PastedText(type, write.text);
+    if (!listWindow || model.ColumnCount() != columns) return;
+    if (!accepted) continue;
+    row = rowNow();
+    if (row < 0) continue;
     CellEvent done;
     done.row = row;
     done.column = write.column;
-    done.text = WideOf(write.text);
+    done.text = *accepted;
     std::int64_t result = 0;
     {
       CommitGuard guard;
@@ -657,6 +663,42 @@ void GridList::PasteClipboard() {
     if (result != 1 || row < 0) continue;
     SetItemText(row, write.column + 1, done.text);
     FollowEditedCell(row, write.column + 1);
+  }
+}
+
+std::optional<std::wstring> GridList::PastedText(const CellEvent& type, const GridText& text) {
+  switch (type.type) {
+    case 0:
+    case 4: {
+      // What a user could not type does not get in by the clipboard either.
+      std::wstring kept;
+      for (const char16_t unit : text) {
+        CellEvent typed;
+        typed.row = type.row;
+        typed.column = type.column;
+        typed.text = kept;
+        typed.value = unit;
+        if (Raise(GridEvent::EditChar, typed) == 1) kept.push_back(static_cast<wchar_t>(unit));
+        if (!listWindow) return std::nullopt;
+      }
+      return kept;
+    }
+    case 3: {
+      // A list choice takes one of its options only, spelt as the list has it.
+      const std::wstring wanted = WideOf(text);
+      std::size_t from = 0;
+      while (true) {
+        const std::size_t lf = type.text.find(L'\n', from);
+        const std::wstring option = type.text.substr(from, lf == std::wstring::npos ? std::wstring::npos : lf - from);
+        if (CompareStringOrdinal(option.c_str(), static_cast<int>(option.size()), wanted.c_str(),
+                                 static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL)
+          return option;
+        if (lf == std::wstring::npos) return std::nullopt;
+        from = lf + 1;
+      }
+    }
+    default:
+      return std::nullopt;  // cells without an editor are not written by a paste
   }
 }
 
@@ -707,6 +749,14 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_GETDLGCODE:
       return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_COMMAND: {
+      HWND from = reinterpret_cast<HWND>(lParam);
+      if (from && (from == self->listChoice || from == self->editChoice)) {
+        self->OnChoiceNotify(from, HIWORD(wParam));
+        return 0;
+      }
+      break;
+    }
     case WM_KEYDOWN:
       if (self->OnListKeyDown(wParam)) return 0;
       break;

@@ -156,6 +156,8 @@ class GridList {
   bool OnListKeyDown(WPARAM key);
   // Tab (or Enter in an editor): the next or previous cell, wrapping.
   void TabMove(bool backwards);
+  // CBN_SELCHANGE, CBN_DROPDOWN and CBN_CLOSEUP from a choice editor.
+  void OnChoiceNotify(HWND combo, UINT code);
   // Escape: the editor gets the start text back.
   void CancelEditor();
   // Ctrl+A: the block covers the whole grid.
@@ -176,6 +178,10 @@ class GridList {
   bool OnKeyUp(WPARAM key);
   void ArrowKey(GridMove move, bool ctrl, bool shift);
   void SpaceKey(bool ctrl);
+  // What a paste writes into a cell of the type answered: text and editable
+  // choice cells keep the characters EditChar accepts, a list choice only
+  // one of its options; other types take nothing.
+  std::optional<std::wstring> PastedText(const CellEvent& type, const GridText& text);
   void PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus);
   HWND EditorFor(std::int64_t type) const;
   void HideEditors();

@@ -253,6 +253,56 @@ TEST(GridKeys, TypingAsksEditDeleteAndEditCharWhoseVetoDropsTheKey) {
   EXPECT_EQ(t.recorder.Of(E::EditDelete)[0].record.text, L"r");
 }
 
+TEST(GridKeys, ChoicesAndButtonsFromTheKeyboard) {
+  TestGrid t(3);
+  t.AddRows(1);
+  GridControl& g = *t.grid;
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& record) {
+    if (event != GridEvent::CellType) return;
+    record.type = record.column == 0 ? 3 : record.column == 1 ? 4 : 11;
+    record.text = L"one\ntwo\nthree";
+  };
+  auto changes = [&] { return t.recorder.Of(GridEvent::ChoiceChanged).size(); };
+  // The list choice: a new selection reaches the cell at once; Escape
+  // restores the start text and reports the change back.
+  g.SetCellText(0, 0, L"two");
+  g.SetCurrentCell(0, 0, 1);
+  t.recorder.events.clear();
+  SendMessageW(g.list->listChoice, WM_KEYDOWN, VK_DOWN, 1);
+  ASSERT_EQ(changes(), 1u);
+  EXPECT_EQ(t.recorder.Of(GridEvent::ChoiceChanged)[0].record.text, L"three");
+  EXPECT_EQ(g.GetCellText(0, 0), L"three");
+  SendMessageW(g.list->listChoice, CB_SHOWDROPDOWN, TRUE, 0);
+  Press(g.list->listChoice, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(g.GetCellText(0, 0), L"two");
+  EXPECT_EQ(g.list->EditorText(), L"two");
+  ASSERT_EQ(changes(), 2u);
+  EXPECT_EQ(t.recorder.Of(GridEvent::ChoiceChanged)[1].record.text, L"two");
+  Press(g.list->listChoice, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(changes(), 2u) << "nothing changed, nothing reported";
+  // The editable choice the same through its inner edit.
+  g.SetCurrentCell(1, 0, 1);
+  t.recorder.events.clear();
+  Press(g.list->editChoiceEdit, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(changes(), 0u);
+  SetWindowTextW(g.list->editChoice, L"typed");
+  Press(g.list->editChoiceEdit, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(Text(g.list->editChoice), L"r0c1");
+  EXPECT_EQ(changes(), 1u);
+  // Enter on a button cell: pressed once however long it is held, clicked on release.
+  g.SetCurrentCell(2, 0, 1);
+  t.recorder.events.clear();
+  SendMessageW(g.listWindow, WM_KEYDOWN, VK_RETURN, 1);
+  SendMessageW(g.listWindow, WM_KEYDOWN, VK_RETURN, 0x40000001);
+  EXPECT_EQ(g.GetCellText(2, 0), L"r0c2\\+");
+  EXPECT_TRUE(t.recorder.Of(GridEvent::ButtonClick).empty());
+  SendMessageW(g.listWindow, WM_KEYUP, VK_RETURN, 0xC0000001);
+  EXPECT_EQ(g.GetCellText(2, 0), L"r0c2");
+  EXPECT_EQ(t.recorder.Of(GridEvent::ButtonClick).size(), 1u);
+  SendMessageW(g.listWindow, WM_KEYUP, VK_RETURN, 0xC0000001);
+  EXPECT_EQ(t.recorder.Of(GridEvent::ButtonClick).size(), 1u);
+}
+
 TEST(GridKeys, ClipboardAndDeleteKeysAskTheirQueries) {
   TestGrid t(3);
   t.AddRows(3);

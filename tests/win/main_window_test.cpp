@@ -321,6 +321,29 @@ TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
   g.SetCurrentCell(4, 5, 1);
   EXPECT_EQ(GetFocus(), g.list->listChoice);
   EXPECT_EQ(SendMessageW(g.list->listChoice, CB_GETCOUNT, 0, 0), 1);
+
+  // A paste meets the same answers: fixed cells keep theirs, Para takes
+  // digits only, Conv an option of its list.
+  const std::wstring fixed = g.GetCellText(0, 4) + g.GetCellText(2, 4) + g.GetCellText(0, 5) + g.GetCellText(2, 5);
+  const std::wstring conv5 = g.GetCellText(4, 5);
+  const std::wstring clip = L"9\tmy alias\tfoo\t1x2\tfastcall\tnote\r\n8\t\tbar\t-3\tstdcall\tn2";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (clip.size() + 1) * sizeof(wchar_t));
+  std::copy(clip.c_str(), clip.c_str() + clip.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));
+  GlobalUnlock(memory);
+  SetClipboardData(CF_UNICODETEXT, memory);
+  CloseClipboard();
+  g.SetCurrentCell(0, 4, 0);
+  g.Paste();
+  EXPECT_EQ(g.GetCellText(0, 4) + g.GetCellText(2, 4) + g.GetCellText(0, 5) + g.GetCellText(2, 5), fixed);
+  EXPECT_EQ(g.GetCellText(1, 4), L"my_alias");
+  EXPECT_EQ(g.GetCellText(3, 4), L"12");
+  EXPECT_EQ(g.GetCellText(4, 4), L"FASTCALL");
+  EXPECT_EQ(g.GetCellText(5, 4), L"note");
+  EXPECT_EQ(g.GetCellText(1, 5), L"StdFunc");
+  EXPECT_EQ(g.GetCellText(3, 5), L"3");
+  EXPECT_EQ(g.GetCellText(4, 5), conv5);
 }
 
 TEST_F(MainWindowTest, CellFormatsAlternateAndAlign) {
