@@ -78,12 +78,15 @@ bool GridList::MoveTo(GridCell target, std::int64_t value) {
   if (!model.HasCell(target.column, target.row)) return false;
   Commit();
   if (!listWindow || !model.HasCell(target.column, target.row)) return false;
+  // Opening repaints the old and the new cell; the whole list only when a
+  // larger block goes, since a full repaint per key is what makes it slow.
+  const bool repaintAll = ShowsBlock() || model.selectionKind == 1 || model.selectionKind == 2;
   OpenCell(target.row, target.column + 1, true);
   if (model.selectionKind != 3) {
     model.block = BlockBetween(model, target, target, model.selectionKind);
     model.blockMode = 2;
   }
-  if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
+  if (repaintAll && !redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
   return true;
 }
 
