@@ -107,10 +107,9 @@ TEST_F(StartupArgument, NotAPeFileHasItsOwnMessage) {
 // current directory at start-up, whatever happens after.
 TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
   TempFolder folder;
-  const std::wstring data = std::wstring(VANTOREL_TESTDATA) + L"\\";
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"sub").c_str(), nullptr));
-  ASSERT_TRUE(CopyFileW((data + L"named.dll").c_str(), folder.File(L"sub\\a.dll").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileW((data + L"gaps.dll").c_str(), folder.File(L"bare.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::OwnTestData(L"named.dll").c_str(), folder.File(L"sub\\a.dll").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::OwnTestData(L"gaps.dll").c_str(), folder.File(L"bare.dll").c_str(), FALSE));
   wchar_t saved[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, saved);
   const struct {
