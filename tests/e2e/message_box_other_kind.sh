@@ -7,8 +7,7 @@
 # with exit code 0.
 # Usage: message_box_other_kind.sh EXE   (screenshots go beside the build's logs)
 set -uo pipefail
-source "$(dirname "$0")/../../scripts/lib.sh"
-source "$cache/env.sh"
+source "$(dirname "$0")/session.sh"
 exe=$1
 case $(basename "$exe") in
   *_x86.exe)
@@ -18,13 +17,7 @@ case $(basename "$exe") in
     library='Z:\usr\lib\gcc\i686-w64-mingw32\12-posix\libgcc_s_dw2-1.dll'
     title='Vantorel' shots=e2e ;;
 esac
-# A prefix without a virtual desktop, so each top-level window is an X window.
-prefix=$build/wine/$shots
-prepare_prefix "$prefix" >/dev/null
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-start_display
-wineserver -p >/dev/null 2>&1 </dev/null
-trap 'wineserver -k >/dev/null 2>&1; stop_wine_session' EXIT
+start_e2e_session "$shots"
 
 log=$build/$shots-message-box.log
 wine "$exe" "$library" >"$log" 2>&1 </dev/null &
@@ -57,18 +50,4 @@ if [ -z "$main" ]; then
 fi
 sleep 0.5
 import -window root "$build/$shots-empty-window.png" 2>/dev/null || true
-xdotool windowfocus --sync "$main" 2>/dev/null
-xdotool key --clearmodifiers alt+F4
-for _ in $(seq 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-  echo "the process did not end after its window was closed"
-  kill "$pid"
-  exit 1
-fi
-wait "$pid"
-rc=$?
-echo "exit code $rc"
-[ "$rc" -eq 0 ]
+close_and_expect_exit_zero "$main" "$pid"

@@ -1,0 +1,33 @@
+# Shared by the end-to-end scenarios; sourced, not run. $1 of the scenario is
+# the program; edition_for picks the prefix and shot names by edition.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+source "$cache/env.sh"
+
+# A prefix without a virtual desktop, so each top-level window is an X window.
+start_e2e_session() { # shots
+  prefix=$build/wine/$1
+  prepare_prefix "$prefix" >/dev/null
+  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  start_display
+  wineserver -p >/dev/null 2>&1 </dev/null
+  trap 'wineserver -k >/dev/null 2>&1; stop_wine_session' EXIT
+}
+
+# Alt+F4 on the window; the process must end by itself with exit code 0.
+close_and_expect_exit_zero() { # window pid
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key --clearmodifiers alt+F4
+  for _ in $(seq 100); do
+    kill -0 "$2" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$2" 2>/dev/null; then
+    echo "the process did not end after its window was closed"
+    kill "$2"
+    return 1
+  fi
+  wait "$2"
+  local rc=$?
+  echo "exit code $rc"
+  [ "$rc" -eq 0 ]
+}
