@@ -7,35 +7,13 @@ namespace vantorel {
 namespace {
 
 using grid_testing::TestGrid;
+using grid_testing::ClipboardText;
+using grid_testing::SetClipboardText;
 
 std::wstring Text(HWND window) {
   wchar_t buffer[256]{};
   GetWindowTextW(window, buffer, 256);
   return buffer;
-}
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
-
-void SetClipboardText(const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  auto* target = static_cast<wchar_t*>(GlobalLock(memory));
-  std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
 }
 
 RECT EditorRect(const TestGrid& t, HWND editor) {

@@ -29,6 +29,10 @@ HWND MakeParent(int width = 600, int height = 400);
 
 void PumpMessages();
 
+// The system clipboard's text, and replacing it.
+std::wstring ClipboardText();
+void SetClipboardText(const std::wstring& text);
+
 // Records every event and answers from a table (1 unless told otherwise).
 struct Recorder {
   struct Entry {

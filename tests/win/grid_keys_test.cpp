@@ -6,6 +6,7 @@ namespace vantorel {
 namespace {
 
 using grid_testing::TestGrid;
+using grid_testing::ClipboardText;
 
 std::wstring Text(HWND window) {
   wchar_t buffer[256]{};
@@ -30,19 +31,6 @@ void Press(HWND target, UINT key, std::initializer_list<int> held = {}, wchar_t 
 }
 
 void Type(HWND editor, wchar_t character) { SendMessageW(editor, WM_CHAR, character, 1); }
-
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
 
 TEST(GridKeys, MovesGoThroughCellFocusWithTheKeyAndCommit) {
   TestGrid t(3);

@@ -10,17 +10,7 @@ namespace {
 
 using grid_testing::Snapshot;
 using grid_testing::TestGrid;
-
-void SetClipboardText(const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
-  auto* target = static_cast<wchar_t*>(GlobalLock(memory));
-  std::copy(text.c_str(), text.c_str() + text.size() + 1, target);
-  GlobalUnlock(memory);
-  SetClipboardData(CF_UNICODETEXT, memory);
-  CloseClipboard();
-}
+using grid_testing::SetClipboardText;
 
 RECT CellRect(TestGrid& t, std::int64_t row, std::int64_t column) {
   RECT r{};
