@@ -72,6 +72,8 @@ void StretchLastColumn(GridControl& grid) {
 }
 
 std::vector<FunctionGridRow> ReadFunctionGrid(GridControl& grid) {
+  // A cell still being edited counts: its text is committed before reading.
+  grid.EndEdit();
   std::vector<FunctionGridRow> rows;
   const std::int64_t count = grid.GetRowCount();
   for (std::int64_t r = 0; r < count; ++r) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "grid/grid_draw_win32.h"
+#include "grid/grid_geometry.h"
 #include "grid/grid_list_win32.h"
 #include "grid/grid_rules.h"
 
@@ -150,12 +151,10 @@ class CellImage {
 };
 
 void DrawTickBox(HDC dc, const RECT& r, bool ticked, COLORREF ink) {
-  const int height = r.bottom - r.top;
-  const int side = std::min(height / 2 + 1, 14);
-  if (side <= 2 || side > r.right - r.left) return;
-  const int left = r.left + (r.right - r.left - side) / 2;
-  const int top = r.top + (height - side) / 2;
-  const RECT box{left, top, left + side, top + side};
+  const auto place = TickBoxIn(CellBox{r.left, r.top, r.right, r.bottom});
+  if (!place) return;
+  const RECT box{place->left, place->top, place->right, place->bottom};
+  const int side = box.right - box.left;
   FillColour(dc, box, RGB(0, 0, 0));
   const RECT inside{box.left + 1, box.top + 1, box.right - 1, box.bottom - 1};
   FillColour(dc, inside, RGB(255, 255, 255));
@@ -428,14 +427,11 @@ void GridList::PaintCell(HDC screen, std::int64_t row, std::int64_t listColumn) 
         break;
       }
       case 11: {
-        if ((kind.x1 != 0 && kind.x1 > width - 5) || (kind.x2 != 0 && kind.x2 > height - 5)) break;
+        const auto place = ButtonBoxIn(CellBox{content.left, content.top, content.right, content.bottom}, kind.x1, kind.x2);
+        if (!place) break;
         const GridText caption16 = GridTextOf(text);
         const bool pressed = EndsPressed(caption16);
-        const int w = kind.x1 ? static_cast<int>(kind.x1) : width - 1;
-        const int h = kind.x2 ? static_cast<int>(kind.x2) : height - 1;
-        const int x = content.left + (kind.x1 ? (width - w) / 2 : 1);
-        const int y = content.top + (kind.x2 ? (height - h) / 2 : 1);
-        RECT button{x, y, x + w, y + h};
+        RECT button{place->left, place->top, place->right, place->bottom};
         DrawFrameControl(dc, &button, DFC_BUTTON,
                          DFCS_BUTTONPUSH | (kind.value ? DFCS_FLAT : 0) | (pressed ? DFCS_PUSHED : 0));
         const std::wstring caption = WideOf(ReleasedText(caption16));

@@ -21,6 +21,28 @@ std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap
   return std::nullopt;
 }
 
+std::optional<CellBox> TickBoxIn(const CellBox& cell) {
+  const int height = cell.bottom - cell.top;
+  const int side = std::min(height / 2 + 1, 14);
+  if (side <= 2 || side > cell.right - cell.left) return std::nullopt;
+  const int left = cell.left + (cell.right - cell.left - side) / 2;
+  const int top = cell.top + (height - side) / 2;
+  return CellBox{left, top, left + side, top + side};
+}
+
+std::optional<CellBox> ButtonBoxIn(const CellBox& cell, std::int64_t width, std::int64_t height) {
+  const std::int64_t cellWidth = cell.right - cell.left;
+  const std::int64_t cellHeight = cell.bottom - cell.top;
+  if (width < 0 || height < 0 || (width != 0 && width > cellWidth - 5) || (height != 0 && height > cellHeight - 5))
+    return std::nullopt;
+  const int w = static_cast<int>(width != 0 ? width : cellWidth - 1);
+  const int h = static_cast<int>(height != 0 ? height : cellHeight - 1);
+  if (w <= 0 || h <= 0) return std::nullopt;
+  const int x = cell.left + (width != 0 ? static_cast<int>(cellWidth - w) / 2 : 1);
+  const int y = cell.top + (height != 0 ? static_cast<int>(cellHeight - h) / 2 : 1);
+  return CellBox{x, y, x + w, y + h};
+}
+
 int StripIconHalfHit(int icon, bool builtInIcons) {
   if (builtInIcons && (icon == kIconPlusBox || icon == kIconMinusBox || icon == kIconBlank)) return 4;
   return kStripIconSize / 2;

@@ -94,6 +94,26 @@ struct StripCellFacts {
 };
 int StripIconPartAt(const StripCellFacts& cell, int x, int yInCell);
 
+// A cell's rectangle in list coordinates (right and bottom exclusive).
+struct CellBox {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool operator==(const CellBox&) const = default;
+  bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// A tick cell's box: a square of side min(height / 2 + 1, 14) centred in the
+// cell; none when it is no larger than 2 pixels or wider than the cell.
+// Painting and clicking both use it, so the box clicked is the box drawn.
+std::optional<CellBox> TickBoxIn(const CellBox& cell);
+
+// A button cell's button: `width` x `height` centred in the cell, 0 taking
+// the cell's own size less one pixel (then starting one pixel in); none when
+// a given size is larger than the cell less 5 pixels.
+std::optional<CellBox> ButtonBoxIn(const CellBox& cell, std::int64_t width, std::int64_t height);
+
 // Strip groups: a row with the group bit starts a group that runs to the row
 // before the next start; rows above the first start belong to a group that
 // starts at row 0. startsGroup(i) tells whether row i has the bit.

@@ -283,17 +283,7 @@ bool GridList::OnKeyUp(WPARAM key) {
     return true;
   }
   if (key == VK_RETURN && pressedButtonRow >= 0) {
-    const std::int64_t row = pressedButtonRow;
-    const std::int64_t column = pressedButtonColumn;
-    pressedButtonRow = pressedButtonColumn = -1;
-    const GridText text = model.Text(column, row);
-    if (!model.HasCell(column, row) || !EndsPressed(text)) return true;
-    SetItemText(row, column + 1, WideOf(ReleasedText(text)));
-    InvalidateCell(row, column + 1);
-    CellEvent click;
-    click.row = row;
-    click.column = column;
-    Raise(GridEvent::ButtonClick, click);
+    ReleaseButton();
     return true;
   }
   return false;
@@ -387,6 +377,20 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
       if (self->HasCurrentCell()) self->model.editText = GridTextOf(EditorWindowText(window));
       return result;
     }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+      self->OnEditorMouse(message, wParam);
+      break;
+    case WM_CONTEXTMENU:
+      if (!self->OnEditorMouse(message, 0)) return 0;
+      break;
+    case WM_KILLFOCUS: {
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      self->OnFocusLeaving(reinterpret_cast<HWND>(wParam));
+      return result;
+    }
     case WM_NCDESTROY:
       RemoveGridProperty(window, kListPointer);
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
@@ -421,6 +425,20 @@ LRESULT CALLBACK GridList::ListChoiceProc(HWND window, UINT message, WPARAM wPar
       }
       if (wParam == L'\t' || wParam == 27) return 0;
       break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+      self->OnEditorMouse(message, wParam);
+      break;
+    case WM_CONTEXTMENU:
+      if (!self->OnEditorMouse(message, 0)) return 0;
+      break;
+    case WM_KILLFOCUS: {
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      self->OnFocusLeaving(reinterpret_cast<HWND>(wParam));
+      return result;
+    }
     case WM_NCDESTROY:
       RemoveGridProperty(window, kListPointer);
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));

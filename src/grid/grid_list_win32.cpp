@@ -53,19 +53,6 @@ std::wstring ComboItemText(HWND combo, LRESULT index) {
   return text;
 }
 
-// Restores the commit guard however the scope is left.
-class CommitGuard {
- public:
-  CommitGuard() : shared_(SharedGridState()), was_(shared_.commitRunning) { shared_.commitRunning = true; }
-  ~CommitGuard() { shared_.commitRunning = was_; }
-  CommitGuard(const CommitGuard&) = delete;
-  CommitGuard& operator=(const CommitGuard&) = delete;
-
- private:
-  GridShared& shared_;
-  bool was_;
-};
-
 // Clipboard text through the clipboard's own lifetime rules.
 class OpenedClipboard {
  public:
@@ -519,6 +506,8 @@ void GridList::DropBlock(bool report) {
 }
 
 void GridList::EndEditing() {
+  // Rows may be about to change under the pointer's tip and hot cell.
+  ForgetPointer();
   if (!HasCurrentCell() && !HasBlock()) return;
   DropBlock(true);
   Commit();
@@ -738,6 +727,7 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
   auto* self = static_cast<GridList*>(GridProperty(window, kListPointerProp));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = self->oldListProc;
+  if (const auto handled = self->OnListMouseMessage(message, wParam, lParam)) return *handled;
   switch (message) {
     case WM_USER + 1: {
       CellEvent record;
@@ -780,8 +770,19 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
       return self->EditorColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY: {
       auto* from = reinterpret_cast<NMHDR*>(lParam);
-      if (from && from->hwndFrom == self->header && from->code == NM_CUSTOMDRAW)
-        return self->CustomDrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+      if (!from || from->hwndFrom != self->header) break;
+      switch (from->code) {
+        case NM_CUSTOMDRAW:
+          return self->CustomDrawHeader(reinterpret_cast<NMCUSTOMDRAW*>(lParam));
+        case HDN_BEGINTRACKA:
+        case HDN_BEGINTRACKW:
+          return TRUE;  // the header procedure tracks dividers itself
+        case HDN_ENDDRAG:
+          PostMessageW(window, WM_USER + 2, 0, 0);
+          break;
+        default:
+          break;
+      }
       break;
     }
     case LVM_INSERTCOLUMNA:
@@ -819,6 +820,8 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
       return TRUE;
     }
     case WM_NCDESTROY: {
+      self->DestroyTooltip();
+      self->StopBlockTracking();
       RemoveGridProperty(window, kListPointerProp);
       if (GetWindowLongPtrW(window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&GridList::ListProc))
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
@@ -838,6 +841,7 @@ LRESULT CALLBACK GridList::HeaderProc(HWND window, UINT message, WPARAM wParam, 
   auto* self = static_cast<GridList*>(GridProperty(GetParent(window), kListPointerProp));
   if (!self || self->header != window) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = self->oldHeaderProc;
+  if (const auto handled = self->OnHeaderMouse(message, wParam, lParam)) return *handled;
   switch (message) {
     case HDM_LAYOUT: {
       // The header is as high as the grid says, whatever its font.

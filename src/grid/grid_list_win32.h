@@ -34,6 +34,19 @@ struct GridShared {
 };
 GridShared& SharedGridState();  // creates the shared pieces on first use
 
+// Holds the commit guard for a scope and restores it however the scope is left.
+class CommitGuard {
+ public:
+  CommitGuard() : shared_(SharedGridState()), was_(shared_.commitRunning) { shared_.commitRunning = true; }
+  ~CommitGuard() { shared_.commitRunning = was_; }
+  CommitGuard(const CommitGuard&) = delete;
+  CommitGuard& operator=(const CommitGuard&) = delete;
+
+ private:
+  GridShared& shared_;
+  bool was_;
+};
+
 // The grid's window properties ("ExGRID_Prop", "egrid_ListPointer",
 // "egrid_OldParentProc"). They are set on the windows for anyone to read;
 // the grid's own procedures read the same values from a table in the
@@ -167,6 +180,29 @@ class GridList {
   // Delete pressed in an editor: true when it may go through.
   bool AllowEditorDelete(HWND edit);
 
+  // The mouse (grid_mouse_win32.cpp). The cell at a point of the list's
+  // client area, or under the cursor; none outside the cells.
+  std::optional<GridCell> CellAt(POINT point) const;
+  std::optional<GridCell> CellUnderCursor() const;
+  RECT CellRect(std::int64_t row, std::int64_t column) const;
+  // Mouse messages of the list view; none leaves one to the list view.
+  std::optional<LRESULT> OnListMouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Mouse messages of the header; none leaves one to the header.
+  std::optional<LRESULT> OnHeaderMouse(UINT message, WPARAM keys, LPARAM lParam);
+  // An editor's mouse button or context menu reported for the current cell;
+  // false keeps the message from the editor.
+  bool OnEditorMouse(UINT message, WPARAM keys);
+  // Focus going from the list or an editor to `to`.
+  void OnFocusLeaving(HWND to);
+  // The button cell held by the mouse or Enter is let go: ButtonClick when
+  // it was let go over the button.
+  void ReleaseButton();
+  // Tooltip, hot cell and the cell under the mouse forgotten (rows changed).
+  void ForgetPointer();
+  void DestroyTooltip();
+  // The open editor follows its cell after a scroll or a column change.
+  void PlaceCurrentEditor();
+
   static LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListChoiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -198,6 +234,25 @@ class GridList {
   // WM_CTLCOLOREDIT from an editor: the current cell's colours.
   LRESULT EditorColours(HDC dc, HWND editor);
   std::int64_t ListColumnFromGrid(std::int64_t column) const { return column + 1; }
+  void OnListButtonDown(bool doubleClick, WPARAM keys, POINT point);
+  void OnListButtonUp();
+  void OnListMouseMove(POINT point);
+  void OnListMouseLeave();
+  bool OnListSetCursor();
+  void OnRightButton(bool down, WPARAM keys, POINT point);
+  void ClickTick(GridCell cell, const GridText& options);
+  void PressButton(GridCell cell);
+  void ShowButtonHeld(bool held);
+  void StartBlockTracking(GridCell cell);
+  void StopBlockTracking();
+  void OnBlockTimer();
+  bool IsLinkCell(GridCell cell);
+  void SetHotCell(GridCell cell);
+  void ShowTooltip(GridCell cell);
+  int DividerAt(POINT point);
+  bool DividerAllowed(int item);
+  void FinishColumnResize();
+  void OnColumnDragged();
 
   // The height of one line of the font selected into dc (cached per font).
   int LineHeight(HDC dc, HFONT font);
@@ -206,6 +261,16 @@ class GridList {
   std::int64_t headerItems_ = 0;
   HFONT measuredFont_ = nullptr;
   int measuredHeight_ = 0;
+  // The mouse: a click the grid hands on to the text box is not reported
+  // again by it; a block being dragged follows the cursor on a timer.
+  bool passingClick_ = false;
+  bool blockTracking_ = false;
+  bool leaveTracked_ = false;
+  GridCell mouseCell_{-2, -2};  // the cell under the mouse as last seen
+  bool dividerAllowed_ = false;
+  int resizingItem_ = -1;       // header item whose divider is being dragged
+  int resizeGrab_ = 0;          // where on the divider it was grabbed
+  bool resized_ = false;
 };
 
 }  // namespace vantorel

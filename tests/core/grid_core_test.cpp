@@ -80,3 +80,29 @@ TEST(GridCore, IconDataReadersStayInsideTheirBytes) {
 
 }  // namespace
 }  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// Painting and clicking share these boxes, so a click lands where the box is drawn.
+TEST(GridCore, TickBoxesAndButtonsAreCentredAndRefusedWhenTheyDoNotFit) {
+  const CellBox cell{10, 20, 90, 40};  // 80 x 20
+  EXPECT_EQ(TickBoxIn(cell), (CellBox{44, 24, 55, 35}));
+  EXPECT_EQ(TickBoxIn(CellBox{0, 0, 100, 60}), (CellBox{43, 23, 57, 37})) << "at most 14 pixels";
+  EXPECT_EQ(TickBoxIn(CellBox{0, 0, 8, 20}), std::nullopt) << "wider than the cell";
+  EXPECT_EQ(TickBoxIn(CellBox{0, 0, 50, 3}), std::nullopt) << "too small to draw";
+  struct Case {
+    std::int64_t width, height;
+    std::optional<CellBox> box;
+  };
+  const Case cases[] = {
+      {0, 0, CellBox{11, 21, 90, 40}},      {40, 0, CellBox{30, 21, 70, 40}},
+      {0, 10, CellBox{11, 25, 90, 35}},     {75, 15, CellBox{12, 22, 87, 37}},
+      {76, 0, std::nullopt},                {0, 16, std::nullopt},
+      {-1, 0, std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ButtonBoxIn(cell, c.width, c.height), c.box) << c.width << "x" << c.height;
+}
+
+}  // namespace
+}  // namespace vantorel
