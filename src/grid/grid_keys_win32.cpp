@@ -277,6 +277,24 @@ bool GridList::OnListKeyDown(WPARAM key) {
   }
 }
 
+bool GridList::BlockKeyInEditor(WPARAM key) {
+  // A block of more than the edited cell is what Ctrl+C, Ctrl+X and Delete
+  // act on, wherever the focus is; on the cell alone they stay the editor's.
+  if (!HasCurrentCell() || !ShowsBlock()) return false;
+  const bool ctrl = KeyHeld(VK_CONTROL);
+  if (!((ctrl && (key == 'C' || key == 'X')) || (!ctrl && key == VK_DELETE))) return false;
+  swallowedChar_ = ctrl ? static_cast<wchar_t>(key - 'A' + 1) : 0;
+  OnListKeyDown(key);
+  return true;
+}
+
+bool GridList::TakeSwallowedChar(wchar_t character) {
+  if (swallowedChar_ == 0) return false;
+  const bool same = character == swallowedChar_;
+  swallowedChar_ = 0;
+  return same;
+}
+
 bool GridList::OnKeyUp(WPARAM key) {
   if (key == VK_TAB) {
     TabMove(KeyHeld(VK_SHIFT));
@@ -343,6 +361,7 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
       }
       if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
+      if (self->BlockKeyInEditor(wParam)) return 0;
       if (wParam == VK_DELETE && !self->AllowEditorDelete(window)) return 0;
       // A one-line text box has no use for the vertical keys: they move
       // between rows as they do in the list.
@@ -357,7 +376,7 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
       break;
     case WM_CHAR: {
       const auto character = static_cast<wchar_t>(wParam);
-      if (character == L'\t' || character == 27) return 0;
+      if (character == L'\t' || character == 27 || self->TakeSwallowedChar(character)) return 0;
       if (character == L'\r' || character == L'\n') {
         // Enter moves on like Tab, which commits through CellFocus.
         self->TabMove(KeyHeld(VK_SHIFT));
@@ -414,11 +433,13 @@ LRESULT CALLBACK GridList::ListChoiceProc(HWND window, UINT message, WPARAM wPar
         return 0;
       }
       if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
+      if (self->BlockKeyInEditor(wParam)) return 0;
       break;
     case WM_KEYUP:
       if (wParam == VK_TAB && self->OnKeyUp(wParam)) return 0;
       break;
     case WM_CHAR:
+      if (self->TakeSwallowedChar(static_cast<wchar_t>(wParam))) return 0;
       if (wParam == L'\r' || wParam == L'\n') {
         self->TabMove(KeyHeld(VK_SHIFT));
         return 0;

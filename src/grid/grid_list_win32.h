@@ -210,6 +210,12 @@ class GridList {
   static LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  // Ctrl+C, Ctrl+X and Delete pressed in an editor while a larger block is
+  // shown go to the block; the control character the key then types is
+  // dropped.
+  bool BlockKeyInEditor(WPARAM key);
+  bool TakeSwallowedChar(wchar_t character);
+  wchar_t swallowedChar_ = 0;
   // Shared by the list view and the editors: Tab, Escape and Enter on release.
   bool OnKeyUp(WPARAM key);
   void ArrowKey(GridMove move, bool ctrl, bool shift);
