@@ -113,7 +113,11 @@ add_test(NAME e2e.message_box_other_kind
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/message_box_other_kind.sh ${exe})
 add_test(NAME e2e.opens_own_kind
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/opens_own_kind.sh ${exe})
-set_tests_properties(e2e.message_box_other_kind e2e.opens_own_kind PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+# A user edits the function table with mouse and keys, copies blocks, saves
+# and reopens the project.
+add_test(NAME e2e.editing
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/editing.sh ${exe} ${VANTOREL_TESTDATA_DIR})
+set_tests_properties(e2e.message_box_other_kind e2e.opens_own_kind e2e.editing PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${exe} gui ${VANTOREL_PE_FORMAT})
 add_test(NAME e2e.cli_imports_only_system_dlls

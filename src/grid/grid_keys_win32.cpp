@@ -288,6 +288,14 @@ bool GridList::BlockKeyInEditor(WPARAM key) {
   return true;
 }
 
+bool GridList::ClosesDroppedList(HWND combo) {
+  // Enter in an open list takes the highlighted option and closes the list,
+  // as in any choice box; only then does Enter move on.
+  if (!SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) return false;
+  swallowedChar_ = L'\r';
+  return true;
+}
+
 bool GridList::TakeSwallowedChar(wchar_t character) {
   if (swallowedChar_ == 0) return false;
   const bool same = character == swallowedChar_;
@@ -360,6 +368,7 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
         self->CancelEditor();
         return 0;
       }
+      if (wParam == VK_RETURN && window == self->editChoiceEdit && self->ClosesDroppedList(self->editChoice)) break;
       if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
       if (self->BlockKeyInEditor(wParam)) return 0;
       if (wParam == VK_DELETE && !self->AllowEditorDelete(window)) return 0;
@@ -430,8 +439,10 @@ LRESULT CALLBACK GridList::ListChoiceProc(HWND window, UINT message, WPARAM wPar
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
         self->CancelEditor();
+        if (SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0)) SendMessageW(window, CB_SHOWDROPDOWN, FALSE, 0);
         return 0;
       }
+      if (wParam == VK_RETURN && self->ClosesDroppedList(window)) break;
       if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
       if (self->BlockKeyInEditor(wParam)) return 0;
       break;

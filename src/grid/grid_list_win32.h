@@ -215,6 +215,8 @@ class GridList {
   // dropped.
   bool BlockKeyInEditor(WPARAM key);
   bool TakeSwallowedChar(wchar_t character);
+  // Enter on a combo box whose list is open: the list closes with its choice.
+  bool ClosesDroppedList(HWND combo);
   wchar_t swallowedChar_ = 0;
   // Shared by the list view and the editors: Tab, Escape and Enter on release.
   bool OnKeyUp(WPARAM key);
