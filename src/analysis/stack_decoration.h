@@ -1,8 +1,8 @@
 // The "@N" a 32-bit stdcall or fastcall name ends with ("_Name@N", "Name@N",
-// "@Name@N"): N is the bytes its arguments take on the stack. The source
-// generator reads it for the x86 edition's parameter count and the export
-// tips for theirs, from UTF-16 and from the library's own bytes: one reader,
-// so the two never disagree about a name.
+// "@Name@N"): N is the bytes its arguments take on the stack. The function
+// table reads it for the x86 edition's parameter count and the export tips
+// for theirs, from UTF-16 and from the library's own bytes: one reader, so
+// the two never disagree about a name.
 #pragma once
 
 #include <cstddef>
