@@ -23,7 +23,7 @@ add_subdirectory(tests/data)
 
 # What the Linux command line writes for a few test libraries: the Windows
 # tests compare it with the window's Save Source and vantorel-cli.exe.
-set(cli_libraries named ansi_names gaps aliases ordinal_only)
+set(cli_libraries named ansi_names gaps aliases ordinal_only cpp_exports forwarders)
 set(cli_inputs ${cli_libraries})
 list(TRANSFORM cli_inputs PREPEND ${VANTOREL_TESTDATA_DIR}/)
 list(TRANSFORM cli_inputs APPEND .dll)

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "analysis/msvc_decoration.h"
+#include "analysis/stack_decoration.h"
 
 namespace vantorel {
 
@@ -28,31 +29,13 @@ constexpr int kMaxItaniumBackReferences = 16;
 // Stack sizes beyond this are not a parameter list anyone declares.
 constexpr std::uint64_t kMaxStackBytes = 4096;
 
-bool AllDigits(std::string_view s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
-
-// The "@N" a 32-bit stdcall or fastcall name ends with: N, or empty.
-std::optional<std::uint64_t> StackBytesSuffix(std::string_view name, std::string_view& stem) {
-  const std::size_t at = name.rfind('@');
-  if (at == std::string_view::npos) return std::nullopt;
-  const std::string_view digits = name.substr(at + 1);
-  if (!AllDigits(digits) || digits.size() > 5) return std::nullopt;
-  stem = name.substr(0, at);
-  return std::strtoull(std::string(digits).c_str(), nullptr, 10);
-}
-
 bool IsItanium(std::string_view name) { return name.size() > 2 && name.substr(0, 2) == "_Z"; }
 
 // "_Z...@8" (32-bit MinGW adds the stdcall size to the mangled name) gives
 // "_Z...".
 std::string_view ItaniumStem(std::string_view name) {
-  std::string_view stem = name;
-  if (StackBytesSuffix(name, stem)) return stem;
-  return name;
+  const auto suffix = ReadStackSuffix(name);
+  return suffix ? suffix->stem : name;
 }
 
 // Counts S<id>_ and T<id>_ (an identifier that happens to hold such text
@@ -187,12 +170,12 @@ std::optional<ParameterCount> ParameterCountOf(std::string_view name, bool pe32)
   if (!pe32) return std::nullopt;
   // _Name@N and Name@N (stdcall), @Name@N (fastcall): N bytes of arguments
   // in 4-byte slots. Any other '@' makes it some other decoration.
-  std::string_view stem;
-  const auto bytes = StackBytesSuffix(name, stem);
-  if (!bytes || *bytes % 4 != 0 || *bytes > kMaxStackBytes) return std::nullopt;
+  const auto suffix = ReadStackSuffix(name);
+  if (!suffix || suffix->bytes % 4 != 0 || suffix->bytes > kMaxStackBytes) return std::nullopt;
+  std::string_view stem = suffix->stem;
   if (!stem.empty() && stem.front() == '@') stem.remove_prefix(1);
   if (stem.empty() || stem.find('@') != std::string_view::npos) return std::nullopt;
-  return ParameterCount{static_cast<int>(*bytes / 4), false, false};
+  return ParameterCount{static_cast<int>(suffix->bytes / 4), false, false};
 }
 
 ExportTip MakeExportTip(const ExportFacts& facts, MsvcUndecorator undecorateMsvc) {

@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <dbghelp.h>
 
+#include <algorithm>
+#include <optional>
+
 #include "analysis/msvc_decoration.h"
 
 namespace vantorel {
@@ -27,13 +30,47 @@ std::string UndecorateMsvcName(std::string_view decorated) {
   return text;
 }
 
-std::wstring ExportTipText(const ExportFacts& facts) {
-  const std::string text = FormatTitledTip(MakeExportTip(facts, UndecorateMsvcName));
+namespace {
+
+std::wstring WideTip(const ExportTip& tip) {
+  const std::string text = FormatTitledTip(tip);
   const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
+}
+
+// The name's bytes in the ANSI code page, as the export table holds them;
+// none when a character has no place there (no export can have that name).
+std::optional<std::string> AnsiOf(std::wstring_view text) {
+  if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; }))
+    return std::string(text.begin(), text.end());
+  // Best-fit mappings would make a name match an export it is not; UTF-8
+  // takes neither the flag nor the question.
+  const UINT page = GetACP();
+  const DWORD flags = page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  BOOL lossy = FALSE;
+  BOOL* askLossy = page == CP_UTF8 ? nullptr : &lossy;
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(page, flags, text.data(), size, nullptr, 0, nullptr, askLossy);
+  if (n <= 0 || lossy) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(page, flags, text.data(), size, bytes.data(), n, nullptr, askLossy);
+  if (lossy) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+std::wstring ExportTipText(const ExportFacts& facts) { return WideTip(MakeExportTip(facts, UndecorateMsvcName)); }
+
+std::wstring RowTipText(const ExportTable& exports, std::size_t row, std::wstring_view function) {
+  const auto name = AnsiOf(function);
+  if (!name) return {};
+  const ExportTip tip = MakeExportTip(exports.FactsFor(row, *name), UndecorateMsvcName);
+  if (tip.lines.empty()) return {};
+  return WideTip(tip);
 }
 
 }  // namespace vantorel

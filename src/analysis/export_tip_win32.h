@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/export_table.h"
 #include "analysis/export_tip.h"
 
 namespace vantorel {
@@ -18,5 +19,10 @@ std::string UndecorateMsvcName(std::string_view decorated);
 // names undecorated by the system, converted from the ANSI code page as the
 // export names are: the text a TooltipQuery answer carries.
 std::wstring ExportTipText(const ExportFacts& facts);
+
+// The tip of function-grid row `row`, whose Function cell holds `function`,
+// from the open library's table. Empty when it would only repeat the name
+// (a project row the library no longer has, with no decoration to read).
+std::wstring RowTipText(const ExportTable& exports, std::size_t row, std::wstring_view function);
 
 }  // namespace vantorel

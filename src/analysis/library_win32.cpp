@@ -35,6 +35,22 @@ std::wstring FolderOf(const std::wstring& path) {
   return at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
 }
 
+// The walk of a library the system has loaded. Its kind comes from its own
+// headers; without readable ones, the kind the edition opens.
+ExportTable WalkLoadedExports(HMODULE library, bool rowsAreSlots) {
+  const ImageView image = ViewLoadedImage(library);
+  const auto headers = ReadPeHeaders(image);
+  const bool pe32 = headers ? !headers->is64 : !kEditionTraits.opensPe32Plus;
+  return ExportTable(ListExports(image), pe32, rowsAreSlots);
+}
+
+std::vector<std::u16string> NamesOf(const ExportTable& exports) {
+  std::vector<std::u16string> names;
+  names.reserve(exports.size());
+  for (const ExportEntry& e : exports.entries()) names.push_back(FromAnsi(e.name));
+  return names;
+}
+
 }  // namespace
 
 void ReleaseLibrary(LibraryState& library) {
@@ -43,6 +59,7 @@ void ReleaseLibrary(LibraryState& library) {
   library.ModuleBase = 0;
   library.LibraryInfo.libraryHandle = nullptr;
   library.LibraryInfo.moduleBase = 0;
+  library.Exports.reset();
 }
 
 ImageView ViewLoadedImage(HMODULE library) {
@@ -57,11 +74,12 @@ ImageView ViewLoadedImage(HMODULE library) {
 }
 
 std::vector<std::u16string> ListLoadedExports(HMODULE library) {
-  std::vector<std::u16string> names;
-  const std::vector<ExportEntry> exports = ListExports(ViewLoadedImage(library));
-  names.reserve(exports.size());
-  for (const ExportEntry& e : exports) names.push_back(FromAnsi(e.name));
-  return names;
+  return NamesOf(WalkLoadedExports(library, false));
+}
+
+const ExportTable& OpenLibraryExports(LibraryState& library) {
+  if (!library.Exports) library.Exports = WalkLoadedExports(library.LibraryHandle, false);
+  return *library.Exports;
 }
 
 bool AcceptDroppedLibrary(const std::wstring& path) {
@@ -86,6 +104,7 @@ void LoadCurrentLibrary(LibraryState& library) {
   library.ModuleBase = reinterpret_cast<std::uintptr_t>(library.LibraryHandle);
   library.LibraryInfo.libraryHandle = library.LibraryHandle;
   library.LibraryInfo.moduleBase = library.ModuleBase;
+  library.Exports.reset();
 }
 
 std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::wstring& requested,
@@ -107,9 +126,11 @@ std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::ws
   SetLibraryPath(library, path);
   if (forgetResources) forgetResources();
   LoadCurrentLibrary(library);
-  std::vector<std::u16string> exports = ListLoadedExports(library.LibraryHandle);
+  // The rows are made from this walk, one per slot in slot order; the
+  // entries stay for the tips.
+  library.Exports = WalkLoadedExports(library.LibraryHandle, true);
   if (!path.empty()) library.LibraryInfo.versionStrings = ReadVersionStrings(path);
-  return exports;
+  return NamesOf(*library.Exports);
 }
 
 }  // namespace vantorel

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "analysis/export_table.h"
 #include "analysis/image_view.h"
 #include "analysis/version_info.h"
 
@@ -26,6 +28,10 @@ struct LibraryState {
   std::uintptr_t ModuleBase = 0;
   // The open library's version strings (and its path, handle and base).
   vantorel::LibraryInfo LibraryInfo;
+  // The open library's export slots: kept from the walk that lists a library
+  // when it is opened, walked on first need for a project's library (whose
+  // rows come from the file), empty (none) once it is released.
+  std::optional<ExportTable> Exports;
 };
 
 // Releases the previous library, asks for a file when path is empty (and
@@ -47,13 +53,19 @@ ImageView ViewLoadedImage(HMODULE library);
 // readable PE image.
 std::vector<std::u16string> ListLoadedExports(HMODULE library);
 
+// The export table of the open library, walked now if it has not been (a
+// project's library). Without a library: an empty table of the edition's
+// own kind, so rows still get what their names tell.
+const ExportTable& OpenLibraryExports(LibraryState& library);
+
 // Whether a file dropped while no library is open goes to LoadLibraryFile.
 // The x86 edition tells the user of a 64-bit library where it belongs, with
 // the message of the open requester, and refuses it; anything else (and
 // every file in the 64-bit edition) is left to the system loader.
 bool AcceptDroppedLibrary(const std::wstring& path);
 
-// Releases the open library, if any, and forgets its handle and base.
+// Releases the open library, if any, and forgets its handle, base and
+// export table.
 void ReleaseLibrary(LibraryState& library);
 
 // Makes path the open library's path (an empty one included) and moves the

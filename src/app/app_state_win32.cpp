@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "analysis/export_tip_win32.h"
+
 namespace vantorel {
 
 AppState& App() {
@@ -26,5 +28,10 @@ LoadProjectResult LoadProject(const std::wstring& file) {
 }
 
 void ReleaseLibrary() { ReleaseLibrary(App()); }
+
+std::wstring FunctionRowTip(std::int64_t row, const std::wstring& function) {
+  if (row < 0) return {};
+  return RowTipText(OpenLibraryExports(App()), static_cast<std::size_t>(row), function);
+}
 
 }  // namespace vantorel

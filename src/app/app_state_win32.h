@@ -47,4 +47,7 @@ LoadProjectResult LoadProject(const std::wstring& file);
 // Releases the open library, if any, and forgets its handle and base.
 void ReleaseLibrary();
 
+// The tip of a function-grid row, from the open library's export table.
+std::wstring FunctionRowTip(std::int64_t row, const std::wstring& function);
+
 }  // namespace vantorel

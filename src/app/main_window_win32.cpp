@@ -238,10 +238,12 @@ HWND BuildMainWindow() {
   }
   const int innerWidth = panelWidth - 20;
   const int innerHeight = panelHeight - TabHeight() - 15;
-  m.functionGrid = GridControl::Create(m.pages[kFunctionsTab], 5, 5, innerWidth, innerHeight, 20, 0x22045);
+  // The hex grid's flags, and the rows' tips are asked for.
+  m.functionGrid = GridControl::Create(m.pages[kFunctionsTab], 5, 5, innerWidth, innerHeight, 20,
+                                       0x22045 | grid_flags::kTooltips);
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
-      return OnFunctionGridEvent(grid, event, record, UpdateSelectionCount);
+      return OnFunctionGridEvent(grid, event, record, UpdateSelectionCount, FunctionRowTip);
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
     m.functionGrid->SetHeaderHeight(22);

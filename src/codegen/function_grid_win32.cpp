@@ -97,7 +97,8 @@ std::int64_t CountTickedRows(GridControl& grid) {
 }
 
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record,
-                                 const std::function<void(std::int64_t)>& selectionChanged) {
+                                 const std::function<void(std::int64_t)>& selectionChanged,
+                                 const RowTipProvider& rowTip) {
   if (!grid) return 1;
   switch (event) {
     case GridEvent::CellType:
@@ -156,6 +157,21 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
         grid->RefreshCell(-1, r, false);
       }
       if (selectionChanged) selectionChanged(ticked);
+      return 1;
+    }
+    case GridEvent::TooltipQuery: {
+      // The alias is made from the function's name: both cells tell about
+      // the same export.
+      if ((record.column != 1 && record.column != 2) || record.row < 0 || record.row >= grid->GetRowCount() || !rowTip)
+        return 0;
+      std::wstring text = rowTip(record.row, grid->GetCellText(2, record.row));
+      if (text.empty()) return 0;
+      record.text = std::move(text);
+      record.value = 1;  // the information icon before the title
+      record.x1 = kRowTipWidth;
+      // The tip reads like the cells it explains.
+      if (grid->listWindow)
+        record.font = reinterpret_cast<HFONT>(SendMessageW(grid->listWindow, WM_GETFONT, 0, 0));
       return 1;
     }
     default:

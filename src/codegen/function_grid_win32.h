@@ -32,9 +32,18 @@ struct FunctionGridRow {
 std::vector<FunctionGridRow> ReadFunctionGrid(GridControl& grid);
 std::int64_t CountTickedRows(GridControl& grid);
 
+// The tip of a row, given its index and the text of its Function cell: the
+// titled form (title, the character 7, the lines); empty for none.
+using RowTipProvider = std::function<std::wstring(std::int64_t row, const std::wstring& function)>;
+
+// The widest a row's tip gets: a signature wraps at about 60 characters.
+inline constexpr std::int64_t kRowTipWidth = 450;
+
 // The function grid's callback. selectionChanged is told the new number of
-// ticked rows after every change of ticks.
+// ticked rows after every change of ticks; rowTip answers the tips of the
+// Alias and Function cells (none without it).
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record,
-                                 const std::function<void(std::int64_t)>& selectionChanged);
+                                 const std::function<void(std::int64_t)>& selectionChanged,
+                                 const RowTipProvider& rowTip = {});
 
 }  // namespace vantorel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "analysis/stack_decoration.h"
+
 namespace vantorel {
 
 namespace {
@@ -50,22 +52,12 @@ std::u16string MakeAlias(std::u16string_view name) {
 }
 
 std::optional<unsigned> StdcallParameterCount(std::u16string_view name) {
-  const std::size_t at = name.find(u'@');
+  const auto suffix = ReadStackSuffix(name);
   // "_" and at least one character of name before the only "@".
-  if (name.size() < 2 || name[0] != u'_' || at == std::u16string_view::npos || at < 2 ||
-      name.find(u'@', at + 1) != std::u16string_view::npos)
+  if (!suffix || suffix->stem.size() < 2 || suffix->stem[0] != u'_' ||
+      suffix->stem.find(u'@') != std::u16string_view::npos || suffix->bytes % 4 != 0)
     return std::nullopt;
-  const std::u16string_view digits = name.substr(at + 1);
-  // Decorations are written without leading zeros; ten digits already
-  // exceed any stack a call could take.
-  if (digits.empty() || digits.size() > 9 || (digits.size() > 1 && digits[0] == u'0')) return std::nullopt;
-  unsigned bytes = 0;
-  for (char16_t c : digits) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    bytes = bytes * 10 + static_cast<unsigned>(c - u'0');
-  }
-  if (bytes % 4 != 0) return std::nullopt;
-  return bytes / 4;
+  return suffix->bytes / 4;
 }
 
 FunctionEntry MakeFunctionEntry(std::u16string name, Edition edition) {

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <map>
 
+#include "analysis/export_table.h"
 #include "analysis/exports.h"
 #include "analysis/image_view.h"
 #include "analysis/msvc_decoration.h"
@@ -55,6 +56,7 @@ TEST(ParameterCountOf, EveryDecoration) {
       {"_StdFunc@12", true, 3}, {"StdNoUnderscore@8", true, 2}, {"@FastFunc@8", true, 2},
       {"_NoArgs@0", true, 0}, {"_StdFunc@12", false, -1}, {"_Odd@6", true, -1}, {"Name@", true, -1},
       {"a@b@8", true, -1}, {"@8", true, -1}, {"_X@999999", true, -1}, {"_X@8000", true, -1},
+      {"_Lead@012", true, -1},  // no compiler writes a leading zero; the Para cell refuses it too
       {"PlainName", true, -1}, {"", true, -1},
   };
   for (const auto& c : cases) {
@@ -165,6 +167,35 @@ TEST(MakeExportTip, LinesForEveryKind) {
   const auto tip = MakeExportTip({longName, 1, 0x1000, longName, false}, nullptr);
   EXPECT_EQ(tip.title, std::string(kMaxSignatureLength - 3, 'N') + "...");
   EXPECT_EQ(tip.lines.back().size(), std::string_view("forwarded to ").size() + kMaxSignatureLength);
+}
+
+// A fresh library's row is its slot; a project's rows are found by name,
+// and a name the table lacks gives the name alone.
+TEST(ExportTable, FactsForRows) {
+  const std::vector<ExportEntry> entries = {
+      {1, 0x1000, "Twin", ""}, {2, 0x1010, "Alpha", ""}, {3, 0x1020, "", ""},
+      {4, 0x1030, "Twin", ""}, {5, 0, "", ""},          {6, 0x5000, "Fwd", "NTDLL.RtlAllocateHeap"},
+  };
+  const ExportTable fresh(entries, true, true), project(entries, false, false);
+  const struct {
+    const ExportTable& table;
+    std::size_t row;
+    std::string_view name;
+    std::optional<std::uint32_t> ordinal;  // none: the name alone
+  } cases[] = {
+      {fresh, 3, "Twin", 4},   {fresh, 0, "Twin", 1},    {fresh, 4, "", 5},        {fresh, 1, "Twin", 1},
+      {fresh, 9, "Fwd", 6},    {fresh, 9, "", {}},       {fresh, 0, "Gone", {}},   {project, 3, "Twin", 1},
+      {project, 0, "Alpha", 2}, {project, 2, "", {}},    {project, 0, "Alph", {}}, {project, 0, "Alphaa", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + " row " + std::to_string(c.row));
+    const ExportFacts facts = c.table.FactsFor(c.row, c.name);
+    EXPECT_EQ(facts.ordinal, c.ordinal);
+    EXPECT_EQ(facts.name, c.name);
+    EXPECT_EQ(facts.pe32, c.table.pe32());
+    if (c.ordinal) EXPECT_EQ(facts.forwarder, entries[*c.ordinal - 1].forwarder);
+    EXPECT_EQ(facts.rva, c.ordinal ? entries[*c.ordinal - 1].rva : 0);
+  }
 }
 
 // ---- The test libraries -----------------------------------------------------

@@ -109,7 +109,8 @@ TEST_F(CliSaveSourceTest, WindowWindowsAndLinuxCommandLinesWriteTheSameFile) {
   const std::pair<std::wstring, std::wstring> libraries[] = {
       {L"named", Data(L"named.dll")},           {L"ansi_names", Data(L"ansi_names.dll")},
       {L"gaps", Data(L"gaps.dll")},             {L"aliases", Data(L"aliases.dll")},
-      {L"ordinal_only", Data(L"ordinal_only.dll")}, {L"wine-version", wine + L"version.dll"},
+      {L"ordinal_only", Data(L"ordinal_only.dll")}, {L"cpp_exports", Data(L"cpp_exports.dll")},
+      {L"forwarders", Data(L"forwarders.dll")},     {L"wine-version", wine + L"version.dll"},
       {L"wine-comctl32", wine + L"comctl32.dll"}, {L"wine-kernel32", wine + L"kernel32.dll"},
   };
   for (const auto& [name, library] : libraries) {
