@@ -434,8 +434,6 @@ void GridList::ForgetPointer() {
 void GridList::OnFocusLeaving(HWND to) {
   if (!listWindow || GetWindowLongPtrW(listWindow, GWL_STYLE) & LVS_SHOWSELALWAYS) return;
   if (to && (to == listWindow || IsChild(listWindow, to))) return;
-  // A grid being hidden or torn down keeps its edit for whoever reads it.
-  if (!IsWindowVisible(listWindow)) return;
   EndEditing();
 }
 

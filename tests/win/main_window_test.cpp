@@ -346,6 +346,37 @@ TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
   EXPECT_EQ(g.GetCellText(4, 5), conv5);
 }
 
+TEST_F(MainWindowTest, TheMouseOnTheTableMeetsTheFunctionGridsAnswers) {
+  Open(Data(L"named.dll"));
+  GridControl& g = Grid();
+  // A row's strip cell clicked beside its tick box is released over itself,
+  // which the table takes as the strip header's click: every tick inverts.
+  App().FunctionList[1].checked = 5;
+  RefreshMainView();
+  EXPECT_EQ(g.GetRowState(1) & 0xFF, 1u) << "checked 5 is shown unticked";
+  EXPECT_EQ(StatusText(1), L"   4 of 5 functions selected!");
+  RECT row{};
+  row.left = LVIR_BOUNDS;
+  SendMessageW(g.listWindow, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row));
+  const LPARAM beside = MAKELPARAM(2, (row.top + row.bottom) / 2);
+  SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, beside);
+  SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, beside);
+  EXPECT_EQ(StatusText(1), L"   1 of 5 functions selected!");
+  EXPECT_EQ(g.GetRowState(1) & 0xFF, 2u);
+  // A click on a Para cell opens its text box; "x" and "-" never get in.
+  const RECT para = g.list->CellRect(3, 3);
+  const LPARAM at = MAKELPARAM((para.left + para.right) / 2, (para.top + para.bottom) / 2);
+  SendMessageW(g.listWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(g.listWindow, WM_LBUTTONUP, 0, at);
+  ASSERT_EQ(GetFocus(), g.list->editBox);
+  SendMessageW(g.list->editBox, EM_SETSEL, 0, -1);
+  for (wchar_t c : std::wstring(L"x-5")) SendMessageW(g.list->editBox, WM_CHAR, c, 1);
+  // Focus leaving the table commits the edit.
+  SetFocus(Main().tabPanel);
+  EXPECT_EQ(g.GetCellText(3, 3), L"5");
+  EXPECT_EQ(g.GetCurrentRow(), -1);
+}
+
 TEST_F(MainWindowTest, CellFormatsAlternateAndAlign) {
   CellEvent f;
   for (int row = 0; row < 4; ++row) {
