@@ -22,6 +22,9 @@ namespace {
 constexpr const wchar_t* kListPointer = L"egrid_ListPointer";
 // A column dragged narrower than this could no longer be grabbed again.
 constexpr int kMinColumnWidth = 8;
+// Pixels the list scrolls sideways per timer tick while a block is dragged
+// beyond its left or right edge.
+constexpr int kDragScrollStep = 16;
 // Posted to the list view once the header has finished a column drag: the
 // new order is only in place after the drag's notification has returned.
 constexpr UINT kColumnDragged = WM_USER + 2;
@@ -269,7 +272,7 @@ void GridList::OnBlockTimer() {
   ReadColumnOrder();
   std::int64_t column = -1;
   int scrollX = 0;
-  RECT leftmost{}, rightmost{};
+  RECT leftmost{};
   std::int64_t leftColumn = -1, rightColumn = -1;
   for (const std::int64_t c : model.Order()) {
     RECT item{};
@@ -281,14 +284,12 @@ void GridList::OnBlockTimer() {
       leftmost = item;
     }
     rightColumn = c;
-    rightmost = item;
     if (cursor.x >= item.left && cursor.x < item.right) column = c;
   }
   if (leftColumn < 0) return;
   if (column < 0) column = cursor.x < leftmost.left ? leftColumn : rightColumn;
-  if (cursor.x < client.left) scrollX = -itemHeight;
-  else if (cursor.x >= client.right) scrollX = itemHeight;
-  (void)rightmost;
+  if (cursor.x < client.left) scrollX = -kDragScrollStep;
+  else if (cursor.x >= client.right) scrollX = kDragScrollStep;
 
   const GridBlock extended = ExtendBlock(model, model.block, GridCell{row, column}, model.selectionKind);
   const bool changed = !(extended == model.block);
