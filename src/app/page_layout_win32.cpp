@@ -150,7 +150,12 @@ void LayoutMainWindow() {
   MainWindow& m = Main();
   if (!m.window) return;
   if (m.toolbar) SendMessageW(m.toolbar, TB_AUTOSIZE, 0, 0);
-  if (m.status) SendMessageW(m.status, WM_SIZE, 0, 0);
+  if (m.status) {
+    SendMessageW(m.status, WM_SIZE, 0, 0);
+    // The last field's centred text moves with the width; without a full
+    // repaint the bits copied along with the bar keep the old text beside it.
+    RedrawWindow(m.status, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  }
   RECT client;
   GetClientRect(m.window, &client);
   const int toolbarHeight = Height(m.toolbar);
