@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <array>
+#include <limits>
+#include <memory>
+#include <new>
 #include <span>
 
 #include "platform/text_win32.h"
@@ -29,6 +32,72 @@ std::u16string_view RowNumberText(std::size_t number, std::span<char16_t, 20> bu
   return {buffer.data() + at, buffer.size() - at};
 }
 
+// A filled table's texts as the grid's source answers them: every text in
+// one buffer, so the copy costs one allocation instead of one per text,
+// and owned, so the application may change or drop its list afterwards.
+class FunctionGridTexts {
+ public:
+  // Null when the texts do not fit in memory or in 32-bit places.
+  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionList& list) {
+    std::size_t total = 0;
+    for (const FunctionEntry& e : list)
+      total += e.Alias.size() + e.Function.size() + e.Para.size() + e.Conv.size() + e.Comment.size();
+    if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    try {
+      auto texts = std::make_shared<FunctionGridTexts>();
+      texts->pool_.reserve(total);
+      texts->ends_.reserve(list.size() * kStored);
+      for (const FunctionEntry& e : list) {
+        for (const std::u16string* text : {&e.Alias, &e.Function, &e.Para, &e.Conv, &e.Comment}) {
+          texts->pool_ += *text;
+          texts->ends_.push_back(static_cast<std::uint32_t>(texts->pool_.size()));
+        }
+      }
+      return texts;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  // Grid column 0 is the row's number, 1-5 the entry's texts; the hidden
+  // column is empty.
+  GridText Cell(std::int64_t row, std::int64_t column) const {
+    const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
+    if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
+    if (column == 0) {
+      std::array<char16_t, 20> number;
+      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
+    }
+    const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
+    const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
+    return pool_.substr(begin, ends_[at] - begin);
+  }
+
+ private:
+  static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
+  std::u16string pool_;
+  std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
+};
+
+// Row by row, each text stored in the grid: the way when the texts cannot
+// be copied in one piece.
+void FillCellByCell(GridControl& grid, const FunctionList& list) {
+  const std::wstring noText;
+  std::array<char16_t, 20> number;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    const FunctionEntry& e = list[i];
+    const auto row = static_cast<std::int64_t>(i);
+    if (!grid.AddRow(row, noText, 1)) return;
+    SetTick(grid, row, e.checked == 1 ? kTicked : kUnticked);
+    grid.SetCellText(0, row, RowNumberText(i + 1, number));
+    grid.SetCellText(1, row, std::u16string_view(e.Alias));
+    grid.SetCellText(2, row, std::u16string_view(e.Function));
+    grid.SetCellText(3, row, std::u16string_view(e.Para));
+    grid.SetCellText(4, row, std::u16string_view(e.Conv));
+    grid.SetCellText(5, row, std::u16string_view(e.Comment));
+  }
+}
+
 }  // namespace
 
 void AddFunctionGridColumns(GridControl& grid) {
@@ -45,22 +114,25 @@ void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
   // A bulk fill with redraw on is quadratic in Wine's list view. After
   // ClearRows, which switches redraw back on when it is done.
   grid.SetRedraw(false, false);
-  const std::wstring noText;
-  std::array<char16_t, 20> number;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const FunctionEntry& e = list[i];
-    const auto row = static_cast<std::int64_t>(i);
-    grid.AddRow(row, noText, 1);
-    SetTick(grid, row, e.checked == 1 ? kTicked : kUnticked);
-    grid.SetCellText(0, row, RowNumberText(i + 1, number));
-    grid.SetCellText(1, row, std::u16string_view(e.Alias));
-    grid.SetCellText(2, row, std::u16string_view(e.Function));
-    grid.SetCellText(3, row, std::u16string_view(e.Para));
-    grid.SetCellText(4, row, std::u16string_view(e.Conv));
-    grid.SetCellText(5, row, std::u16string_view(e.Comment));
+  // The grid asks for a row's texts when it shows them, until the row is
+  // written: storing 65,535 x 6 cells one call at a time cost more than
+  // everything else between ClearRows and the first paint.
+  const auto rows = static_cast<std::int64_t>(list.size());
+  auto texts = FunctionGridTexts::Copy(list);
+  if (texts && grid.AddSourceRows(rows, 1, [texts](std::int64_t row, std::int64_t column) {
+        return texts->Cell(row, column);
+      })) {
+    for (std::int64_t row = 0; row < rows; ++row)
+      SetTick(grid, row, list[static_cast<std::size_t>(row)].checked == 1 ? kTicked : kUnticked);
+  } else {
+    FillCellByCell(grid, list);
   }
-  grid.SetRedraw(true, true);
+  // The last column is stretched once the rows' scroll bar is there, and
+  // before the paint, so the first paint is the only one.
+  grid.SetRedraw(true, false);
   StretchLastColumn(grid);
+  UpdateWindow(grid.listWindow);
+  UpdateWindow(grid.containerWindow);
 }
 
 void StretchLastColumn(GridControl& grid) {
