@@ -1,0 +1,106 @@
+// The function grid's fill under Wine: afterwards the grid answers the table
+// it was given, whatever happens to that table or to the rows, and fits its
+// window.
+#include "codegen/function_grid_win32.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "grid/grid_clipboard.h"
+#include "grid_fixture.h"
+
+namespace vantorel {
+namespace {
+
+using Row = std::vector<std::u16string>;  // Nr to Comment
+
+Row Cells(const std::u16string& number, const FunctionEntry& e) {
+  return {number, e.Alias, e.Function, e.Para, e.Conv, e.Comment};
+}
+
+TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
+  HWND parent = grid_testing::MakeParent(800, 300);
+  auto grid = GridControl::Create(parent, 0, 0, 780, 280, 20, 0x22045);
+  ASSERT_TRUE(grid);
+  grid->SetStrip(24, 1);
+  AddFunctionGridColumns(*grid);
+
+  std::vector<Row> expected;
+  std::vector<bool> ticked;
+  auto check = [&](const char* step) {
+    ASSERT_EQ(grid->GetRowCount(), static_cast<std::int64_t>(expected.size())) << step;
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+      const auto row = static_cast<std::int64_t>(r);
+      Row cells;
+      for (std::int64_t c = 0; c < kFunctionColumns; ++c) {
+        const std::wstring text = grid->GetCellText(c, row);
+        cells.emplace_back(text.begin(), text.end());
+      }
+      EXPECT_EQ(cells, expected[r]) << step << ", row " << r;
+      EXPECT_EQ(grid->GetCellText(-1, row), L"") << step << ", row " << r;
+      EXPECT_EQ(grid->GetRowState(row) & 0xFF, static_cast<std::uint64_t>(ticked[r] ? kTicked : kUnticked)) << step;
+    }
+    grid->CopyBlock(0, 0, kFunctionColumns, static_cast<std::int64_t>(expected.size()));
+    const std::u16string copied = FormatGridBlock(expected);
+    EXPECT_EQ(grid_testing::ClipboardText(), std::wstring(copied.begin(), copied.end())) << step;
+    // The last column ends at the list's edge, its rows' scroll bar in place.
+    grid_testing::PumpMessages();
+    RECT client{};
+    GetClientRect(grid->listWindow, &client);
+    int right = 0;
+    for (int c = 0; c <= kFunctionColumns; ++c) right += ListView_GetColumnWidth(grid->listWindow, c);
+    EXPECT_EQ(right, client.right) << step;
+    EXPECT_EQ(GetWindowLongW(grid->listWindow, GWL_STYLE) & WS_HSCROLL, 0) << step;
+  };
+
+  // More rows than the window shows; texts inside and beyond the strings'
+  // inline size, empty ones, text outside the BMP, unticked rows.
+  FunctionList list;
+  for (int i = 0; i < 40; ++i) {
+    const std::u16string n(1, static_cast<char16_t>(u'A' + i % 26));
+    FunctionEntry e = MakeFunctionEntry(i % 7 == 3 ? u"" : u"Export_" + n + u"_with_a_longer_name");
+    if (i % 5 == 1) e.Comment = u"\u20AC \U0001F600 comment " + n;
+    if (i % 3 == 2) e.checked = 0;
+    const std::string number = std::to_string(i + 1);
+    expected.push_back(Cells(std::u16string(number.begin(), number.end()), e));
+    ticked.push_back(e.checked == 1);
+    list.push_back(e);
+  }
+  FillFunctionGrid(*grid, list);
+  // The rows are the grid's own: the application may change or drop its list.
+  for (FunctionEntry& e : list) e = MakeFunctionEntry(u"Changed");
+  list = {};
+  check("filled");
+
+  grid->SetCellText(5, 4, std::wstring(L"written"));
+  expected[4][5] = u"written";
+  grid->SetRowState(2, kTicked, -1, -1, -1, true);
+  ticked[2] = true;
+  grid->RemoveRow(0);
+  expected.erase(expected.begin());
+  ticked.erase(ticked.begin());
+  grid->AddRow(-1, L"", 1);
+  grid->SetRowState(39, kUnticked, -1, -1, -1, true);
+  grid->SetCellText(2, 39, std::wstring(L"Appended"));
+  expected.push_back({u"", u"", u"Appended", u"", u"", u""});
+  ticked.push_back(false);
+  check("edited, removed and appended");
+
+  // A second fill replaces every row, written ones included.
+  const FunctionList two{MakeFunctionEntry(u"First"), MakeFunctionEntry(u"Second")};
+  FillFunctionGrid(*grid, two);
+  expected = {Cells(u"1", two[0]), Cells(u"2", two[1])};
+  ticked = {true, true};
+  check("filled again");
+
+  grid.reset();
+  DestroyWindow(parent);
+}
+
+}  // namespace
+}  // namespace vantorel
