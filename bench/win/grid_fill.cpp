@@ -50,6 +50,15 @@ double Median(std::vector<double> v) {
   return v.empty() ? -1 : v[v.size() / 2];
 }
 
+// The fastest round that finished: on a machine shared with other work,
+// the closest to what the code itself costs.
+double Best(const std::vector<double>& v) {
+  double best = -1;
+  for (double t : v)
+    if (t > 0 && (best < 0 || t < best)) best = t;
+  return best;
+}
+
 void PumpMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -333,15 +342,15 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring many = std::wstring(VANTOREL_TESTDATA) + L"\\many_exports.dll";
   const std::wstring few = L"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows\\mspatcha.dll";
   std::vector<double> openMany, openFew;
-  for (int round = 0; round < 3 && wanted(L'2'); ++round) {
+  for (int round = 0; round < kRounds && wanted(L'2'); ++round) {
     openFew.push_back(TimeOpen(few));
     openMany.push_back(TimeOpen(many));
   }
   const double m = Median(openMany), f = Median(openFew);
   if (wanted(L'2'))
     std::printf("2. open from the command line to the shown, filled window: 65,535 exports %.3f s, 16 exports %.3f s, "
-              "ratio %.2f\n",
-              m, f, m / f);
+              "ratio %.2f (best rounds %.3f s and %.3f s, ratio %.2f)\n",
+              m, f, m / f, Best(openMany), Best(openFew), Best(openMany) / Best(openFew));
   if (wanted(L'2')) failures += (m > 0 && f > 0 && m / f <= 1.3) ? 0 : 1;
 
   HWND host = CreateWindowExW(0, L"STATIC", L"grid bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
@@ -357,8 +366,8 @@ int wmain(int argc, wchar_t** argv) {
   const double g = Median(grid), b = Median(bare);
   if (wanted(L'1'))
     std::printf("1. function grid fill, %d rows x 6 columns, ClearRows to the first paint: median %.3f s; "
-              "bare list-view insert loop: median %.3f s; ratio %.3f (grid CPU time %.3f s)\n",
-              kRows, g, b, g / b, Median(gridCpu));
+              "bare list-view insert loop: median %.3f s; ratio %.3f (grid CPU time %.3f s; best rounds %.3f s and %.3f s)\n",
+              kRows, g, b, g / b, Median(gridCpu), Best(grid), Best(bare));
   if (wanted(L'1')) failures += (g <= 0.05 && g / b <= 0.1) ? 0 : 1;
 
   if (wanted(L'3')) failures += HexDump(host);
