@@ -120,8 +120,9 @@ add_test(NAME e2e.editing
 # The pointer on a decorated export's Function cell shows its tip.
 add_test(NAME e2e.export_tip
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/export_tip.sh ${exe} ${VANTOREL_TESTDATA_DIR})
-set_tests_properties(e2e.message_box_other_kind e2e.opens_own_kind e2e.editing e2e.export_tip
+set_tests_properties(e2e.message_box_other_kind e2e.opens_own_kind e2e.export_tip
   PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
+set_tests_properties(e2e.editing PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 add_test(NAME e2e.imports_only_system_dlls
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/check_imports.sh ${exe} gui ${VANTOREL_PE_FORMAT})
 add_test(NAME e2e.cli_imports_only_system_dlls

@@ -31,9 +31,9 @@ check() { # description, then the test
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-wait_window() { # name pattern
+wait_window() { # name pattern; a loaded machine may take long to start Wine
   local found=
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
     [ -n "$found" ] && break
     sleep 0.1
@@ -62,7 +62,7 @@ copy_preview() {
 confirm() { # requester window
   for _ in 1 2 3; do
     keys Return
-    for _ in $(seq 30); do
+    for _ in $(seq 100); do
       if ! xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1"; then
         # Without a window manager the main window gets the focus back by hand.
         xdotool windowfocus --sync "$main" 2>/dev/null
@@ -140,7 +140,7 @@ click 95 33
 dialog=$(wait_window '^Save As$')
 check "the save requester opened" [ -n "$dialog" ]
 confirm "$dialog"
-for _ in $(seq 50); do [ -s "$work/named.prj" ] && break; sleep 0.1; done
+for _ in $(seq 200); do [ -s "$work/named.prj" ] && break; sleep 0.1; done
 check "the project keeps the comment" grep -q 'Comment = adds two numbers' "$work/named.prj"
 click 39 33
 dialog=$(wait_window '^Open')

@@ -18,7 +18,7 @@ library="Z:${data//\//\\}\\decorated.dll"
 wine "$exe" "$library" >"$build/$shots-tip.log" 2>&1 </dev/null &
 pid=$!
 main=
-for _ in $(seq 100); do
+for _ in $(seq 400); do
   main=$(xdotool search --onlyvisible --name '^Vantorel.* - Z:.*decorated\.dll$' 2>/dev/null | head -n 1)
   [ -n "$main" ] && break
   sleep 0.1
@@ -42,7 +42,7 @@ xdotool mousemove --window "$main" 380 126
 sleep 0.2
 xdotool mousemove --window "$main" 384 127
 shown=
-for _ in $(seq 30); do
+for _ in $(seq 60); do
   shown=$(tips)
   [ -n "$shown" ] && break
   sleep 0.1

@@ -24,7 +24,7 @@ pid=$!
 # The title names the program and the library's path (backslashes as typed).
 pattern="^$title - Z:.*version\\.dll\$"
 main=
-for _ in $(seq 200); do
+for _ in $(seq 450); do
   main=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1)
   [ -n "$main" ] && break
   if xdotool search --onlyvisible --name '^Vantorel$' >/dev/null 2>&1; then

@@ -32,19 +32,26 @@ void HoldLeftButton(bool down) {
 // the old position back.
 void PutCursor(HWND window, POINT p) {
   ClientToScreen(window, &p);
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    SetCursorPos(p.x, p.y);
-    Sleep(10);
-    PumpMessages();
+  int steady = 0;
+  for (int attempt = 0; attempt < 200 && steady < 2; ++attempt) {
     POINT now{};
     GetCursorPos(&now);
-    if (now.x == p.x && now.y == p.y) return;
+    if (now.x == p.x && now.y == p.y) {
+      ++steady;
+    } else {
+      steady = 0;
+      SetCursorPos(p.x, p.y);
+    }
+    Sleep(10);
+    PumpMessages();
   }
 }
-// Lets the block timer run for a while.
-void RunTimers(int milliseconds) {
+// Lets the block timer run until `done` holds or a loaded machine has had
+// ample time (the timer may be starved for a while, never for seconds).
+template <typename Done>
+void RunTimersUntil(Done done, int milliseconds = 3000) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
-  while (GetTickCount() < end) {
+  while (!done() && GetTickCount() < end) {
     PumpMessages();
     Sleep(1);
   }
@@ -225,7 +232,7 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
     SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
     EXPECT_EQ(GetCapture(), list);
     PutCursor(list, CellCentre(g, c.toRow, c.toColumn));
-    RunTimers(40);
+    RunTimersUntil([&] { return g.list->model.block == c.expected; });
     EXPECT_EQ(g.list->model.block, c.expected);
     HoldLeftButton(false);
     SendMessageW(list, WM_LBUTTONUP, 0, At(from));
@@ -241,7 +248,7 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   RECT client{};
   GetClientRect(list, &client);
   PutCursor(list, POINT{from.x, client.bottom + 30});
-  RunTimers(150);
+  RunTimersUntil([&] { return g.list->model.block.height > 12; });
   HoldLeftButton(false);
   SendMessageW(list, WM_LBUTTONUP, 0, At(from));
   EXPECT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
