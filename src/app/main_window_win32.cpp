@@ -309,7 +309,6 @@ void RefreshMainView() {
     default:
       break;
   }
-  if (m.functionGrid) StretchLastColumn(*m.functionGrid);
 }
 
 void OnTabSwitched() {

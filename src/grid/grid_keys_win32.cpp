@@ -356,13 +356,47 @@ bool GridList::AllowEditorDelete(HWND edit) {
   return Raise(GridEvent::EditDelete, erase) == 1;
 }
 
+namespace {
+
+// What every in-place editor does alike: it keeps Tab, Enter and the arrows
+// from dialog navigation, reports its mouse buttons for the current cell,
+// ends editing when the focus leaves the grid, and gives its procedure back.
+std::optional<LRESULT> CommonEditorMessage(GridList& self, HWND window, WNDPROC old, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE:
+      return DLGC_WANTTAB | DLGC_WANTALLKEYS;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+      self.OnEditorMouse(message, wParam);
+      return std::nullopt;
+    case WM_CONTEXTMENU:
+      if (!self.OnEditorMouse(message, 0)) return 0;
+      return std::nullopt;
+    case WM_KILLFOCUS: {
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      self.OnFocusLeaving(reinterpret_cast<HWND>(wParam));
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveGridProperty(window, kListPointer);
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
 LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<GridList*>(GridProperty(window, kListPointer));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = window == self->editBox ? self->oldEditBoxProc : self->oldChoiceEditProc;
+  if (const auto done = CommonEditorMessage(*self, window, old, message, wParam, lParam)) return *done;
   switch (message) {
-    case WM_GETDLGCODE:
-      return DLGC_WANTTAB | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
         self->CancelEditor();
@@ -405,24 +439,6 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
       if (self->HasCurrentCell()) self->model.editText = GridTextOf(EditorWindowText(window));
       return result;
     }
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
-      self->OnEditorMouse(message, wParam);
-      break;
-    case WM_CONTEXTMENU:
-      if (!self->OnEditorMouse(message, 0)) return 0;
-      break;
-    case WM_KILLFOCUS: {
-      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
-      self->OnFocusLeaving(reinterpret_cast<HWND>(wParam));
-      return result;
-    }
-    case WM_NCDESTROY:
-      RemoveGridProperty(window, kListPointer);
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-      break;
     default:
       break;
   }
@@ -433,9 +449,8 @@ LRESULT CALLBACK GridList::ListChoiceProc(HWND window, UINT message, WPARAM wPar
   auto* self = static_cast<GridList*>(GridProperty(window, kListPointer));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   const WNDPROC old = self->oldListChoiceProc;
+  if (const auto done = CommonEditorMessage(*self, window, old, message, wParam, lParam)) return *done;
   switch (message) {
-    case WM_GETDLGCODE:
-      return DLGC_WANTTAB | DLGC_WANTALLKEYS;
     case WM_KEYDOWN:
       if (wParam == VK_ESCAPE) {
         self->CancelEditor();
@@ -456,24 +471,6 @@ LRESULT CALLBACK GridList::ListChoiceProc(HWND window, UINT message, WPARAM wPar
         return 0;
       }
       if (wParam == L'\t' || wParam == 27) return 0;
-      break;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
-      self->OnEditorMouse(message, wParam);
-      break;
-    case WM_CONTEXTMENU:
-      if (!self->OnEditorMouse(message, 0)) return 0;
-      break;
-    case WM_KILLFOCUS: {
-      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
-      self->OnFocusLeaving(reinterpret_cast<HWND>(wParam));
-      return result;
-    }
-    case WM_NCDESTROY:
-      RemoveGridProperty(window, kListPointer);
-      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       break;
     default:
       break;

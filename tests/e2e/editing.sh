@@ -31,15 +31,6 @@ check() { # description, then the test
   shift
   if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
 }
-wait_window() { # name pattern; a loaded machine may take long to start Wine
-  local found=
-  for _ in $(seq 400); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
 # Places in the main window's client area (its layout is fixed by the
 # prefix's fonts); without a window manager the X window is that area.
 row_y() { echo $((105 + 21 * $1)); }

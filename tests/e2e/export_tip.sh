@@ -17,12 +17,7 @@ library="Z:${data//\//\\}\\decorated.dll"
 
 wine "$exe" "$library" >"$build/$shots-tip.log" 2>&1 </dev/null &
 pid=$!
-main=
-for _ in $(seq 400); do
-  main=$(xdotool search --onlyvisible --name '^Vantorel.* - Z:.*decorated\.dll$' 2>/dev/null | head -n 1)
-  [ -n "$main" ] && break
-  sleep 0.1
-done
+main=$(wait_window '^Vantorel.* - Z:.*decorated\.dll$')
 [ -n "$main" ] || { echo "no main window titled with the library appeared"; kill "$pid"; exit 1; }
 sleep 0.5
 

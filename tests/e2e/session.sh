@@ -31,3 +31,15 @@ close_and_expect_exit_zero() { # window pid
   echo "exit code $rc"
   [ "$rc" -eq 0 ]
 }
+
+# The id of the first visible window whose name matches, waiting up to 40 s
+# (a loaded machine may take that long to start Wine); empty when none came.
+wait_window() { # name pattern
+  local found=
+  for _ in $(seq 400); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
