@@ -75,6 +75,8 @@ if [ -z "$main" ]; then
   kill "$pid" 2>/dev/null
   exit 1
 fi
+# Without a window manager nothing gives the new window the keyboard.
+xdotool windowfocus --sync "$main" 2>/dev/null
 sleep 0.5
 
 # Row 2 (index 1): alias, parameter count, convention, comment.
