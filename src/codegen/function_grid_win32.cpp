@@ -129,8 +129,7 @@ void FillFunctionGrid(GridControl& grid, const FunctionList& list) {
   }
   // The last column is stretched once the rows' scroll bar is there, and
   // before the paint, so the first paint is the only one.
-  grid.SetRedraw(true, false);
-  StretchLastColumn(grid);
+  grid.ResumeRedraw([&grid] { StretchLastColumn(grid); });
   UpdateWindow(grid.listWindow);
   UpdateWindow(grid.containerWindow);
 }

@@ -13,7 +13,10 @@
 namespace vantorel {
 namespace {
 
+using grid_handles::SelectedObject;
+using grid_handles::UniqueBitmap;
 using grid_handles::UniqueBrush;
+using grid_handles::UniqueDc;
 using grid_handles::UniqueIcon;
 
 constexpr wchar_t kContainerClass[] = L"VantorelGridContainer";
@@ -239,6 +242,28 @@ void GridControl::SetRedraw(bool on, bool update) {
     UpdateWindow(listWindow);
     UpdateWindow(containerWindow);
   }
+}
+
+void GridControl::ResumeRedraw(const std::function<void()>& layout) {
+  if (!Alive()) return;
+  // Wine's list view draws its scroll bars the moment their range changes,
+  // and its first paint with rows lays them out and draws them again: each
+  // themed scroll bar costs more than all the visible cells. Out of sight,
+  // the way Windows' own WM_SETREDRAW keeps a window, none of that is drawn.
+  const bool shown = IsWindowVisible(listWindow) != FALSE;
+  if (shown) DefWindowProcW(listWindow, WM_SETREDRAW, FALSE, 0);
+  SetRedraw(true, false);
+  if (layout && Alive()) layout();
+  if (!Alive() || !shown) return;
+  // A print into one pixel settles what the first paint would lay out.
+  if (UniqueDc memory{CreateCompatibleDC(nullptr)}) {
+    UniqueBitmap pixel(CreateBitmap(1, 1, 1, 32, nullptr));
+    SelectedObject selected(memory.get(), pixel.get());
+    SendMessageW(listWindow, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
+  }
+  if (!Alive()) return;
+  DefWindowProcW(listWindow, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void GridControl::ClearRows() {

@@ -268,6 +268,10 @@ struct GridControl final : GridOperations {
   // come from `source` until written, for fills too big to store cell by
   // cell (a hex dump of megabytes). False when out of memory.
   bool AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source);
+  // Not in the table: SetRedraw(true, false) after a bulk change, with `layout`
+  // (column widths that depend on the new rows) run while the list is still
+  // out of sight, so the next paint draws it, its header and its scroll bars once.
+  void ResumeRedraw(const std::function<void()>& layout);
 
   // The grid's own machinery (grid_win32.cpp, grid_strip_win32.cpp).
   bool Alive() const;

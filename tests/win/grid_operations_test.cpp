@@ -325,6 +325,27 @@ TEST(GridOperations, RedrawOffDefersPaintingUntilSwitchedOn) {
   g.SetRedraw(true, true);
   EXPECT_FALSE(GetUpdateRect(g.listWindow, &r, FALSE)) << "painted at once";
   EXPECT_FALSE(GetUpdateRect(g.containerWindow, &r, FALSE));
+
+  // Resumed after a bulk change: the layout runs out of sight, then the
+  // list, scroll bars and all, waits whole for its one paint.
+  g.SetRedraw(false, false);
+  t.AddRows(40);
+  bool hiddenDuringLayout = false;
+  g.ResumeRedraw([&] { hiddenDuringLayout = !IsWindowVisible(g.listWindow); });
+  EXPECT_TRUE(hiddenDuringLayout);
+  EXPECT_TRUE(IsWindowVisible(g.listWindow));
+  EXPECT_TRUE(GetWindowLongW(g.listWindow, GWL_STYLE) & WS_VSCROLL);
+  RECT client{};
+  GetClientRect(g.listWindow, &client);
+  ASSERT_TRUE(GetUpdateRect(g.listWindow, &r, FALSE));
+  EXPECT_TRUE(EqualRect(&r, &client));
+  EXPECT_TRUE(GetUpdateRect(g.containerWindow, &r, FALSE));
+  // A grid out of sight stays so.
+  ShowWindow(t.parent, SW_HIDE);
+  g.SetRedraw(false, false);
+  g.ResumeRedraw(nullptr);
+  EXPECT_TRUE(GetWindowLongW(g.listWindow, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_FALSE(IsWindowVisible(g.listWindow));
 }
 
 TEST(GridOperations, EnsureCellVisibleScrollsBothWays) {
