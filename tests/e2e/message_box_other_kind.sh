@@ -45,6 +45,7 @@ for _ in $(seq 200); do
 done
 if [ -z "$main" ]; then
   echo "the main window did not open after the message"
+  describe_display "$pid"
   kill "$pid" 2>/dev/null
   exit 1
 fi

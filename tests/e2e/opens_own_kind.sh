@@ -36,6 +36,7 @@ for _ in $(seq 450); do
 done
 if [ -z "$main" ]; then
   echo "no main window titled with the library appeared"
+  describe_display "$pid"
   kill "$pid" 2>/dev/null
   exit 1
 fi

@@ -10,7 +10,19 @@ start_e2e_session() { # shots
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   start_display
   wineserver -p >/dev/null 2>&1 </dev/null
-  trap 'wineserver -k >/dev/null 2>&1; stop_wine_session' EXIT
+  # The next scenario may use the same prefix: its server must be gone first.
+  trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; stop_wine_session' EXIT
+}
+
+# What was on the display instead of an awaited window, and whether the
+# program still ran: a failure should say which way it went.
+describe_display() { # pid
+  if kill -0 "$1" 2>/dev/null; then echo "the program still runs"; else echo "the program has ended"; fi
+  local id
+  for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+    echo "visible window: $(xdotool getwindowname "$id" 2>/dev/null)"
+  done
+  import -window root "$build/e2e-failed-$(date +%H%M%S).png" 2>/dev/null || true
 }
 
 # Alt+F4 on the window; the process must end by itself with exit code 0.
