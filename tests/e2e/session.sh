@@ -10,6 +10,10 @@ start_e2e_session() { # shots
   export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   start_display
   wineserver -p >/dev/null 2>&1 </dev/null
+  # A first process brings up the new server's own processes (the desktop,
+  # services), so the program starts into a settled session, as the Windows
+  # tests do.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null
   # The next scenario may use the same prefix: its server must be gone first.
   trap 'wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; stop_wine_session' EXIT
 }
@@ -17,7 +21,12 @@ start_e2e_session() { # shots
 # What was on the display instead of an awaited window, and whether the
 # program still ran: a failure should say which way it went.
 describe_display() { # pid
-  if kill -0 "$1" 2>/dev/null; then echo "the program still runs"; else echo "the program has ended"; fi
+  if kill -0 "$1" 2>/dev/null; then
+    echo "the program still runs"
+  else
+    wait "$1"
+    echo "the program has ended with exit code $?"
+  fi
   local id
   for id in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
     echo "visible window: $(xdotool getwindowname "$id" 2>/dev/null)"
