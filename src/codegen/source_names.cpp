@@ -75,7 +75,8 @@ std::u16string ValidName(std::u16string_view alias, std::size_t position, std::u
                          unsigned& renamed) {
   std::u16string name;
   if (alias.empty()) {
-    name = u"Export" + Decimal(position);
+    name = u"Export";
+    name += Decimal(position);
     renamed |= kRenamedNoAlias;
   } else {
     name = ToNameCharacters(alias);
@@ -168,7 +169,8 @@ LoaderNames NameLoaderRows(std::span<const SourceRow> rows, std::u16string_view 
     if (!taken.insert(Lower(out.name)).second) {
       out.renamed |= kRenamedTaken;
       for (std::size_t n = 2;; ++n) {
-        const std::u16string suffix = u"_" + Decimal(n);
+        std::u16string suffix(1, u'_');
+        suffix += Decimal(n);
         std::u16string candidate = out.name.substr(0, std::min(out.name.size(), kMaxPureBasicName - suffix.size()));
         candidate += suffix;
         if (taken.insert(Lower(candidate)).second) {

@@ -64,9 +64,9 @@ struct LoaderNames {
 bool IsPureBasicKeyword(std::u16string_view name);
 bool IsPureBasicCommand(std::u16string_view name);
 
-// The text as a PureBasic string literal: "text", or ~"text" with \" and \\
-// when it holds either. None when it holds a control character or would be
-// longer than a literal may be.
+// The text as a PureBasic string literal: "text", or, when it holds a quote
+// or a backslash, ~"text" with a backslash before each. None when it holds a
+// control character or would be longer than a literal may be.
 std::optional<std::u16string> PureBasicLiteral(std::u16string_view text);
 
 // The loader procedure's name: the library's base name with every character
