@@ -83,12 +83,11 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   const std::u16string_view file = SourceFilePart(libraryPath);
   // On Windows no file name holds a control character; elsewhere one could,
   // and no literal can name that file.
-  const auto fileLiteral = PureBasicLiteral(file);
-  if (!fileLiteral) return {};
+  if (!FitsPureBasicLiteral(file)) return {};
   std::size_t valueLength = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const LoaderRow& name = names.rows[i];
-    if (!name.name.empty()) valueLength += 4 * name.name.size() + name.literal.size() + rows[i].comment.size();
+    if (names.rows[i].written)
+      valueLength += 4 * LoaderName(names.rows[i], rows[i]).size() + rows[i].function.size() + rows[i].comment.size();
   }
 
   std::u16string text;
@@ -100,13 +99,12 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   text += kRule;
   text += u'\n';
 
-  // Rows without a loader name (unticked or left out) are in no block.
+  // Rows not written (unticked or left out) are in no block.
   for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
     const SourceRow& row = rows[i];
-    const std::u16string& name = names.rows[i].name;
-    if (name.empty()) continue;
     text += IsCdeclRow(row.conv, edition) ? u"PrototypeC " : u"Prototype ";
-    text += name;
+    text += LoaderName(names.rows[i], row);
     text += u'(';
     AppendParameterList(text, ReadParameterCount(row.para));
     text += u')';
@@ -118,12 +116,13 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   }
   text += u'\n';
 
-  for (const LoaderRow& name : names.rows) {
-    if (name.name.empty()) continue;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
+    const std::u16string_view name = LoaderName(names.rows[i], rows[i]);
     text += u"Global ";
-    text += name.name;
+    text += name;
     text += u'.';
-    text += name.name;
+    text += name;
     text += u'\n';
   }
   text += u'\n';
@@ -134,15 +133,15 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   text += u"  Protected hDLL.i\n";
   text += u'\n';
   text += u"  hDLL = OpenLibrary(#PB_Any, ";
-  text += *fileLiteral;
+  AppendPureBasicLiteral(text, file);
   text += u")\n";
   text += u"  If hDLL <> 0\n";
-  for (const LoaderRow& name : names.rows) {
-    if (name.name.empty()) continue;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
     text += u"    ";
-    text += name.name;
+    text += LoaderName(names.rows[i], rows[i]);
     text += u" = GetFunction(hDLL, ";
-    text += name.literal;
+    AppendPureBasicLiteral(text, rows[i].function);
     text += u")\n";
   }
   text += u'\n';

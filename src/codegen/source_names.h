@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -45,29 +44,36 @@ enum class LeftOut {
 };
 
 struct LoaderRow {
-  std::u16string name;     // the loader name; empty for a row not in the source
-  std::u16string literal;  // the export's name as GetFunction's argument
-  unsigned renamed = 0;    // RenameReason bits; 0 when the name is the alias
+  bool written = false;   // the row is in the source
+  unsigned renamed = 0;   // RenameReason bits; 0 when the loader name is the alias
+  std::u16string rename;  // the loader name when it is not the alias; empty otherwise
   LeftOut leftOut = LeftOut::No;
 };
 
 struct LoaderNames {
   std::u16string procedure;      // the loader procedure, "user32_LoadDLL"
-  std::vector<LoaderRow> rows;   // one per row given, in order; unticked ones are empty
+  std::vector<LoaderRow> rows;   // one per row given, in order; unticked ones are not written
   std::size_t written = 0;       // rows in the source
   std::size_t renamed = 0;       // of those, the ones whose name is not their alias
   std::size_t leftOut = 0;       // ticked rows that are not in the source
 };
+
+// The name a written row has in the source.
+inline std::u16string_view LoaderName(const LoaderRow& names, const SourceRow& row) {
+  return names.renamed != 0 ? std::u16string_view(names.rename) : std::u16string_view(row.alias);
+}
 
 // Whether a name is one of PureBasic's keywords or library commands,
 // ignoring case.
 bool IsPureBasicKeyword(std::u16string_view name);
 bool IsPureBasicCommand(std::u16string_view name);
 
-// The text as a PureBasic string literal: "text", or, when it holds a quote
-// or a backslash, ~"text" with a backslash before each. None when it holds a
-// control character or would be longer than a literal may be.
-std::optional<std::u16string> PureBasicLiteral(std::u16string_view text);
+// Whether a PureBasic string literal can hold the text: no control
+// character, and at most 8192 characters between its quotes.
+bool FitsPureBasicLiteral(std::u16string_view text);
+// Appends the text as a literal that fits: "text", or, when it holds a quote
+// or a backslash, ~"text" with a backslash before each.
+void AppendPureBasicLiteral(std::u16string& out, std::u16string_view text);
 
 // The loader procedure's name: the library's base name with every character
 // a name cannot hold turned into "_", "_" in front of a leading digit, then
