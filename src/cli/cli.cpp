@@ -69,7 +69,9 @@ constexpr std::string_view kExportsHelp =
 constexpr std::string_view kSourceHelp =
     "Usage: vantorel source [-o OUT | -d DIR] [--project PRJ] [--codepage N] FILE...\n"
     "Writes the PureBasic loader source of each library exactly as the window's\n"
-    "Save Source does (UTF-8 with BOM, CR LF), with every export ticked.\n"
+    "Save Source does (UTF-8 with BOM, CR LF), with every export ticked. Names\n"
+    "follow PureBasic's rules; the rows renamed or left out for them are told\n"
+    "on standard error.\n"
     "\n"
     "  -o, --output OUT   write to OUT (\"-\" or nothing: standard output)\n"
     "  -d, --dir DIR      write DIR/<base>.pbi per library, one line per file\n"
