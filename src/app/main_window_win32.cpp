@@ -243,7 +243,7 @@ HWND BuildMainWindow() {
                                        0x22045 | grid_flags::kTooltips);
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
-      return OnFunctionGridEvent(grid, event, record, UpdateSelectionCount, FunctionRowTip);
+      return OnFunctionGridEvent(grid, event, record, UpdateSelectionCount, FunctionRowTip, App().CurrentPath);
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
     m.functionGrid->SetHeaderHeight(22);

@@ -23,6 +23,7 @@
 #include "codegen/project_file.h"
 #include "codegen/source_file.h"
 #include "codegen/source_generator.h"
+#include "codegen/source_names.h"
 #include "platform/code_page.h"
 #include "platform/utf8.h"
 
@@ -68,7 +69,9 @@ constexpr std::string_view kExportsHelp =
 constexpr std::string_view kSourceHelp =
     "Usage: vantorel source [-o OUT | -d DIR] [--project PRJ] [--codepage N] FILE...\n"
     "Writes the PureBasic loader source of each library exactly as the window's\n"
-    "Save Source does (UTF-8 with BOM, CR LF), with every export ticked.\n"
+    "Save Source does (UTF-8 with BOM, CR LF), with every export ticked. Names\n"
+    "follow PureBasic's rules; the rows renamed or left out for them are told\n"
+    "on standard error.\n"
     "\n"
     "  -o, --output OUT   write to OUT (\"-\" or nothing: standard output)\n"
     "  -d, --dir DIR      write DIR/<base>.pbi per library, one line per file\n"
@@ -526,9 +529,21 @@ std::u16string FingerprintOf(const fs::path& path) {
 void Runner::RunSource() {
   std::set<fs::path> written;  // -d: two libraries of one base name must not overwrite each other
   auto emit = [&](const std::string& file, const std::u16string& libraryPath, const FunctionList& rows) {
-    const std::u16string text = BuildSourceText(SourceRows(rows), libraryPath);
+    const std::vector<SourceRow> source = SourceRows(rows);
+    const LoaderNames names = NameLoaderRows(source, libraryPath);
+    // The rows whose source differs from what the table says, told per
+    // library; the source is as good as ever, so the status stays.
+    if (names.renamed > 0 || names.leftOut > 0) {
+      console_.Err(std::string(kProgram) + ": " + file + ": PureBasic's naming rules: " +
+                   std::to_string(names.renamed) + (names.renamed == 1 ? " row" : " rows") + " renamed, " +
+                   std::to_string(names.leftOut) + " left out\n");
+    }
+    const std::u16string text = BuildSourceText(source, names, libraryPath);
     if (text.empty()) {
-      Fail(file, rows.empty() ? "exports nothing; no source written" : "no row is ticked; no source written");
+      Fail(file, rows.empty()                              ? "exports nothing; no source written"
+                 : names.written == 0 && names.leftOut == 0 ? "no row is ticked; no source written"
+                 : names.written == 0 ? "no ticked row has a name a loader can fetch; no source written"
+                                      : "its file name cannot stand in a PureBasic string; no source written");
       return;
     }
     const std::string bytes = EncodeSourceText(text);

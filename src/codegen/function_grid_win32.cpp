@@ -8,6 +8,7 @@
 #include <new>
 #include <span>
 
+#include "codegen/source_names.h"
 #include "platform/text_win32.h"
 
 namespace vantorel {
@@ -98,6 +99,27 @@ void FillCellByCell(GridControl& grid, const FunctionList& list) {
   }
 }
 
+// A ticked row the source declares under another name than its alias says
+// so in its Alias tip: a line after the export's facts, or the only line
+// under the export's name (the grid's titled form: title, character 7,
+// lines separated by CR LF). Its name depends on the rows above it only.
+void AddLoaderNameLine(std::wstring& tip, GridControl& grid, std::int64_t row, const std::wstring& function,
+                       std::wstring_view libraryPath) {
+  if (TickOf(grid, row) != kTicked) return;
+  std::vector<SourceRow> rows(static_cast<std::size_t>(row) + 1);
+  for (std::int64_t r = 0; r <= row; ++r) {
+    SourceRow& source = rows[static_cast<std::size_t>(r)];
+    source.ticked = TickOf(grid, r) == kTicked;
+    if (!source.ticked) continue;
+    source.alias = ToU16(grid.GetCellText(1, r));
+    source.function = r == row ? ToU16(function) : ToU16(grid.GetCellText(2, r));
+  }
+  const std::u16string note = RenameNote(NameLoaderRows(rows, ToU16(libraryPath)).rows.back());
+  if (note.empty()) return;
+  tip += tip.empty() ? function + L"\a" : L"\r\n";
+  tip += ToWide(note);
+}
+
 }  // namespace
 
 void AddFunctionGridColumns(GridControl& grid) {
@@ -169,7 +191,7 @@ std::int64_t CountTickedRows(GridControl& grid) {
 
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record,
                                  const std::function<void(std::int64_t)>& selectionChanged,
-                                 const RowTipProvider& rowTip) {
+                                 const RowTipProvider& rowTip, std::wstring_view libraryPath) {
   if (!grid) return 1;
   switch (event) {
     case GridEvent::CellType:
@@ -233,9 +255,11 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
     case GridEvent::TooltipQuery: {
       // The alias is made from the function's name: both cells tell about
       // the same export.
-      if ((record.column != 1 && record.column != 2) || record.row < 0 || record.row >= grid->GetRowCount() || !rowTip)
+      if ((record.column != 1 && record.column != 2) || record.row < 0 || record.row >= grid->GetRowCount())
         return 0;
-      std::wstring text = rowTip(record.row, grid->GetCellText(2, record.row));
+      const std::wstring function = grid->GetCellText(2, record.row);
+      std::wstring text = rowTip ? rowTip(record.row, function) : std::wstring();
+      if (record.column == 1) AddLoaderNameLine(text, *grid, record.row, function, libraryPath);
       if (text.empty()) return 0;
       record.text = std::move(text);
       record.value = 1;  // the information icon before the title

@@ -4,6 +4,7 @@
 // the grid's notifications.
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codegen/function_table.h"
@@ -41,9 +42,11 @@ inline constexpr std::int64_t kRowTipWidth = 450;
 
 // The function grid's callback. selectionChanged is told the new number of
 // ticked rows after every change of ticks; rowTip answers the tips of the
-// Alias and Function cells (none without it).
+// Alias and Function cells (none without it). The Alias tip of a row that the
+// source of the library at libraryPath declares under another name adds a
+// line with that name and why.
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record,
                                  const std::function<void(std::int64_t)>& selectionChanged,
-                                 const RowTipProvider& rowTip = {});
+                                 const RowTipProvider& rowTip = {}, std::wstring_view libraryPath = {});
 
 }  // namespace vantorel

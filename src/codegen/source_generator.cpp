@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "codegen/function_table.h"
+#include "codegen/source_names.h"
 
 namespace vantorel {
 
@@ -73,29 +74,37 @@ std::u16string_view SourceBaseName(std::u16string_view path) {
 
 std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
                                Edition edition) {
-  std::size_t ticked = 0;
-  std::size_t valueLength = 0;
-  for (const SourceRow& row : rows) {
-    if (!row.ticked) continue;
-    ++ticked;
-    valueLength += 4 * row.alias.size() + row.function.size() + row.comment.size();
-  }
-  if (ticked == 0) return {};
+  return BuildSourceText(rows, NameLoaderRows(rows, libraryPath), libraryPath, edition);
+}
 
+std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderNames& names,
+                               std::u16string_view libraryPath, Edition edition) {
+  if (names.written == 0 || names.rows.size() != rows.size()) return {};
   const std::u16string_view file = SourceFilePart(libraryPath);
+  // On Windows no file name holds a control character; elsewhere one could,
+  // and no literal can name that file.
+  if (!FitsPureBasicLiteral(file)) return {};
+  std::size_t valueLength = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (names.rows[i].written)
+      valueLength += 4 * LoaderName(names.rows[i], rows[i]).size() + rows[i].function.size() + rows[i].comment.size();
+  }
+
   std::u16string text;
   // Fixed pieces of the three per-row lines plus the longest parameter list.
-  text.reserve(512 + 2 * file.size() + valueLength + ticked * (17 + 10 + 30 + 76));
+  text.reserve(512 + 2 * file.size() + valueLength + names.written * (17 + 10 + 30 + 76));
 
   text += kRule;
   text += kCredit;
   text += kRule;
   text += u'\n';
 
-  for (const SourceRow& row : rows) {
-    if (!row.ticked) continue;
+  // Rows not written (unticked or left out) are in no block.
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
+    const SourceRow& row = rows[i];
     text += IsCdeclRow(row.conv, edition) ? u"PrototypeC " : u"Prototype ";
-    text += row.alias;
+    text += LoaderName(names.rows[i], row);
     text += u'(';
     AppendParameterList(text, ReadParameterCount(row.para));
     text += u')';
@@ -107,32 +116,33 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_v
   }
   text += u'\n';
 
-  for (const SourceRow& row : rows) {
-    if (!row.ticked) continue;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
+    const std::u16string_view name = LoaderName(names.rows[i], rows[i]);
     text += u"Global ";
-    text += row.alias;
+    text += name;
     text += u'.';
-    text += row.alias;
+    text += name;
     text += u'\n';
   }
   text += u'\n';
 
   text += u"Procedure.i ";
-  text += SourceBaseName(libraryPath);
-  text += u"_LoadDLL()\n";
+  text += names.procedure;
+  text += u"()\n";
   text += u"  Protected hDLL.i\n";
   text += u'\n';
-  text += u"  hDLL = OpenLibrary(#PB_Any, \"";
-  text += file;
-  text += u"\")\n";
+  text += u"  hDLL = OpenLibrary(#PB_Any, ";
+  AppendPureBasicLiteral(text, file);
+  text += u")\n";
   text += u"  If hDLL <> 0\n";
-  for (const SourceRow& row : rows) {
-    if (!row.ticked) continue;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (!names.rows[i].written) continue;
     text += u"    ";
-    text += row.alias;
-    text += u" = GetFunction(hDLL, \"";
-    text += row.function;
-    text += u"\")\n";
+    text += LoaderName(names.rows[i], rows[i]);
+    text += u" = GetFunction(hDLL, ";
+    AppendPureBasicLiteral(text, rows[i].function);
+    text += u")\n";
   }
   text += u'\n';
   text += u"    ProcedureReturn hDLL\n";

@@ -39,9 +39,14 @@ std::u16string_view SourceFilePart(std::u16string_view path);
 // The file part without the text after its last "." and without that ".".
 std::u16string_view SourceBaseName(std::u16string_view path);
 
-// The whole generated text, every line ending with LF. Empty when there are
-// no rows or none is ticked.
+// The whole generated text, every line ending with LF: the ticked rows under
+// the names NameLoaderRows gives them, the rows it leaves out in no block.
+// Empty when no row is left to write.
 std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
                                Edition edition = kEdition);
+// The same with the rows' names already made (names of these rows and path).
+struct LoaderNames;
+std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderNames& names,
+                               std::u16string_view libraryPath, Edition edition = kEdition);
 
 }  // namespace vantorel

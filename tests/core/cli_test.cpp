@@ -22,6 +22,7 @@
 #include "codegen/source_generator.h"
 #include "pe_builder.h"
 #include "platform/code_page.h"
+#include "purebasic_checker.h"
 
 namespace vantorel {
 namespace {
@@ -71,7 +72,8 @@ struct TempDir {
 std::string SourceBytes(const FunctionList& rows, std::u16string_view path) {
   std::vector<SourceRow> source;
   for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1, e.Conv});
-  return EncodeSourceText(BuildSourceText(source, path));
+  const std::u16string text = BuildSourceText(source, path);
+  return text.empty() ? std::string() : EncodeSourceText(text);
 }
 
 FunctionList FreshRows(const Strings& names) {
@@ -297,14 +299,29 @@ TEST(Cli, SourceAndProjectFiles) {
 
   // Written by hand, without byte order mark: one byte is one character,
   // keys in any case, no "checked" is ticked, 5 is not, no SHA1 differs.
-  WriteAll(dir / "hand.prj", "dll = " + named + "\n[x]\nalias = Caf\xE9\nFUNCTION = Cafe\npara = 2\n[y]\nchecked = 5\n"
-                           "Alias = Gone\n");
+  // Aliases are taken as written, and then made names PureBasic takes: the
+  // keyword End and the letter é are renamed, a row without a function name
+  // left out.
+  WriteAll(dir / "hand.prj", "dll = " + named + "\n[x]\nalias = Caf\xE9\nFUNCTION = Cafe\npara = 2\ncomment = \xE9\n[y]\nchecked = 5\n"
+                           "Alias = Gone\n[z]\nAlias=End\nFunction=End\n[w]\nAlias = Nameless\n");
   const Captured hand = RunCli({"source", "--project", dir / "hand.prj"});
   EXPECT_EQ(hand.status, 0);
-  EXPECT_EQ(hand.err, "vantorel: warning: named.dll was changed since the project was saved\n");
-  EXPECT_NE(hand.out.find("Prototype Caf\xC3\xA9(a, b)\r\n"), std::string::npos) << hand.out;
-  EXPECT_NE(hand.out.find("Caf\xC3\xA9 = GetFunction(hDLL, \"Cafe\")\r\n"), std::string::npos);
+  EXPECT_EQ(hand.err, "vantorel: warning: named.dll was changed since the project was saved\nvantorel: " + named +
+                          ": PureBasic's naming rules: 2 rows renamed, 1 left out\n");
+  EXPECT_NE(hand.out.find("Prototype Caf_(a, b); \xC3\xA9\r\n"), std::string::npos) << hand.out;
+  EXPECT_NE(hand.out.find("Caf_ = GetFunction(hDLL, \"Cafe\")\r\n"), std::string::npos);
+  EXPECT_NE(hand.out.find("Global _End._End\r\n"), std::string::npos);
+  EXPECT_NE(hand.out.find("    _End = GetFunction(hDLL, \"End\")\r\n"), std::string::npos);
   EXPECT_EQ(hand.out.find("Gone"), std::string::npos);
+  EXPECT_EQ(hand.out.find("Nameless"), std::string::npos);
+
+  // Nothing left to write: told as such, with the rows left out.
+  const Captured nameless = RunCli({"source", Data("ordinal_only.dll")});
+  EXPECT_EQ(nameless.status, 2);
+  EXPECT_EQ(nameless.out, "");
+  EXPECT_EQ(nameless.err, "vantorel: " + Data("ordinal_only.dll") + ": PureBasic's naming rules: 0 rows renamed, 4 left out\n"
+                          "vantorel: " + Data("ordinal_only.dll") +
+                          ": no ticked row has a name a loader can fetch; no source written\n");
 }
 
 // The source of the g++-built and the forwarding libraries in both builds,
@@ -482,10 +499,69 @@ std::vector<Slot> CliSlots(const std::string& json) {
   return slots;
 }
 
+// The loader source as it was generated before its names followed
+// PureBasic's rules, for freshly listed rows (no parameters, no comments):
+// every alias and name as it stands, the base name as the procedure's.
+std::string UnrenamedSource(const Strings& rawNames, const std::string& file) {
+  const FunctionList rows = FreshRows(rawNames);
+  if (rows.empty()) return {};
+  const std::u16string path = Utf16FromUtf8(file);
+  std::u16string text = u";" + std::u16string(74, u'=') + u"\n; Generated with Vantorel - a tool by the Vantorel developers, 2026\n;" +
+                        std::u16string(74, u'=') + u"\n\n";
+  for (const FunctionEntry& e : rows) text += u"Prototype " + e.Alias + u"()\n";
+  text += u"\n";
+  for (const FunctionEntry& e : rows) text += u"Global " + e.Alias + u"." + e.Alias + u"\n";
+  text += u"\nProcedure.i " + std::u16string(SourceBaseName(path)) + u"_LoadDLL()\n  Protected hDLL.i\n\n" +
+          u"  hDLL = OpenLibrary(#PB_Any, \"" + std::u16string(SourceFilePart(path)) + u"\")\n  If hDLL <> 0\n";
+  for (const FunctionEntry& e : rows) text += u"    " + e.Alias + u" = GetFunction(hDLL, \"" + e.Function + u"\")\n";
+  text += u"\n    ProcedureReturn hDLL\n  EndIf\n\n  ProcedureReturn #False\nEndProcedure\n";
+  return EncodeSourceText(text);
+}
+
+const purebasic_check::Words& PureBasicWords() {
+  static const purebasic_check::Words words =
+      purebasic_check::ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_keywords.txt",
+                                 std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_commands.txt");
+  return words;
+}
+
+struct SourceTally {
+  std::size_t unchanged = 0, mended = 0, empty = 0;
+};
+
+// The text without its procedure line, whose name is no row's.
+std::string WithoutProcedure(std::string text) {
+  const std::size_t at = text.find("\r\nProcedure.i ");
+  if (at != std::string::npos) text.erase(at, text.find("\r\n", at + 2) - at);
+  return text;
+}
+
+// PureBasic takes the source the command line wrote. When it took the
+// unrenamed one too, nothing changed, byte for byte, and nothing is told;
+// otherwise the rows renamed or left out, if any, are told on standard error.
+void ExpectPureBasicTakes(const std::string& file, const Captured& source, const std::string& unrenamed,
+                          SourceTally& tally) {
+  const auto problems = purebasic_check::CheckLoaderSource(source.out, PureBasicWords());
+  EXPECT_TRUE(problems.empty()) << file << " line " << problems.front().line << ": "
+                                << purebasic_check::CauseName(problems.front().cause) << " '" << problems.front().text
+                                << "'";
+  const bool told = source.err.find(": PureBasic's naming rules: ") != std::string::npos;
+  if (purebasic_check::CheckLoaderSource(unrenamed, PureBasicWords()).empty()) {
+    ++tally.unchanged;
+    EXPECT_EQ(source.out, unrenamed) << file;
+    EXPECT_FALSE(told) << file << ": " << source.err;
+  } else {
+    ++(source.out.empty() ? tally.empty : tally.mended);
+    EXPECT_NE(source.out, unrenamed) << file;
+    EXPECT_EQ(told, WithoutProcedure(source.out) != WithoutProcedure(unrenamed)) << file << ": " << source.err;
+  }
+}
+
 class WineCorpus : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(WineCorpus, ExportsAgreeWithTheToolsAndSourceWithTheGenerator) {
   std::size_t compared = 0, rejectedByReadobj = 0;
+  SourceTally tally;
   auto decoded = [](const std::string& raw) { return Utf8FromUtf16(DecodeCodePage(raw, kWesternCodePage)); };
   std::vector<std::string> files;
   std::map<std::string, Captured> listings;
@@ -512,10 +588,13 @@ TEST_P(WineCorpus, ExportsAgreeWithTheToolsAndSourceWithTheGenerator) {
     const auto readobj = readobjAll.find(file);
     if (readobj == readobjAll.end()) {
       ++rejectedByReadobj;  // it refuses name tables at RVA 0; objdump alone then
+      Strings rawNames;
       for (std::size_t i = 0; i < slots.size(); ++i) {
         const auto it = objdump.names.find(static_cast<std::uint32_t>(i));
-        EXPECT_EQ(slots[i].name, it == objdump.names.end() || !slots[i].rva ? "" : decoded(it->second.back())) << file;
+        rawNames.push_back(it == objdump.names.end() || !slots[i].rva ? "" : it->second.back());
+        EXPECT_EQ(slots[i].name, decoded(rawNames.back())) << file;
       }
+      if (!slots.empty()) ExpectPureBasicTakes(file, RunCli({"source", file}), UnrenamedSource(rawNames, file), tally);
       continue;
     }
     std::vector<Slot> expected = readobj->second;
@@ -538,11 +617,35 @@ TEST_P(WineCorpus, ExportsAgreeWithTheToolsAndSourceWithTheGenerator) {
       EXPECT_EQ(source.status, 2) << file;
     } else {
       EXPECT_EQ(source.out, SourceBytes(FreshRows(rawNames), Utf16FromUtf8(file))) << file;
+      ExpectPureBasicTakes(file, source, UnrenamedSource(rawNames, file), tally);
     }
     ++compared;
   }
   EXPECT_GT(compared, 500u);
   EXPECT_LT(rejectedByReadobj, 20u);
+  // Both kinds of library are in the corpus: ones written as before, ones
+  // mended, and a few with no row left to write (ordinal-only exports).
+  EXPECT_GT(tally.unchanged, 400u);
+  EXPECT_GT(tally.mended, 80u);
+  EXPECT_GT(tally.empty, 0u);
+}
+
+TEST(Cli, SourcesOfMinGWRuntimeLibrariesArePureBasic) {
+  SourceTally tally;
+  for (const char* folder : {"/usr/lib/gcc/x86_64-w64-mingw32", "/usr/lib/gcc/i686-w64-mingw32",
+                             "/usr/x86_64-w64-mingw32/lib", "/usr/i686-w64-mingw32/lib"}) {
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(folder, error)) {
+      if (entry.path().extension() != ".dll") continue;
+      const std::string file = entry.path().string();
+      const Captured exports = RunCli({"exports", "--json", file});
+      Strings names;
+      for (const Slot& slot : CliSlots(exports.out)) names.push_back(slot.rva == 0 ? "" : slot.name);
+      ExpectPureBasicTakes(file, RunCli({"source", file}), UnrenamedSource(names, file), tally);
+    }
+  }
+  // libstdc++'s long names and base names such as libgcc_s_seh-1.
+  if (tally.unchanged + tally.mended > 0) EXPECT_GT(tally.mended, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, WineCorpus,

@@ -96,7 +96,8 @@ TEST(ProjectFileRead, ConventionsOfEitherEditionSurvive) {
     source.push_back({e.Alias, e.Function, e.Para, e.Comment, true, e.Conv});
   }
   const std::u16string x86 = BuildSourceText(source, read->dll, Edition::X86);
-  EXPECT_NE(x86.find(u"\nPrototype S(a, b)\nPrototypeC C(a)\nPrototype F()\n"), std::u16string::npos);
+  // S, C and F are native type letters: PureBasic takes them with "_" only.
+  EXPECT_NE(x86.find(u"\nPrototype _S(a, b)\nPrototypeC _C(a)\nPrototype _F()\n"), std::u16string::npos);
   EXPECT_EQ(BuildSourceText(source, read->dll, Edition::X64).find(u"PrototypeC"), std::u16string::npos);
 }
 

@@ -79,7 +79,7 @@ TEST_F(FunctionTips, EveryKindOfExportThroughTheGridsCallback) {
 TEST_F(FunctionTips, ProjectRowsAreFoundByName) {
   const std::wstring library = OwnTestData(L"decorated.dll");
   FunctionList rows;
-  for (const char16_t* name : {u"_StdFunc@12", u"?Method@Widget@@QEAAHH@Z", u"", u"_Gone@16"})
+  for (const char16_t* name : {u"_StdFunc@12", u"?Method@Widget@@QEAAHH@Z", u"", u"_Gone@16", u"End"})
     rows.push_back(MakeFunctionEntry(name));
   testing::TempFolder folder;
   const std::string text = WriteProjectText(ToU16(library), ToU16(FileFingerprint(library)), rows);
@@ -90,6 +90,33 @@ TEST_F(FunctionTips, ProjectRowsAreFoundByName) {
   EXPECT_EQ(Ask(1, 1), kMethodTip);
   EXPECT_EQ(Ask(2, 2), L"");
   EXPECT_EQ(Ask(3, 2), kX86Edition ? L"_Gone@16\aparameters: 4" : L"");
+  // A keyword for an alias: its cell keeps it, its tip tells the loader's name.
+  EXPECT_EQ(Ask(4, 1), L"End\aloader name: _End (same as a PureBasic keyword)");
+  EXPECT_EQ(Ask(4, 2), L"");
+  EXPECT_EQ(Main().functionGrid->GetCellText(1, 4), L"End");
+}
+
+// The Alias tip adds the loader's name after the export's facts where the
+// source declares the row under another name, and only there.
+TEST_F(FunctionTips, AliasTipNamesTheLoadersNameForARenamedRow) {
+  LoadLibraryFile(testing::kWineLibraries + L"\\ws2_32.dll");
+  RefreshMainView();
+  GridControl& grid = *Main().functionGrid;
+  std::int64_t select = -1, send = -1;
+  for (std::int64_t row = 0; row < grid.GetRowCount(); ++row) {
+    if (grid.GetCellText(2, row) == L"select") select = row;
+    if (grid.GetCellText(2, row) == L"send") send = row;
+  }
+  ASSERT_GE(select, 0);
+  ASSERT_GE(send, 0);
+  const std::wstring tip = Ask(select, 1);
+  EXPECT_TRUE(tip.starts_with(L"select\aordinal: ")) << tip;
+  EXPECT_TRUE(tip.ends_with(L"\r\nloader name: _select (same as a PureBasic keyword)")) << tip;
+  EXPECT_EQ(Ask(select, 2).find(L"loader name"), std::wstring::npos) << "the Function cell's tip is the export's";
+  EXPECT_EQ(Ask(send, 1).find(L"loader name"), std::wstring::npos);
+  // Unticked, the row is in no source: nothing to tell.
+  grid.SetRowState(select, kUnticked, -1, -1, -1, true);
+  EXPECT_EQ(Ask(select, 1).find(L"loader name"), std::wstring::npos);
 }
 
 }  // namespace

@@ -69,8 +69,8 @@ std::wstring GeneratedText() {
   rows[0].alias = rows[0].function = u"MessageBoxW";
   rows[0].para = u"4";
   rows[0].comment = u"zeigt \u00FCber \u20AC und \U0001F600";
-  rows[1].alias = u"\u00C9t\u00E9";
-  rows[1].function = u"GetForegroundWindow";
+  rows[1].alias = u"Ete";
+  rows[1].function = u"\u00C9t\u00E9";
   rows[1].para = u"0";
   return ToWide(BuildSourceText(rows, u"C:\\Libs\\user32.dll"));
 }
@@ -116,7 +116,7 @@ TEST_F(SaveSourceTest, WritesBomAndOneCrLfLinePerEditorLine) {
   EXPECT_EQ(bytes->substr(0, 5), "\xEF\xBB\xBF;=");
   EXPECT_EQ(bytes->substr(bytes->size() - 16), "EndProcedure\r\n\r\n");
   EXPECT_NE(bytes->find("zeigt \xC3\xBC" "ber \xE2\x82\xAC und \xF0\x9F\x98\x80\r\n"), std::string::npos);
-  EXPECT_NE(bytes->find("Global \xC3\x89t\xC3\xA9.\xC3\x89t\xC3\xA9\r\n"), std::string::npos);
+  EXPECT_NE(bytes->find("Ete = GetFunction(hDLL, \"\xC3\x89t\xC3\xA9\")\r\n"), std::string::npos);
   EXPECT_EQ(FilesIn(folder.path()).size(), 1u);
 }
 

@@ -7,14 +7,12 @@ Prototype TickCount()
 Prototype AllocateHeap()
 Prototype Missing()
 Prototype ByOrdinal()
-Prototype ()
 
 Global GetAnswer.GetAnswer
 Global TickCount.TickCount
 Global AllocateHeap.AllocateHeap
 Global Missing.Missing
 Global ByOrdinal.ByOrdinal
-Global .
 
 Procedure.i forwarders_LoadDLL()
   Protected hDLL.i
@@ -26,7 +24,6 @@ Procedure.i forwarders_LoadDLL()
     AllocateHeap = GetFunction(hDLL, "AllocateHeap")
     Missing = GetFunction(hDLL, "Missing")
     ByOrdinal = GetFunction(hDLL, "ByOrdinal")
-     = GetFunction(hDLL, "")
 
     ProcedureReturn hDLL
   EndIf

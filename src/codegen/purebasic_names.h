@@ -1,0 +1,16 @@
+// PureBasic's keywords and the names of its library commands, taken from its
+// documentation into the word lists beside this file and compiled into a
+// table at build time. No variable, Prototype or procedure may be named like
+// one, whatever the letter case.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace vantorel {
+
+// Each list in lower case, sorted, without repeats.
+std::span<const std::string_view> PureBasicKeywords();
+std::span<const std::string_view> PureBasicCommands();
+
+}  // namespace vantorel
