@@ -5,8 +5,10 @@ find_package(benchmark REQUIRED)
 
 set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 
-vantorel_core_library(vantorel_core)
-vantorel_core_library(vantorel_core_san)
+vantorel_header_deps(header_deps "${VANTOREL_HEADER_DEPS}")
+vantorel_header_deps(header_deps_san "${VANTOREL_HEADER_DEPS_SAN}")
+vantorel_core_library(vantorel_core header_deps)
+vantorel_core_library(vantorel_core_san header_deps_san)
 target_compile_options(vantorel_core_san PRIVATE ${SANITIZE})
 target_link_options(vantorel_core_san PUBLIC ${SANITIZE})
 
@@ -65,7 +67,8 @@ gtest_discover_tests(core_tests DISCOVERY_MODE PRE_TEST
 # One libFuzzer target per parser of outside input (fuzz/<name>.cpp).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
-  vantorel_core_library(vantorel_core_fuzz)
+  vantorel_header_deps(header_deps_fuzz "${VANTOREL_HEADER_DEPS_FUZZ}")
+  vantorel_core_library(vantorel_core_fuzz header_deps_fuzz)
   target_compile_options(vantorel_core_fuzz PRIVATE ${SANITIZE} -fsanitize=fuzzer-no-link)
   foreach(src ${FUZZ_SOURCES})
     get_filename_component(name ${src} NAME_WE)
