@@ -76,6 +76,7 @@ CType WellKnownType(std::string_view name) {
       {"HWND", Base::Void, 1, false},         {"HMODULE", Base::Void, 1, false},
       {"HINSTANCE", Base::Void, 1, false},    {"HKEY", Base::Void, 1, false},
       {"HDC", Base::Void, 1, false},          {"FARPROC", Base::Void, 1, false},
+      {"va_list", Base::Char, 1, false},      {"__builtin_va_list", Base::Char, 1, false},
   };
   for (const Known& k : kKnown) {
     if (k.name == name) return {k.base, k.baseConst, false, false, k.levels};
@@ -239,6 +240,9 @@ class Scanner {
       t.base = Base::Bool;
     } else {
       t = WellKnownType(name);
+      if (countUnknown_ && t.base == Base::Unknown && !Among(kPointerSizedNames, name) && !Among(kWideNames, name)) {
+        ++unknownTypeNames_;
+      }
     }
     if (t.levels == 0) {
       if (Among(kPointerSizedNames, name)) t.pointerSized = true;
@@ -374,6 +378,12 @@ class Scanner {
   }
 
   void AddFunctions(TSNode declaration) {
+    countUnknown_ = true;
+    AddFunctionsOf(declaration);
+    countUnknown_ = false;
+  }
+
+  void AddFunctionsOf(TSNode declaration) {
     const CType base = SpecifiedType(declaration);
     for (const Child& c : ChildrenOf(declaration)) {
       if (c.field != "declarator") continue;
@@ -465,6 +475,11 @@ class Scanner {
   const std::vector<StatementConvention>& conventions_;
   std::unordered_map<std::string, CType> typedefs_;
   std::vector<CFunction> functions_;
+  mutable std::size_t unknownTypeNames_ = 0;
+  bool countUnknown_ = false;  // while reading a function's types
+
+ public:
+  std::size_t UnknownTypeNames() const { return unknownTypeNames_; }
 };
 
 }  // namespace
@@ -487,9 +502,9 @@ std::string_view PbTypeSuffix(PbType type) {
   return "";
 }
 
-std::optional<std::vector<CFunction>> ScanDeclarations(std::string_view text,
-                                                       const std::vector<StatementConvention>& conventions,
-                                                       std::chrono::microseconds time_limit) {
+std::optional<DeclarationScan> ScanDeclarations(std::string_view text,
+                                                const std::vector<StatementConvention>& conventions,
+                                                std::chrono::microseconds time_limit) {
   const std::unique_ptr<TSParser, ParserDeleter> parser(ts_parser_new());
   if (!parser || !ts_parser_set_language(parser.get(), tree_sitter_c())) return std::nullopt;
   ts_parser_set_timeout_micros(parser.get(), static_cast<std::uint64_t>(std::max<std::int64_t>(1, time_limit.count())));
@@ -498,7 +513,7 @@ std::optional<std::vector<CFunction>> ScanDeclarations(std::string_view text,
   if (!tree) return std::nullopt;
   Scanner scanner(text, conventions);
   scanner.ScanTopLevel(ts_tree_root_node(tree.get()), 0);
-  return scanner.TakeFunctions();
+  return DeclarationScan{scanner.TakeFunctions(), scanner.UnknownTypeNames()};
 }
 
 }  // namespace vantorel

@@ -62,11 +62,15 @@ struct StatementConvention {
 // The declaration text stored with a function is cut to this many bytes.
 inline constexpr std::size_t kMaxDeclarationText = 512;
 
-// Every function declared or defined at file scope, sorted by name, the first
-// declaration of each name. conventions must be sorted by offset. Empty
-// optional when the parser ran out of time.
-std::optional<std::vector<CFunction>> ScanDeclarations(std::string_view text,
-                                                       const std::vector<StatementConvention>& conventions,
-                                                       std::chrono::microseconds time_limit);
+struct DeclarationScan {
+  std::vector<CFunction> functions;  // sorted by name, the first declaration of each name
+  std::size_t unknownTypeNames = 0;  // uses of type names nothing declared (nor is well known)
+};
+
+// Every function declared or defined at file scope. conventions must be
+// sorted by offset. Empty optional when the parser ran out of time.
+std::optional<DeclarationScan> ScanDeclarations(std::string_view text,
+                                                const std::vector<StatementConvention>& conventions,
+                                                std::chrono::microseconds time_limit);
 
 }  // namespace vantorel

@@ -167,6 +167,13 @@ std::optional<std::string> PreprocessorText(std::string bytes) {
   return bytes;
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 bool SameLine(const simplecpp::Token* a, const simplecpp::Token* b) {
   return a && b && a->location.sameline(b->location);
 }
@@ -294,6 +301,7 @@ class HeaderSet {
     // already owned and frees what it holds.
     lists_.push_back(std::make_unique<simplecpp::TokenList>(files_));
     paths_.push_back(path);
+    if (Lower(PathText(path.filename())) == "windows.h") result_.readWindowsH = true;
     if (!real.empty()) byPath_[real] = index;
     fileData_[key] = lists_.back().get();
     std::istringstream in(std::move(*text));
@@ -352,7 +360,12 @@ class TextWriter {
   std::vector<StatementConvention>& Conventions() { return conventions_; }
 
  private:
+  // A convention met before the statement's first token waits for it.
   void Note(CallingConvention convention) {
+    if (startsStatement_) {
+      if (!pending_) pending_ = convention;
+      return;
+    }
     if (!conventions_.empty() && conventions_.back().offset == statementStart_) return;
     conventions_.push_back({statementStart_, convention});
   }
@@ -381,6 +394,8 @@ class TextWriter {
     if (startsStatement_) {
       statementStart_ = text_.size();
       startsStatement_ = false;
+      if (pending_) conventions_.push_back({statementStart_, *pending_});
+      pending_.reset();
     }
     text_ += s;
     last_ = tok;
@@ -399,6 +414,7 @@ class TextWriter {
   const simplecpp::Token* last_ = nullptr;
   std::size_t statementStart_ = 0;
   bool startsStatement_ = true;
+  std::optional<CallingConvention> pending_;
   int parens_ = 0;
   int braces_ = 0;
 };
@@ -436,9 +452,11 @@ void TakeMessages(const simplecpp::OutputList& messages, const HeaderSet& header
   }
 }
 
-HeaderImport Import(std::string bytes, const fs::path& path, const HeaderImportOptions& options) {
+// One run of the preprocessor and the parser. *unknown_types tells whether
+// declarations used type names nothing declared.
+HeaderImport ImportOnce(std::string bytes, const fs::path& path, const HeaderImportOptions& options,
+                        Clock::time_point deadline, bool* unknown_types) {
   HeaderImport result;
-  const Clock::time_point deadline = Clock::now() + options.limits.maxTime;
   Budget budget{options.limits.maxTokens, deadline};
   std::string text;
   std::vector<StatementConvention> conventions;
@@ -473,15 +491,41 @@ HeaderImport Import(std::string bytes, const fs::path& path, const HeaderImportO
   }
   // The token lists are gone before the parser starts: only the text is needed.
   const auto left = std::chrono::duration_cast<std::chrono::microseconds>(deadline - Clock::now());
-  std::optional<std::vector<CFunction>> functions;
-  if (left.count() > 0) functions = ScanDeclarations(text, conventions, left);
-  if (!functions) {
+  std::optional<DeclarationScan> scan;
+  if (left.count() > 0) scan = ScanDeclarations(text, conventions, left);
+  if (!scan) {
     result.fault = HeaderFault::TimedOut;
     result.faultFile = PathText(path);
     return result;
   }
-  result.functions = std::move(*functions);
+  result.functions = std::move(scan->functions);
+  *unknown_types = scan->unknownTypeNames > 0;
   return result;
+}
+
+// The Windows SDK's headers (winuser.h, fileapi.h, ...) expect <windows.h>
+// to be included before them and do not include what they use. A header
+// that used type names nothing declared is read again after <windows.h>,
+// when that is on the include path, as a program using it would be written.
+HeaderImport Import(std::string bytes, const fs::path& path, const HeaderImportOptions& options) {
+  const Clock::time_point deadline = Clock::now() + options.limits.maxTime;
+  bool unknown_types = false;
+  HeaderImport first = ImportOnce(std::move(bytes), path, options, deadline, &unknown_types);
+  if (first.fault != HeaderFault::None || !unknown_types || first.readWindowsH) return first;
+  bool windows_h = false;
+  for (const fs::path& folder : options.includeDirs) {
+    std::error_code error;
+    windows_h = windows_h || fs::is_regular_file(folder / "windows.h", error);
+  }
+  std::error_code error;
+  const fs::path absolute = fs::absolute(path, error);
+  const std::u8string generic = absolute.generic_u8string();
+  const std::string header(generic.begin(), generic.end());
+  if (!windows_h || error || header.find_first_of("\"\n") != std::string::npos) return first;
+  const std::string prelude = "#include <windows.h>\n#include \"" + header + "\"\n";
+  bool ignored = false;
+  HeaderImport second = ImportOnce(prelude, absolute.parent_path() / "windows.h prelude", options, deadline, &ignored);
+  return second.fault == HeaderFault::None ? second : first;
 }
 
 // The undecorated name of an x86 export: _Name@8 and Name@8 (stdcall),

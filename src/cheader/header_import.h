@@ -62,6 +62,7 @@ struct HeaderImport {
   std::vector<CFunction> functions;          // sorted by name, one per name; empty after a fault
   std::vector<std::string> missingIncludes;  // includes found nowhere, as written: "<mm_malloc.h>"
   std::size_t filesRead = 0;
+  bool readWindowsH = false;  // <windows.h> was among them (or was read first, for a header that needs it)
 };
 
 // The whole import of one header file. Bounded by options.limits; safe to
