@@ -147,31 +147,35 @@ FileBytes ReadHeaderFile(const fs::path& path, std::uint64_t max_bytes) {
 // preprocessor refuses a whole file over one such byte, and in comments,
 // strings and names the change is harmless to a declaration's shape). A NUL
 // left after that means binary data.
-std::optional<std::string> PreprocessorText(std::string bytes) {
-  const auto starts = [&](std::string_view bom) { return bytes.compare(0, bom.size(), bom) == 0; };
-  if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
-    const bool big_endian = bytes[0] == '\xFE';
+bool MakePreprocessorText(std::string& bytes) {
+  const bool utf16le = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool utf16be = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (utf16le || utf16be) {
     std::u16string units((bytes.size() - 2) / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
       const auto a = static_cast<unsigned char>(bytes[2 + 2 * i]), b = static_cast<unsigned char>(bytes[3 + 2 * i]);
-      units[i] = static_cast<char16_t>(big_endian ? (a << 8 | b) : (b << 8 | a));
+      units[i] = static_cast<char16_t>(utf16be ? (a << 8 | b) : (b << 8 | a));
     }
     bytes = Utf8FromUtf16(units);
-  } else if (starts("\xEF\xBB\xBF")) {
+  } else if (bytes.size() >= 3 && bytes[0] == '\xEF' && bytes[1] == '\xBB' && bytes[2] == '\xBF') {
     bytes.erase(0, 3);
   }
-  if (bytes.find('\0') != std::string::npos) return std::nullopt;
+  if (bytes.find('\0') != std::string::npos) return false;
   for (char& c : bytes) {
     if (static_cast<unsigned char>(c) >= 0x80) c = '_';
   }
-  return bytes;
+  return true;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+bool NamedWindowsH(const fs::path& path) {
+  constexpr std::string_view kName = "windows.h";
+  const std::string name = PathText(path.filename());
+  if (name.size() != kName.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] - 'A' + 'a') : name[i];
+    if (c != kName[i]) return false;
   }
-  return text;
+  return true;
 }
 
 bool SameLine(const simplecpp::Token* a, const simplecpp::Token* b) {
@@ -293,18 +297,17 @@ class HeaderSet {
   std::optional<std::size_t> Add(std::string bytes, const fs::path& path, const fs::path& real) {
     totalBytes_ += bytes.size();
     if (totalBytes_ > options_.limits.maxTotalBytes) return Fail(HeaderFault::TooMuchInput, path);
-    std::optional<std::string> text = PreprocessorText(std::move(bytes));
-    if (!text) return Fail(HeaderFault::Binary, path);
+    if (!MakePreprocessorText(bytes)) return Fail(HeaderFault::Binary, path);
     const std::size_t index = lists_.size();
     const std::string key = KeyOf(index);
     // Made empty first: if reading throws (the work budget), the list is
     // already owned and frees what it holds.
     lists_.push_back(std::make_unique<simplecpp::TokenList>(files_));
     paths_.push_back(path);
-    if (Lower(PathText(path.filename())) == "windows.h") result_.readWindowsH = true;
+    if (NamedWindowsH(path)) result_.readWindowsH = true;
     if (!real.empty()) byPath_[real] = index;
     fileData_[key] = lists_.back().get();
-    std::istringstream in(std::move(*text));
+    std::istringstream in(std::move(bytes));
     simplecpp::OutputList ignored;
     lists_.back()->readfile(in, key, &ignored);
     result_.filesRead = lists_.size();

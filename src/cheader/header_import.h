@@ -27,10 +27,10 @@ struct HeaderLimits {
   std::uint64_t maxTotalBytes = 64u << 20;  // all headers read in one import
   std::size_t maxFiles = 4096;              // distinct headers read in one import
   // Tokens the preprocessor may make, read and expanded (<windows.h> makes
-  // about 3 million): each costs about 200 bytes while it lives.
-  std::size_t maxTokens = 12'000'000;
+  // under a million): each costs about 200 bytes while it lives.
+  std::size_t maxTokens = 6'000'000;
   std::size_t maxTextBytes = 48u << 20;     // the preprocessed text handed to the parser
-  std::chrono::milliseconds maxTime{15000}; // preprocessing and parsing together
+  std::chrono::milliseconds maxTime{10000}; // preprocessing and parsing together
 };
 
 struct HeaderImportOptions {

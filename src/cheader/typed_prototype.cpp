@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 #include "platform/purebasic_names.h"
 
@@ -35,8 +36,16 @@ bool IsValidName(std::string_view name) {
 std::string ValidName(std::string_view c_name, std::size_t position) {
   std::string name;
   for (char c : c_name) name += IsNameChar(c) ? c : '_';
-  if (name.empty()) return "p" + std::to_string(position + 1);
-  if (IsDigit(name[0]) || IsPureBasicReservedWord(name)) name.insert(0, 1, '_');
+  if (name.empty()) {
+    std::array<char, 24> generated{'p'};
+    const auto end = std::to_chars(generated.data() + 1, generated.data() + generated.size(), position + 1).ptr;
+    return std::string(generated.data(), end);
+  }
+  if (IsDigit(name[0]) || IsPureBasicReservedWord(name)) {
+    std::string prefixed = "_";
+    prefixed += name;
+    name.swap(prefixed);
+  }
   // Room for a _N that makes it unique.
   if (name.size() > kMaxPureBasicName) name.resize(kMaxPureBasicName - 8);
   return name;
