@@ -28,6 +28,7 @@ HeaderImportOptions Options(Edition edition = Edition::X64) {
   HeaderImportOptions o;
   o.edition = edition;
   o.includeDirs = {kMingwInclude, kZlibInclude};
+  o.limits.maxTime = std::chrono::minutes(2);  // under the sanitizers on a busy machine
   return o;
 }
 
