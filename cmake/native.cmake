@@ -5,8 +5,10 @@ find_package(benchmark REQUIRED)
 
 set(SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 
-vantorel_core_library(vantorel_core)
-vantorel_core_library(vantorel_core_san)
+vantorel_header_deps(header_deps "${VANTOREL_HEADER_DEPS}")
+vantorel_header_deps(header_deps_san "${VANTOREL_HEADER_DEPS_SAN}")
+vantorel_core_library(vantorel_core header_deps)
+vantorel_core_library(vantorel_core_san header_deps_san)
 target_compile_options(vantorel_core_san PRIVATE ${SANITIZE})
 target_link_options(vantorel_core_san PUBLIC ${SANITIZE})
 
@@ -63,13 +65,34 @@ add_dependencies(cli_outputs testdata)
 add_test(NAME e2e.cli_installed COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/cli_installed.sh
   ${CMAKE_BINARY_DIR}/../prefix/bin/vantorel ${VANTOREL_TESTDATA_DIR})
 
+# Oracles for the header importer's tests: the functions MinGW's GCC finds
+# declared in <windows.h> and <zlib.h>, and the export names of the libraries
+# they describe (Wine's user32 and kernel32, MinGW's zlib1).
+set(cheader_data ${VANTOREL_TESTDATA_DIR}/cheader)
+set(cheader_oracles ${cheader_data}/declared.txt)
+add_custom_command(OUTPUT ${cheader_data}/declared.txt
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${cheader_data}
+  COMMAND x86_64-w64-mingw32-gcc -fsyntax-only -aux-info ${cheader_data}/declared.txt
+          ${CMAKE_SOURCE_DIR}/tests/data/cheader/declared.c
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/data/cheader/declared.c VERBATIM)
+foreach(dll /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/user32.dll
+            /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/kernel32.dll /usr/x86_64-w64-mingw32/lib/zlib1.dll)
+  get_filename_component(name ${dll} NAME_WE)
+  add_custom_command(OUTPUT ${cheader_data}/${name}.exports
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${cheader_data}
+    COMMAND sh -c "llvm-readobj --coff-exports \"$0\" > \"$1\"" ${dll} ${cheader_data}/${name}.exports
+    DEPENDS ${dll} VERBATIM)
+  list(APPEND cheader_oracles ${cheader_data}/${name}.exports)
+endforeach()
+add_custom_target(cheader_oracles DEPENDS ${cheader_oracles})
+
 file(GLOB CORE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/core/*.cpp)
 add_executable(core_tests ${CORE_TEST_SOURCES})
 target_compile_options(core_tests PRIVATE ${VANTOREL_WARNINGS} ${SANITIZE})
 target_compile_definitions(core_tests PRIVATE
   VANTOREL_TESTDATA="${VANTOREL_TESTDATA_DIR}" VANTOREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(core_tests PRIVATE vantorel_cli_san vantorel_core_san GTest::gtest GTest::gtest_main)
-add_dependencies(core_tests testdata)
+add_dependencies(core_tests testdata cheader_oracles)
 include(GoogleTest)
 gtest_discover_tests(core_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1")
@@ -77,7 +100,8 @@ gtest_discover_tests(core_tests DISCOVERY_MODE PRE_TEST
 # One libFuzzer target per parser of outside input (fuzz/<name>.cpp).
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
-  vantorel_core_library(vantorel_core_fuzz)
+  vantorel_header_deps(header_deps_fuzz "${VANTOREL_HEADER_DEPS_FUZZ}")
+  vantorel_core_library(vantorel_core_fuzz header_deps_fuzz)
   target_compile_options(vantorel_core_fuzz PRIVATE ${SANITIZE} -fsanitize=fuzzer-no-link)
   foreach(src ${FUZZ_SOURCES})
     get_filename_component(name ${src} NAME_WE)

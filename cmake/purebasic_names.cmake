@@ -1,5 +1,5 @@
-# Writes the table of PureBasic's reserved names from the word lists beside
-# the source generator: lower case and sorted, so that a lookup ignoring case
+# Writes the table of PureBasic's reserved names from the word lists in
+# src/platform: lower case and sorted, so that a lookup ignoring case
 # is one binary search. Run at build time:
 #   cmake -DKEYWORDS=<file> -DCOMMANDS=<file> -DOUTPUT=<file.cpp> -P purebasic_names.cmake
 function(read_words file result)
@@ -35,8 +35,8 @@ read_words(${KEYWORDS} keywords)
 read_words(${COMMANDS} commands)
 table(kKeywords "${keywords}" keywordTable)
 table(kCommands "${commands}" commandTable)
-file(WRITE ${OUTPUT}.new "// Written by cmake/purebasic_names.cmake from the word lists in src/codegen.
-#include \"codegen/purebasic_names.h\"
+file(WRITE ${OUTPUT}.new "// Written by cmake/purebasic_names.cmake from the word lists in src/platform.
+#include \"platform/purebasic_names.h\"
 
 namespace vantorel {
 

@@ -4,7 +4,7 @@
 # edition Vantorel_x86.exe and whose tests are the ones that depend on the
 # target. The bootstrap's cache provides Scintilla, the image libraries and
 # GoogleTest for each.
-foreach(var VANTOREL_SCINTILLA VANTOREL_MINGW_LIBS VANTOREL_GTEST_MINGW VANTOREL_TESTDATA_DIR)
+foreach(var VANTOREL_SCINTILLA VANTOREL_MINGW_LIBS VANTOREL_GTEST_MINGW VANTOREL_HEADER_DEPS VANTOREL_TESTDATA_DIR)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "${var} is not set: build through scripts/test or scripts/run")
   endif()
@@ -28,7 +28,8 @@ enable_language(RC)
 set(WIN_LINK_STATIC -static -static-libgcc -static-libstdc++)
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 
-vantorel_core_library(vantorel_core)
+vantorel_header_deps(header_deps "${VANTOREL_HEADER_DEPS}")
+vantorel_core_library(vantorel_core header_deps)
 
 add_library(png_static STATIC IMPORTED)
 set_target_properties(png_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libpng16.a
@@ -78,7 +79,7 @@ if(VANTOREL_X86)
   # the source the window and the command lines write.
   # The rest is the same code as in the 64-bit tree.
   list(FILTER WIN_TEST_SOURCES INCLUDE REGEX
-    "/(main|test_support|pe_check_test|library_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|cli_test|main_window_fixture|grid_fixture)\\.cpp$")
+    "/(main|test_support|pe_check_test|library_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|cli_test|main_window_fixture|grid_fixture|cheader_test)\\.cpp$")
 endif()
 # Tests see the same embedded data as the product (icons, manifest, editor image).
 add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)

@@ -12,18 +12,21 @@ load_bootstrap() {
 
 configure_and_build() { # configures the native, Win64 and Win32 (x86 edition) trees
   cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$build/native-configure.log" 2>&1 ||
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOREL_HEADER_DEPS="$VANTOREL_HEADER_DEPS" \
+    -DVANTOREL_HEADER_DEPS_SAN="$VANTOREL_HEADER_DEPS_SAN" -DVANTOREL_HEADER_DEPS_FUZZ="$VANTOREL_HEADER_DEPS_FUZZ" >"$build/native-configure.log" 2>&1 ||
     { cat "$build/native-configure.log"; return 1; }
   cmake -S "$root" -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
     -DVANTOREL_SCINTILLA="$VANTOREL_SCINTILLA" -DVANTOREL_MINGW_LIBS="$VANTOREL_MINGW_LIBS" \
-    -DVANTOREL_GTEST_MINGW="$VANTOREL_GTEST_MINGW" -DVANTOREL_TESTDATA_DIR="$build/native/testdata" \
+    -DVANTOREL_GTEST_MINGW="$VANTOREL_GTEST_MINGW" -DVANTOREL_HEADER_DEPS="$VANTOREL_HEADER_DEPS_WIN64" \
+    -DVANTOREL_TESTDATA_DIR="$build/native/testdata" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-exec" >"$build/win64-configure.log" 2>&1 ||
     { cat "$build/win64-configure.log"; return 1; }
   cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release \
     -DVANTOREL_SCINTILLA="$VANTOREL_SCINTILLA32" -DVANTOREL_MINGW_LIBS="$VANTOREL_MINGW_LIBS32" \
-    -DVANTOREL_GTEST_MINGW="$VANTOREL_GTEST_MINGW32" -DVANTOREL_TESTDATA_DIR="$build/native/testdata" \
+    -DVANTOREL_GTEST_MINGW="$VANTOREL_GTEST_MINGW32" -DVANTOREL_HEADER_DEPS="$VANTOREL_HEADER_DEPS_WIN32" \
+    -DVANTOREL_TESTDATA_DIR="$build/native/testdata" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-exec" >"$build/win32-configure.log" 2>&1 ||
     { cat "$build/win32-configure.log"; return 1; }
 }

@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "codegen/purebasic_names.h"
+#include "platform/purebasic_names.h"
 
 namespace vantorel {
 

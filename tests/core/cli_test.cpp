@@ -520,8 +520,8 @@ std::string UnrenamedSource(const Strings& rawNames, const std::string& file) {
 
 const purebasic_check::Words& PureBasicWords() {
   static const purebasic_check::Words words =
-      purebasic_check::ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_keywords.txt",
-                                 std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_commands.txt");
+      purebasic_check::ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_keywords.txt",
+                                 std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_commands.txt");
   return words;
 }
 

@@ -19,8 +19,8 @@ std::string Loader(const std::string& prototypes, const std::string& globals, co
 }
 
 TEST(PureBasicChecker, RefusesWhatPureBasicRefuses) {
-  const Words words = ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_keywords.txt",
-                                std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_commands.txt");
+  const Words words = ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_keywords.txt",
+                                std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_commands.txt");
   ASSERT_EQ(words.keywords.size(), 114u);
   ASSERT_GT(words.commands.size(), 1800u);
   const std::string fetch = "    Fn = GetFunction(hDLL, \"F\")\n";

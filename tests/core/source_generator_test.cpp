@@ -257,8 +257,8 @@ TEST(SourceGenerator, LibraryNameGivesProcedureAndOpenLibraryLines) {
 
 // The table compiled from the word lists knows every word, in any case.
 TEST(SourceGenerator, KnowsEveryKeywordAndCommandOfTheWordLists) {
-  const auto words = purebasic_check::ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_keywords.txt",
-                                                std::string(VANTOREL_SOURCE_DIR) + "/src/codegen/purebasic_commands.txt");
+  const auto words = purebasic_check::ReadWords(std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_keywords.txt",
+                                                std::string(VANTOREL_SOURCE_DIR) + "/src/platform/purebasic_commands.txt");
   ASSERT_EQ(words.keywords.size() + words.commands.size(), 1921u);
   for (const auto& [list, isWord] : {std::pair{&words.keywords, &IsPureBasicKeyword}, {&words.commands, &IsPureBasicCommand}}) {
     for (const std::string& word : *list) {
