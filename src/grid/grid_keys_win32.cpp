@@ -157,30 +157,22 @@ void GridList::SpaceKey(bool ctrl) {
 void GridList::CancelEditor() {
   if (!HasCurrentCell()) return;
   const std::wstring start = WideOf(model.startText);
-  switch (model.editType) {
-    case 0:
-      SetWindowTextW(editBox, start.c_str());
-      break;
-    case 3:
-    case 4: {
-      HWND combo = model.editType == 3 ? listChoice : editChoice;
-      const std::wstring before = EditorText();
-      SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-      const LRESULT found =
-          SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(start.c_str()));
-      SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-      if (combo == editChoice) SetWindowTextW(editChoice, start.c_str());
-      if (before != start) {
-        CellEvent changed;
-        changed.row = model.editRow;
-        changed.column = model.editColumn;
-        changed.text = start;
-        Raise(GridEvent::ChoiceChanged, changed);
-      }
-      break;
+  if (openEditor_ == editBox) {
+    SetWindowTextW(editBox, start.c_str());
+  } else if (HWND combo = openEditor_) {
+    const std::wstring before = EditorText();
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    const LRESULT found =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(start.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    if (combo == editChoice) SetWindowTextW(editChoice, start.c_str());
+    if (before != start) {
+      CellEvent changed;
+      changed.row = model.editRow;
+      changed.column = model.editColumn;
+      changed.text = start;
+      Raise(GridEvent::ChoiceChanged, changed);
     }
-    default:
-      break;
   }
   model.editText = model.startText;
   if (HasCurrentCell() && model.Text(model.editColumn, model.editRow) != model.startText)
@@ -192,7 +184,7 @@ void GridList::OnChoiceNotify(HWND combo, UINT code) {
     SharedGridState().comboDropped = code == CBN_DROPDOWN;
     return;
   }
-  if (code != CBN_SELCHANGE || !HasCurrentCell() || combo != EditorFor(model.editType)) return;
+  if (code != CBN_SELCHANGE || !HasCurrentCell() || combo != openEditor_) return;
   const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   if (index < 0) return;
   std::wstring chosen(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(combo, CB_GETLBTEXTLEN, index, 0), 0)) + 1,

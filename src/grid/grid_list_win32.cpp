@@ -331,23 +331,15 @@ void GridList::HideEditors() {
     if (editor != editBox) SendMessageW(editor, CB_SHOWDROPDOWN, FALSE, 0);
     SetWindowPos(editor, nullptr, kOutOfSight, kOutOfSight, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  openEditor_ = nullptr;
 }
 
 std::wstring GridList::EditorText() const {
   const std::wstring editText = WideOf(model.editText);
-  switch (model.editType) {
-    case 0:
-      return editBox ? WindowText(editBox) : editText;
-    case 4:
-      return editChoice ? WindowText(editChoice) : editText;
-    case 3: {
-      if (!listChoice) return editText;
-      const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
-      return selected < 0 ? editText : ComboItemText(listChoice, selected);
-    }
-    default:
-      return editText;
-  }
+  if (!openEditor_) return editText;
+  if (openEditor_ != listChoice) return WindowText(openEditor_);
+  const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
+  return selected < 0 ? editText : ComboItemText(listChoice, selected);
 }
 
 void GridList::PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColumn) {
@@ -424,6 +416,11 @@ void GridList::PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus
 
   HideEditors();
   HWND editor = EditorFor(model.editType);
+  // A text longer than anyone may type into a text box is not edited in
+  // one (the box would take seconds to lay it out); a paste replaces it and
+  // Delete empties it like any other.
+  if (editor && editor != listChoice && model.startText.size() > kEditorTextLimit) editor = nullptr;
+  openEditor_ = editor;
   if (editor == editBox) {
     SetWindowTextW(editBox, startText.c_str());
   } else if (editor) {
@@ -485,8 +482,7 @@ void GridList::Commit() {
   if (stillCurrent) {
     model.startText = GridTextOf(kept);
     model.editText = model.startText;
-    if (model.editType == 0) SetWindowTextW(editBox, kept.c_str());
-    if (model.editType == 4) SetWindowTextW(editChoice, kept.c_str());
+    if (openEditor_ == editBox || openEditor_ == editChoice) SetWindowTextW(openEditor_, kept.c_str());
   }
 }
 

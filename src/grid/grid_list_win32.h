@@ -65,6 +65,9 @@ class GridList {
   static constexpr int kMaxHeaderItems = 1000;
   // Where an editor waits while no cell of its type is current.
   static constexpr int kOutOfSight = -30000;
+  // The longest text an editor opens with: what a user may type into a text
+  // box at most.
+  static constexpr std::size_t kEditorTextLimit = 32767;
 
   explicit GridList(Key) {}
   // Creates the list view inside parent (subclassing the parent once, however
@@ -306,6 +309,7 @@ class GridList {
   int measuredHeight_ = 0;
   // The mouse: a click the grid hands on to the text box is not reported
   // again by it; a block being dragged follows the cursor on a timer.
+  HWND openEditor_ = nullptr;  // the editor holding the current cell's text, if any
   bool passingClick_ = false;
   bool passedClickUp_ = false;  // the button-up of a passed click is still to come
   bool blockTracking_ = false;

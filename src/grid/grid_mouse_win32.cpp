@@ -97,7 +97,7 @@ void GridList::OnListButtonDown(bool doubleClick, WPARAM keys, POINT point) {
       return;
     }
   }
-  if (type.type == 0 && model.IsCurrent(cell->column, cell->row) && IsWindowVisible(editBox)) {
+  if (type.type == 0 && model.IsCurrent(cell->column, cell->row) && openEditor_ == editBox) {
     // The caret lands where the user clicked, as in any text box.
     POINT inEditor = point;
     MapWindowPoints(listWindow, editBox, &inEditor, 1);
@@ -387,7 +387,7 @@ bool GridList::OnListSetCursor() {
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return true;
   }
-  if (model.IsCurrent(cell->column, cell->row) && model.editType == 0) {
+  if (model.IsCurrent(cell->column, cell->row) && openEditor_ == editBox) {
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
     return true;
   }
@@ -501,7 +501,7 @@ bool GridList::OnEditorMouse(UINT message, WPARAM keys) {
 
 void GridList::PlaceCurrentEditor() {
   if (!HasCurrentCell() || !listWindow) return;
-  HWND editor = EditorFor(model.editType);
+  HWND editor = openEditor_;
   if (!editor) return;
   // Scrolled above the rows (under the header) or below the list, the cell
   // keeps its editor, text and focus included, out of sight until it is back.

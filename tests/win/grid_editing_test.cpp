@@ -56,6 +56,15 @@ TEST(GridEditing, SetCurrentCellOpensTheTextBoxOverTheCell) {
   g.SetCurrentCell(3, 0, 0);
   g.SetCurrentCell(0, 4, 0);
   EXPECT_EQ(g.GetCurrentColumn(), -1);
+  // A text longer than a box lets anyone type opens none, and stays whole.
+  const std::wstring longText(GridList::kEditorTextLimit + 1, L'7');
+  g.SetCellText(1, 3, longText);
+  g.SetCurrentCell(1, 3, 1);
+  EXPECT_EQ(g.GetCurrentRow(), 3);
+  EXPECT_LT(EditorRect(t, g.list->editBox).bottom, 0);
+  EXPECT_EQ(GetFocus(), g.listWindow);
+  g.EndEdit();
+  EXPECT_EQ(g.GetCellText(1, 3), longText);
 }
 
 TEST(GridEditing, EditDoneDecidesWhatTheCellKeeps) {
