@@ -244,22 +244,31 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
       {2, 3, 2, 5, 1, {0, 3, 4, 3, 5, 3}},  // whole rows
       {1, 3, 2, 5, 1, {1, 0, 2, 60, 59, 1}},  // whole columns
   };
+  // Pressed on `from`, the pointer moved to `to`, until the block the drag
+  // makes is done: a press that did not get the mouse, or a drag that lost
+  // it (a window of another program taking the foreground ends the edit and
+  // its block), is made again.
+  auto drag = [&](POINT from, POINT to, auto done) {
+    RepeatInputUntil(
+        [&] {
+          if (GetCapture() != list) {
+            g.EndEdit();  // a press on the current cell would go to its text box
+            g.EnsureCellVisible(0, 0);  // `from` is a place of the unscrolled list
+            PutCursor(list, from);
+            HoldLeftButton(true);
+            SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+          }
+          PutCursor(list, to);
+        },
+        [&] { return GetCapture() == list && done(); });
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " to " << c.toRow << "," << c.toColumn);
     g.EndEdit();
     g.list->SetSelectionKind(c.kind);
     const POINT from = CellCentre(g, c.fromRow, c.fromColumn);
-    // Pressed again on the cell (now the current one) until the press holds the mouse.
-    RepeatInputUntil(
-        [&] {
-          PutCursor(list, from);
-          HoldLeftButton(true);
-          SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
-        },
-        [&] { return GetCapture() == list; });
+    drag(from, CellCentre(g, c.toRow, c.toColumn), [&] { return g.list->model.block == c.expected; });
     EXPECT_EQ(GetCapture(), list);
-    RepeatInputUntil([&] { PutCursor(list, CellCentre(g, c.toRow, c.toColumn)); },
-                     [&] { return g.list->model.block == c.expected; });
     EXPECT_EQ(g.list->model.block, c.expected);
     HoldLeftButton(false);
     SendMessageW(list, WM_LBUTTONUP, 0, At(from));
@@ -269,17 +278,9 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   // Held below the list, the block grows downwards as the list scrolls.
   g.EndEdit();
   const POINT from = CellCentre(g, 1, 1);
-  RepeatInputUntil(
-      [&] {
-        PutCursor(list, from);
-        HoldLeftButton(true);
-        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
-      },
-      [&] { return GetCapture() == list; });
   RECT client{};
   GetClientRect(list, &client);
-  RepeatInputUntil([&] { PutCursor(list, POINT{from.x, client.bottom + 30}); },
-                   [&] { return g.list->model.block.height > 12; });
+  drag(from, POINT{from.x, client.bottom + 30}, [&] { return g.list->model.block.height > 12; });
   HoldLeftButton(false);
   SendMessageW(list, WM_LBUTTONUP, 0, At(from));
   EXPECT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
