@@ -228,7 +228,9 @@ TEST(GridMouse, ClickOnTheEditedCellPlacesTheCaretAndEditorReportsItsOwnButtons)
 }
 
 TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
-  TestGrid t(4);
+  // Its selection shown always (flag 0x10000), the grid keeps its edit and
+  // block when another program's window takes the foreground mid-drag.
+  TestGrid t(4, 0x32045);
   t.AddRows(60);
   GridControl& g = *t.grid;
   HWND list = g.listWindow;
@@ -246,8 +248,7 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   };
   // Pressed on `from`, the pointer moved to `to`, until the block the drag
   // makes is done: a press that did not get the mouse, or a drag that lost
-  // it (a window of another program taking the foreground ends the edit and
-  // its block), is made again.
+  // it to another program, is made again.
   auto drag = [&](POINT from, POINT to, auto done) {
     RepeatInputUntil(
         [&] {
