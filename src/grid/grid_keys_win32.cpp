@@ -32,14 +32,6 @@ std::wstring EditorWindowText(HWND window) {
   return text;
 }
 
-std::wstring WholeWindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::clamp(got, 0, std::max(length, 0))));
-  return text;
-}
-
 // The editor's selection, ordered and clamped to its text.
 struct EditorSelection {
   std::size_t start = 0;

@@ -32,14 +32,6 @@ struct SharedOwned {
   UniqueFont smallFont;
 };
 
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
-
 std::wstring ComboItemText(HWND combo, LRESULT index) {
   if (index < 0) return {};
   const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -83,6 +75,14 @@ std::unordered_map<HWND, std::array<HANDLE, 3>>& PropertyTable() {
 }
 
 }  // namespace
+
+std::wstring WholeWindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
 
 void SetGridProperty(HWND window, const wchar_t* name, HANDLE value) {
   SetPropW(window, name, value);
@@ -337,7 +337,7 @@ void GridList::HideEditors() {
 std::wstring GridList::EditorText() const {
   const std::wstring editText = WideOf(model.editText);
   if (!openEditor_) return editText;
-  if (openEditor_ != listChoice) return WindowText(openEditor_);
+  if (openEditor_ != listChoice) return WholeWindowText(openEditor_);
   const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
   return selected < 0 ? editText : ComboItemText(listChoice, selected);
 }

@@ -20,6 +20,8 @@ namespace vantorel {
 
 inline std::wstring WideOf(const GridText& text) { return std::wstring(text.begin(), text.end()); }
 inline GridText GridTextOf(const std::wstring& text) { return GridText(text.begin(), text.end()); }
+// A window's whole text.
+std::wstring WholeWindowText(HWND window);
 
 // Process-wide pieces shared by every grid, made on the first Create.
 struct GridShared {
