@@ -92,7 +92,11 @@ target_link_options(win_tests PRIVATE ${WIN_LINK_STATIC})
 add_dependencies(win_tests Vantorel vantorel-cli)
 target_compile_definitions(win_tests PRIVATE VANTOREL_CLI_EXE=L"Z:${CMAKE_BINARY_DIR}/vantorel-cli.exe")
 include(GoogleTest)
-gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+# The desktop has one pointer: the tests that move it take turns.
+gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "-GridMouse.*"
+  PROPERTIES TIMEOUT 120)
+gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60 TEST_FILTER "GridMouse.*"
+  PROPERTIES TIMEOUT 120 RESOURCE_LOCK desktop_pointer)
 
 # Timing harnesses for the GUI under Wine: each bench/win/NAME.cpp is a
 # console program win_bench_NAME.exe with its own wmain, printing its figures.

@@ -16,9 +16,12 @@ std::uint64_t ApplyRowStateChange(std::uint64_t state, const RowStateChange& cha
 
 std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap, int clientWidth,
                                        int scrollBarWidth) {
-  const std::int64_t x = stripWidth + gap;
-  if (x < static_cast<std::int64_t>(clientWidth) - scrollBarWidth) return static_cast<int>(x);
-  return std::nullopt;
+  // Compared piece by piece: the sum of two huge settings would overflow.
+  const std::int64_t room = static_cast<std::int64_t>(clientWidth) - scrollBarWidth;
+  const std::int64_t width = std::max<std::int64_t>(stripWidth, 0);
+  const std::int64_t space = std::max<std::int64_t>(gap, 0);
+  if (width >= room || space >= room - width) return std::nullopt;
+  return static_cast<int>(width + space);
 }
 
 std::optional<CellBox> TickBoxIn(const CellBox& cell) {

@@ -18,6 +18,10 @@ namespace {
 constexpr const wchar_t* kListPointer = L"egrid_ListPointer";
 // The editor's text is read up to this many characters for the key events.
 constexpr int kEditorReadLimit = 1024;
+// EditDelete's key for text a cut or a paste over a selection removes: the
+// character its Ctrl shortcut types.
+constexpr std::int64_t kCutKey = 0x18;
+constexpr std::int64_t kPasteKey = 0x16;
 
 bool KeyHeld(int key) { return GetKeyState(key) < 0; }
 
@@ -69,15 +73,24 @@ std::optional<GridMove> MoveOfKey(WPARAM key) {
 
 bool GridList::MoveTo(GridCell target, std::int64_t value) {
   if (!model.HasCell(target.column, target.row)) return false;
+  // CellFocus and EditDone handlers may add or remove rows: the target is
+  // the same row found again by its identity afterwards; a target whose row
+  // went, or a grid whose columns changed, is no move.
+  const std::uint64_t targetId = model.RowId(target.row);
+  const std::uint64_t shape = model.Shape();
+  const std::int64_t columns = model.ColumnCount();
+  auto targetStays = [&] {
+    if (!listWindow || model.ColumnCount() != columns) return false;
+    if (model.Shape() != shape) target.row = model.RowOfId(targetId);
+    return model.HasCell(target.column, target.row);
+  };
   CellEvent focus;
   focus.row = target.row;
   focus.column = target.column;
   focus.value = value;
-  if (Raise(GridEvent::CellFocus, focus) != 1 || !listWindow) return false;
-  // The callback may have changed the rows; a target that went is no move.
-  if (!model.HasCell(target.column, target.row)) return false;
+  if (Raise(GridEvent::CellFocus, focus) != 1 || !targetStays()) return false;
   Commit();
-  if (!listWindow || !model.HasCell(target.column, target.row)) return false;
+  if (!targetStays()) return false;
   // Opening repaints the old and the new cell; the whole list only when a
   // larger block goes, since a full repaint per key is what makes it slow.
   const bool repaintAll = ShowsBlock() || model.selectionKind == 1 || model.selectionKind == 2;
@@ -92,7 +105,10 @@ bool GridList::MoveTo(GridCell target, std::int64_t value) {
 
 void GridList::TabMove(bool backwards) {
   ReadColumnOrder();
-  const GridCell from{model.editRow, model.editColumn};
+  // Without a current cell a block's moving corner is where Tab starts, as
+  // for the arrows.
+  GridCell from{model.editRow, model.editColumn};
+  if (!HasCurrentCell() && HasBlock()) from = GridCell{model.block.currentRow, model.block.currentColumn};
   if (const auto target = TabTarget(model, from, backwards))
     MoveTo(*target, MoveKeyValue(backwards ? GridMove::Left : GridMove::Right));
 }
@@ -105,8 +121,7 @@ void GridList::ArrowKey(GridMove move, bool ctrl, bool shift) {
     const auto to = MoveTarget(model, corner, move, ctrl, page);
     if (!to) return;
     model.block = ExtendBlock(model, model.block, *to, model.selectionKind);
-    SyncItemCount(true);
-    SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(to->row), FALSE);
+    EnsureCellVisible(to->row, to->column);
     if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
     return;
   }
@@ -134,30 +149,22 @@ void GridList::SpaceKey(bool ctrl) {
 void GridList::CancelEditor() {
   if (!HasCurrentCell()) return;
   const std::wstring start = WideOf(model.startText);
-  switch (model.editType) {
-    case 0:
-      SetWindowTextW(editBox, start.c_str());
-      break;
-    case 3:
-    case 4: {
-      HWND combo = model.editType == 3 ? listChoice : editChoice;
-      const std::wstring before = EditorText();
-      SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-      const LRESULT found =
-          SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(start.c_str()));
-      SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-      if (combo == editChoice) SetWindowTextW(editChoice, start.c_str());
-      if (before != start) {
-        CellEvent changed;
-        changed.row = model.editRow;
-        changed.column = model.editColumn;
-        changed.text = start;
-        Raise(GridEvent::ChoiceChanged, changed);
-      }
-      break;
+  if (openEditor_ == editBox) {
+    SetWindowTextW(editBox, start.c_str());
+  } else if (HWND combo = openEditor_) {
+    const std::wstring before = EditorText();
+    SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    const LRESULT found =
+        SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(start.c_str()));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    if (combo == editChoice) SetWindowTextW(editChoice, start.c_str());
+    if (before != start) {
+      CellEvent changed;
+      changed.row = model.editRow;
+      changed.column = model.editColumn;
+      changed.text = start;
+      Raise(GridEvent::ChoiceChanged, changed);
     }
-    default:
-      break;
   }
   model.editText = model.startText;
   if (HasCurrentCell() && model.Text(model.editColumn, model.editRow) != model.startText)
@@ -169,7 +176,7 @@ void GridList::OnChoiceNotify(HWND combo, UINT code) {
     SharedGridState().comboDropped = code == CBN_DROPDOWN;
     return;
   }
-  if (code != CBN_SELCHANGE || !HasCurrentCell() || combo != EditorFor(model.editType)) return;
+  if (code != CBN_SELCHANGE || !HasCurrentCell() || combo != openEditor_) return;
   const LRESULT index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
   if (index < 0) return;
   std::wstring chosen(static_cast<std::size_t>(std::max<LRESULT>(SendMessageW(combo, CB_GETLBTEXTLEN, index, 0), 0)) + 1,
@@ -197,8 +204,7 @@ void GridList::SelectAll() {
   ReadColumnOrder();
   model.block = WholeGridBlock(model);
   model.blockMode = 2;
-  SyncItemCount(true);
-  SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(model.block.currentRow), FALSE);
+  EnsureCellVisible(model.block.currentRow, model.block.currentColumn);
   if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
 }
 
@@ -233,7 +239,7 @@ bool GridList::OnListKeyDown(WPARAM key) {
       if (!ctrl) return false;
       if (HasBlock() && query(GridEvent::ClipboardQuery, 1) &&
           CopyBlockToClipboard(block.anchorColumn, block.anchorRow, block.width, block.height))
-        EmptyBlock(block.anchorColumn, block.anchorRow, block.width, block.height);
+        EmptyBlockCells(block.anchorColumn, block.anchorRow, block.width, block.height);
       return true;
     case 'V':
       if (!ctrl) return false;
@@ -247,7 +253,7 @@ bool GridList::OnListKeyDown(WPARAM key) {
       return true;
     case VK_DELETE:
       if (HasBlock() && query(GridEvent::DeleteQuery, 0))
-        EmptyBlock(block.anchorColumn, block.anchorRow, block.width, block.height);
+        EmptyBlockCells(block.anchorColumn, block.anchorRow, block.width, block.height);
       return true;
     case VK_ESCAPE:
       CancelEditor();
@@ -322,14 +328,12 @@ bool GridList::AllowEditorChar(HWND edit, wchar_t character) {
   const bool selected = selection.end > selection.start;
   std::int64_t result = 1;
   if (character == L'\b' || selected) {
-    CellEvent erase;
-    erase.row = model.editRow;
-    erase.column = model.editColumn;
+    std::wstring going;
     if (selected)
-      erase.text = text.substr(selection.start, selection.end - selection.start);
+      going = text.substr(selection.start, selection.end - selection.start);
     else if (selection.start > 0)
-      erase.text = text.substr(selection.start - 1, 1);
-    result = Raise(GridEvent::EditDelete, erase);
+      going = text.substr(selection.start - 1, 1);
+    result = RaiseEditDelete(std::move(going), character, selection.start, selection.end);
   }
   if (character != L'\b' && result != 0) {
     CellEvent typed;
@@ -337,6 +341,8 @@ bool GridList::AllowEditorChar(HWND edit, wchar_t character) {
     typed.column = model.editColumn;
     typed.text = WideOf(model.editText);
     typed.value = character;
+    typed.x1 = static_cast<std::int64_t>(selection.start);
+    typed.x2 = static_cast<std::int64_t>(selection.end);
     result = Raise(GridEvent::EditChar, typed);
   }
   return result == 1;
@@ -346,14 +352,70 @@ bool GridList::AllowEditorDelete(HWND edit) {
   if (!HasCurrentCell()) return true;
   const std::wstring text = EditorWindowText(edit);
   const EditorSelection selection = SelectionOf(edit, text.size());
+  std::wstring going;
+  if (selection.end > selection.start)
+    going = text.substr(selection.start, selection.end - selection.start);
+  else if (selection.start < text.size())
+    going = text.substr(selection.start, 1);
+  return RaiseEditDelete(std::move(going), VK_DELETE, selection.start, selection.end) == 1;
+}
+
+std::int64_t GridList::RaiseEditDelete(std::wstring going, std::int64_t key, std::size_t start, std::size_t end) {
   CellEvent erase;
   erase.row = model.editRow;
   erase.column = model.editColumn;
-  if (selection.end > selection.start)
-    erase.text = text.substr(selection.start, selection.end - selection.start);
-  else if (selection.start < text.size())
-    erase.text = text.substr(selection.start, 1);
-  return Raise(GridEvent::EditDelete, erase) == 1;
+  erase.text = std::move(going);
+  erase.value = key;
+  erase.x1 = static_cast<std::int64_t>(start);
+  erase.x2 = static_cast<std::int64_t>(end);
+  return Raise(GridEvent::EditDelete, erase);
+}
+
+bool GridList::AllowEditorCut(HWND edit, std::int64_t key) {
+  if (!HasCurrentCell()) return true;
+  const std::wstring text = WholeWindowText(edit);
+  const EditorSelection selection = SelectionOf(edit, text.size());
+  if (selection.end <= selection.start) return true;  // nothing goes
+  return RaiseEditDelete(text.substr(selection.start, selection.end - selection.start), key, selection.start,
+                         selection.end) == 1;
+}
+
+void GridList::PasteIntoEditor(HWND edit, WNDPROC old) {
+  if (!HasCurrentCell()) {
+    CallWindowProcW(old, edit, WM_PASTE, 0, 0);
+    return;
+  }
+  const std::wstring arriving = ClipboardText();
+  if (arriving.empty()) return;
+  const std::wstring text = WholeWindowText(edit);
+  const EditorSelection selection = SelectionOf(edit, text.size());
+  if (selection.end > selection.start &&
+      RaiseEditDelete(text.substr(selection.start, selection.end - selection.start), kPasteKey, selection.start,
+                      selection.end) != 1)
+    return;
+  const std::wstring around = text.substr(0, selection.start) + text.substr(selection.end);
+  const auto kept = OfferTyped(model.editRow, model.editColumn, around, selection.start, GridTextOf(arriving));
+  if (!kept || kept->empty() || !HasCurrentCell()) return;
+  // Straight to the box: this replacement needs no check of its own.
+  CallWindowProcW(old, edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept->c_str()));
+  model.editText = GridTextOf(WholeWindowText(edit));
+}
+
+void GridList::KeepTypable(HWND edit, WNDPROC old, const std::wstring& before) {
+  if (!HasCurrentCell()) return;
+  const std::wstring now = WholeWindowText(edit);
+  if (now == before || GridTextOf(now) == model.startText) {
+    model.editText = GridTextOf(now);
+    return;
+  }
+  const auto kept = OfferTyped(model.editRow, model.editColumn, {}, 0, GridTextOf(now));
+  if (!kept || !HasCurrentCell()) return;
+  if (*kept != now) {
+    CallWindowProcW(old, edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kept->c_str()));
+    const auto end = static_cast<LPARAM>(kept->size());
+    CallWindowProcW(old, edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  }
+  model.editText = GridTextOf(*kept);
 }
 
 namespace {
@@ -406,6 +468,11 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
       if (wParam == VK_TAB || wParam == VK_RETURN) return 0;
       if (self->BlockKeyInEditor(wParam)) return 0;
       if (wParam == VK_DELETE && !self->AllowEditorDelete(window)) return 0;
+      if (wParam == VK_INSERT && KeyHeld(VK_SHIFT) && !KeyHeld(VK_CONTROL)) {
+        // Shift+Insert pastes, in the box itself past WM_PASTE.
+        self->PasteIntoEditor(window, old);
+        return 0;
+      }
       // A one-line text box has no use for the vertical keys: they move
       // between rows as they do in the list.
       if (window == self->editBox &&
@@ -430,13 +497,25 @@ LRESULT CALLBACK GridList::EditorProc(HWND window, UINT message, WPARAM wParam, 
       if (self->HasCurrentCell()) self->model.editText = GridTextOf(EditorWindowText(window));
       return result;
     }
-    case WM_CUT:
     case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO: {
+      self->PasteIntoEditor(window, old);
+      return 0;
+    case WM_CUT:
+    case WM_CLEAR: {
+      if (!self->AllowEditorCut(window, message == WM_CUT ? kCutKey : VK_DELETE)) return 0;
       const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
-      if (self->HasCurrentCell()) self->model.editText = GridTextOf(EditorWindowText(window));
+      if (self->HasCurrentCell()) self->model.editText = GridTextOf(WholeWindowText(window));
+      return result;
+    }
+    case WM_UNDO:
+    case EM_UNDO:
+    case EM_REPLACESEL:
+    case WM_CONTEXTMENU:
+    case WM_IME_COMPOSITION: {
+      // Text that came by a way other than typing is checked once it is in.
+      const std::wstring before = WholeWindowText(window);
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      self->KeepTypable(window, old, before);
       return result;
     }
     default:

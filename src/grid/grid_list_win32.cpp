@@ -16,8 +16,6 @@ using grid_handles::SelectedObject;
 using grid_handles::UniqueBrush;
 using grid_handles::UniqueFont;
 
-constexpr int kOutOfSight = -30000;
-
 int ReadCommonControlsMajor() {
   HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
   if (!comctl) return 5;
@@ -33,14 +31,6 @@ struct SharedOwned {
   UniqueBrush faceBrush;
   UniqueFont smallFont;
 };
-
-std::wstring WindowText(HWND window) {
-  const int length = GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
-  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
 
 std::wstring ComboItemText(HWND combo, LRESULT index) {
   if (index < 0) return {};
@@ -85,6 +75,14 @@ std::unordered_map<HWND, std::array<HANDLE, 3>>& PropertyTable() {
 }
 
 }  // namespace
+
+std::wstring WholeWindowText(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(std::max(length, 0)) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
 
 void SetGridProperty(HWND window, const wchar_t* name, HANDLE value) {
   SetPropW(window, name, value);
@@ -333,23 +331,15 @@ void GridList::HideEditors() {
     if (editor != editBox) SendMessageW(editor, CB_SHOWDROPDOWN, FALSE, 0);
     SetWindowPos(editor, nullptr, kOutOfSight, kOutOfSight, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  openEditor_ = nullptr;
 }
 
 std::wstring GridList::EditorText() const {
   const std::wstring editText = WideOf(model.editText);
-  switch (model.editType) {
-    case 0:
-      return editBox ? WindowText(editBox) : editText;
-    case 4:
-      return editChoice ? WindowText(editChoice) : editText;
-    case 3: {
-      if (!listChoice) return editText;
-      const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
-      return selected < 0 ? editText : ComboItemText(listChoice, selected);
-    }
-    default:
-      return editText;
-  }
+  if (!openEditor_) return editText;
+  if (openEditor_ != listChoice) return WholeWindowText(openEditor_);
+  const LRESULT selected = SendMessageW(listChoice, CB_GETCURSEL, 0, 0);
+  return selected < 0 ? editText : ComboItemText(listChoice, selected);
 }
 
 void GridList::PlaceEditor(HWND editor, std::int64_t row, std::int64_t listColumn) {
@@ -426,6 +416,11 @@ void GridList::PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus
 
   HideEditors();
   HWND editor = EditorFor(model.editType);
+  // A text longer than anyone may type into a text box is not edited in
+  // one (the box would take seconds to lay it out); a paste replaces it and
+  // Delete empties it like any other.
+  if (editor && editor != listChoice && model.startText.size() > kEditorTextLimit) editor = nullptr;
+  openEditor_ = editor;
   if (editor == editBox) {
     SetWindowTextW(editBox, startText.c_str());
   } else if (editor) {
@@ -487,8 +482,7 @@ void GridList::Commit() {
   if (stillCurrent) {
     model.startText = GridTextOf(kept);
     model.editText = model.startText;
-    if (model.editType == 0) SetWindowTextW(editBox, kept.c_str());
-    if (model.editType == 4) SetWindowTextW(editChoice, kept.c_str());
+    if (openEditor_ == editBox || openEditor_ == editChoice) SetWindowTextW(openEditor_, kept.c_str());
   }
 }
 
@@ -506,8 +500,10 @@ void GridList::DropBlock(bool report) {
 }
 
 void GridList::EndEditing() {
-  // Rows may be about to change under the pointer's tip and hot cell.
+  // Rows may be about to change under the pointer's tip and hot cell, and
+  // under a held button.
   ForgetPointer();
+  ForgetPressedButton();
   if (!HasCurrentCell() && !HasBlock()) return;
   DropBlock(true);
   Commit();
@@ -597,32 +593,72 @@ void GridList::EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t wi
     }
 }
 
+void GridList::EmptyBlockCells(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
+  // From inside an EditDone handler the commits would nest.
+  if (SharedGridState().commitRunning) return;
+  Commit();
+  if (!listWindow) return;
+  ReadColumnOrder();
+  const GridBlockCells cells = BlockCells(model, column, row, width, height);
+  std::vector<GridCellWrite> writes;
+  writes.reserve(static_cast<std::size_t>(cells.endRow - cells.firstRow) * cells.columns.size());
+  for (std::int64_t r = cells.firstRow; r < cells.endRow; ++r)
+    for (std::int64_t c : cells.columns) writes.push_back({r, c, {}});
+  WriteArrivingCells(writes, true);
+}
+
+std::wstring GridList::ClipboardText() const {
+  OpenedClipboard clipboard(listWindow);
+  if (!clipboard) return {};
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  const auto* chars = static_cast<const wchar_t*>(GlobalLock(data));
+  if (!chars) return {};
+  const SIZE_T capacity = GlobalSize(data) / sizeof(wchar_t);
+  std::wstring text(chars, std::find(chars, chars + capacity, L'\0'));
+  GlobalUnlock(data);
+  return text;
+}
+
 void GridList::PasteClipboard() {
   // A paste from inside an EditDone handler would nest commits.
   if (!HasCurrentCell() || SharedGridState().commitRunning) return;
-  std::wstring text;
-  {
-    OpenedClipboard clipboard(listWindow);
-    if (!clipboard) return;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return;
-    const auto* chars = static_cast<const wchar_t*>(GlobalLock(data));
-    if (!chars) return;
-    const SIZE_T capacity = GlobalSize(data) / sizeof(wchar_t);
-    text.assign(chars, std::find(chars, chars + capacity, L'\0'));
-    GlobalUnlock(data);
-  }
+  const std::wstring text = ClipboardText();
+  if (text.empty()) return;
   Commit();
   if (!HasCurrentCell()) return;
   ReadColumnOrder();
-  const std::vector<GridCellWrite> writes = PasteWrites(model, GridCell{model.editRow, model.editColumn}, GridTextOf(text));
+  WriteArrivingCells(PasteWrites(model, GridCell{model.editRow, model.editColumn}, GridTextOf(text)), false);
+}
+
+namespace {
+
+// A list choice takes one of its options only, spelt as the list has it.
+std::optional<std::wstring> ListedOption(const std::wstring& options, const GridText& text) {
+  const std::wstring wanted = WideOf(text);
+  std::size_t from = 0;
+  while (true) {
+    const std::size_t lf = options.find(L'\n', from);
+    const std::wstring option = options.substr(from, lf == std::wstring::npos ? std::wstring::npos : lf - from);
+    if (CompareStringOrdinal(option.c_str(), static_cast<int>(option.size()), wanted.c_str(),
+                             static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL)
+      return option;
+    if (lf == std::wstring::npos) return std::nullopt;
+    from = lf + 1;
+  }
+}
+
+}  // namespace
+
+void GridList::WriteArrivingCells(const std::vector<GridCellWrite>& writes, bool emptying) {
   // Rows the callback adds or removes move the cells meant: each write finds
-  // its row again by identity, and the paste stops when columns changed.
+  // its row again by identity, and the writing stops when columns changed.
   const std::int64_t columns = model.ColumnCount();
   std::vector<std::uint64_t> ids;
   ids.reserve(writes.size());
   for (const GridCellWrite& write : writes) ids.push_back(model.RowId(write.row));
   const std::uint64_t shape = model.Shape();
+  auto gone = [&] { return !listWindow || model.ColumnCount() != columns; };
   for (std::size_t i = 0; i < writes.size(); ++i) {
     const GridCellWrite& write = writes[i];
     auto rowNow = [&] { return model.Shape() == shape ? write.row : model.RowOfId(ids[i]); };
@@ -632,22 +668,33 @@ void GridList::PasteClipboard() {
     type.row = row;
     type.column = write.column;
     Raise(GridEvent::CellType, type);
-    if (!listWindow || model.ColumnCount() != columns) return;
-    const std::optional<std::wstring> accepted = PastedText(type, write.text);
-    if (!listWindow || model.ColumnCount() != columns) return;
+    if (gone()) return;
+    std::optional<std::wstring> accepted;
+    switch (IntakeOf(type.type)) {
+      case CellIntake::Typed:
+        accepted = OfferTyped(row, write.column, {}, 0, write.text);
+        break;
+      case CellIntake::Option:
+        // A choice is left as it is by Delete and Ctrl+X: no option is nothing.
+        if (!emptying) accepted = ListedOption(type.text, write.text);
+        break;
+      case CellIntake::None:
+        break;  // cells without an editor are never written by the user
+    }
+    if (gone()) return;
     if (!accepted) continue;
     row = rowNow();
     if (row < 0) continue;
     CellEvent done;
     done.row = row;
     done.column = write.column;
-    done.text = *accepted;
+    done.text = std::move(*accepted);
     std::int64_t result = 0;
     {
       CommitGuard guard;
       result = Raise(GridEvent::EditDone, done);
     }
-    if (!listWindow || model.ColumnCount() != columns) return;
+    if (gone()) return;
     row = rowNow();
     if (result != 1 || row < 0) continue;
     SetItemText(row, write.column + 1, done.text);
@@ -655,40 +702,34 @@ void GridList::PasteClipboard() {
   }
 }
 
-std::optional<std::wstring> GridList::PastedText(const CellEvent& type, const GridText& text) {
-  switch (type.type) {
-    case 0:
-    case 4: {
-      // What a user could not type does not get in by the clipboard either.
-      std::wstring kept;
-      for (const char16_t unit : text) {
-        CellEvent typed;
-        typed.row = type.row;
-        typed.column = type.column;
-        typed.text = kept;
-        typed.value = unit;
-        if (Raise(GridEvent::EditChar, typed) == 1) kept.push_back(static_cast<wchar_t>(unit));
-        if (!listWindow) return std::nullopt;
-      }
-      return kept;
-    }
-    case 3: {
-      // A list choice takes one of its options only, spelt as the list has it.
-      const std::wstring wanted = WideOf(text);
-      std::size_t from = 0;
-      while (true) {
-        const std::size_t lf = type.text.find(L'\n', from);
-        const std::wstring option = type.text.substr(from, lf == std::wstring::npos ? std::wstring::npos : lf - from);
-        if (CompareStringOrdinal(option.c_str(), static_cast<int>(option.size()), wanted.c_str(),
-                                 static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL)
-          return option;
-        if (lf == std::wstring::npos) return std::nullopt;
-        from = lf + 1;
-      }
-    }
-    default:
-      return std::nullopt;  // cells without an editor are not written by a paste
-  }
+std::optional<std::wstring> GridList::OfferTyped(std::int64_t row, std::int64_t column, const std::wstring& around,
+                                                 std::size_t caret, std::u16string_view arriving) {
+  caret = std::min(caret, around.size());
+  // One text for every character's record, grown by the characters kept, so
+  // a long paste costs no copy of it per character; rebuilt only when the
+  // application changed it.
+  std::wstring current = around;
+  std::wstring kept;
+  const GridText result = TypedIntake(arriving, [&](char16_t character) {
+    if (!listWindow) return false;
+    const std::size_t at = caret + kept.size();
+    if (current.size() != around.size() + kept.size())
+      current = around.substr(0, caret) + kept + around.substr(caret);
+    CellEvent typed;
+    typed.row = row;
+    typed.column = column;
+    typed.text = std::move(current);
+    typed.value = character;
+    typed.x1 = typed.x2 = static_cast<std::int64_t>(at);
+    const bool accepted = Raise(GridEvent::EditChar, typed) == 1;
+    current = std::move(typed.text);
+    if (!accepted) return false;
+    kept.push_back(static_cast<wchar_t>(character));
+    if (current.size() + 1 == around.size() + kept.size()) current.insert(at, 1, static_cast<wchar_t>(character));
+    return true;
+  });
+  if (!listWindow) return std::nullopt;
+  return WideOf(result);
 }
 
 std::optional<LRESULT> GridList::OnNotifyFromList(NMHDR* header) {
@@ -750,6 +791,15 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_KEYDOWN:
       if (self->OnListKeyDown(wParam)) return 0;
       break;
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: {
+      // The open editor moves with its cell.
+      const LRESULT result = CallWindowProcW(old, window, message, wParam, lParam);
+      self->PlaceCurrentEditor();
+      return result;
+    }
     case WM_KEYUP:
       if (self->OnKeyUp(wParam)) return 0;
       break;
@@ -778,7 +828,7 @@ LRESULT CALLBACK GridList::ListProc(HWND window, UINT message, WPARAM wParam, LP
         case HDN_BEGINTRACKW:
           return TRUE;  // the header procedure tracks dividers itself
         case HDN_ENDDRAG:
-          PostMessageW(window, WM_USER + 2, 0, 0);
+          PostMessageW(window, WM_USER + 2, static_cast<WPARAM>(reinterpret_cast<NMHEADERW*>(lParam)->iItem), 0);
           break;
         default:
           break;

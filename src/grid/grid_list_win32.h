@@ -20,6 +20,8 @@ namespace vantorel {
 
 inline std::wstring WideOf(const GridText& text) { return std::wstring(text.begin(), text.end()); }
 inline GridText GridTextOf(const std::wstring& text) { return GridText(text.begin(), text.end()); }
+// A window's whole text.
+std::wstring WholeWindowText(HWND window);
 
 // Process-wide pieces shared by every grid, made on the first Create.
 struct GridShared {
@@ -63,6 +65,11 @@ class GridList {
 
  public:
   static constexpr int kMaxHeaderItems = 1000;
+  // Where an editor waits while no cell of its type is current.
+  static constexpr int kOutOfSight = -30000;
+  // The longest text an editor opens with: what a user may type into a text
+  // box at most.
+  static constexpr std::size_t kEditorTextLimit = 32767;
 
   explicit GridList(Key) {}
   // Creates the list view inside parent (subclassing the parent once, however
@@ -159,8 +166,14 @@ class GridList {
   // cell, and with one when the block is more than that cell.
   bool ShowsBlock() const;
   bool CopyBlockToClipboard(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
+  // Empties every cell of a block, as the application asks.
   void EmptyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
+  // Delete and Ctrl+X: the block's text and editable choice cells are
+  // emptied through EditDone, like pasted cells; the others keep their text.
+  void EmptyBlockCells(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height);
   void PasteClipboard();
+  // The grid's text on the clipboard; empty when there is none.
+  std::wstring ClipboardText() const;
 
   // The keyboard. A move asks CellFocus with the key's value and, accepted,
   // commits the current cell and opens the target; false when vetoed.
@@ -173,12 +186,29 @@ class GridList {
   void OnChoiceNotify(HWND combo, UINT code);
   // Escape: the editor gets the start text back.
   void CancelEditor();
+  // A paste into an editor (WM_PASTE, Shift+Insert): the clipboard's text
+  // goes in over the selection as far as typing could put it there.
+  void PasteIntoEditor(HWND edit, WNDPROC old);
+  // After an editor's text changed by a way that is not typing (undo, its
+  // context menu, an input method, a replacement sent from outside): text
+  // other than the cell's own from before the edit keeps only what typing
+  // could have put there.
+  void KeepTypable(HWND edit, WNDPROC old, const std::wstring& before);
+  // Text arriving at once, offered to EditChar character by character as if
+  // typed at `caret` into `around`; the characters kept, or none when the
+  // grid went away meanwhile.
+  std::optional<std::wstring> OfferTyped(std::int64_t row, std::int64_t column, const std::wstring& around,
+                                         std::size_t caret, std::u16string_view arriving);
   // Ctrl+A: the block covers the whole grid.
   void SelectAll();
   // A character typed into an editor: true when it may go in.
   bool AllowEditorChar(HWND edit, wchar_t character);
   // Delete pressed in an editor: true when it may go through.
   bool AllowEditorDelete(HWND edit);
+  // A cut or clear of the editor's selection: true when it may go.
+  bool AllowEditorCut(HWND edit, std::int64_t key);
+  // EditDelete for the text about to go, with the key and the selection.
+  std::int64_t RaiseEditDelete(std::wstring going, std::int64_t key, std::size_t start, std::size_t end);
 
   // The mouse (grid_mouse_win32.cpp). The cell at a point of the list's
   // client area, or under the cursor; none outside the cells.
@@ -197,11 +227,17 @@ class GridList {
   // The button cell held by the mouse or Enter is let go: ButtonClick when
   // it was let go over the button.
   void ReleaseButton();
+  // The held button is forgotten without a click (rows changing under it,
+  // the capture or the focus gone): its cell loses the pressed suffix.
+  void ForgetPressedButton();
   // Tooltip, hot cell and the cell under the mouse forgotten (rows changed).
   void ForgetPointer();
   void DestroyTooltip();
-  // The open editor follows its cell after a scroll or a column change.
+  // The open editor follows its cell after a scroll or a column change; out
+  // of sight (with its text and focus) while the cell is scrolled away.
   void PlaceCurrentEditor();
+  // Scrolls the list so that a cell (grid column) is in view, sideways too.
+  void EnsureCellVisible(std::int64_t row, std::int64_t column);
 
   static LRESULT CALLBACK EditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListChoiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -222,10 +258,6 @@ class GridList {
   bool OnKeyUp(WPARAM key);
   void ArrowKey(GridMove move, bool ctrl, bool shift);
   void SpaceKey(bool ctrl);
-  // What a paste writes into a cell of the type answered: text and editable
-  // choice cells keep the characters EditChar accepts, a list choice only
-  // one of its options; other types take nothing.
-  std::optional<std::wstring> PastedText(const CellEvent& type, const GridText& text);
   void PrepareCell(std::int64_t row, std::int64_t listColumn, bool focus);
   HWND EditorFor(std::int64_t type) const;
   void HideEditors();
@@ -254,13 +286,21 @@ class GridList {
   void StartBlockTracking(GridCell cell);
   void StopBlockTracking();
   void OnBlockTimer();
+  // The dragged block's moving corner to the cell at a point of the list,
+  // scrolling one step while the point is beyond the rows or columns.
+  void ExtendDraggedBlock(POINT cursor, bool scroll);
   bool IsLinkCell(GridCell cell);
   void SetHotCell(GridCell cell);
   void ShowTooltip(GridCell cell);
   int DividerAt(POINT point);
+  // LeftButtonDown or RightButtonUp for the header item at a point.
+  void RaiseHeaderButton(GridEvent event, WPARAM keys, POINT point);
   bool DividerAllowed(int item);
   void FinishColumnResize();
-  void OnColumnDragged();
+  void OnColumnDragged(int item);
+  // What a block of cells becomes: each write goes through CellType and the
+  // cell's intake, then EditDone; with `emptying` only text cells take it.
+  void WriteArrivingCells(const std::vector<GridCellWrite>& writes, bool emptying);
 
   // The height of one line of the font selected into dc (cached per font).
   int LineHeight(HDC dc, HFONT font);
@@ -271,7 +311,9 @@ class GridList {
   int measuredHeight_ = 0;
   // The mouse: a click the grid hands on to the text box is not reported
   // again by it; a block being dragged follows the cursor on a timer.
+  HWND openEditor_ = nullptr;  // the editor holding the current cell's text, if any
   bool passingClick_ = false;
+  bool passedClickUp_ = false;  // the button-up of a passed click is still to come
   bool blockTracking_ = false;
   bool leaveTracked_ = false;
   GridCell mouseCell_{-2, -2};  // the cell under the mouse as last seen

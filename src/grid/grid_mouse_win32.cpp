@@ -97,7 +97,7 @@ void GridList::OnListButtonDown(bool doubleClick, WPARAM keys, POINT point) {
       return;
     }
   }
-  if (type.type == 0 && model.IsCurrent(cell->column, cell->row) && IsWindowVisible(editBox)) {
+  if (type.type == 0 && model.IsCurrent(cell->column, cell->row) && openEditor_ == editBox) {
     // The caret lands where the user clicked, as in any text box.
     POINT inEditor = point;
     MapWindowPoints(listWindow, editBox, &inEditor, 1);
@@ -105,6 +105,8 @@ void GridList::OnListButtonDown(bool doubleClick, WPARAM keys, POINT point) {
     SendMessageW(editBox, WM_LBUTTONDOWN, keys, MAKELPARAM(inEditor.x, inEditor.y));
     if (doubleClick) SendMessageW(editBox, WM_LBUTTONDOWN, keys, MAKELPARAM(inEditor.x, inEditor.y));
     passingClick_ = false;
+    // The box holds the mouse now: its button-up belongs to this click.
+    passedClickUp_ = true;
     return;
   }
   if ((keys & MK_SHIFT) && model.selectionKind != 3 && (HasBlock() || HasCurrentCell())) {
@@ -198,6 +200,19 @@ void GridList::ShowButtonHeld(bool held) {
   InvalidateCell(pressedButtonRow, pressedButtonColumn + 1);
 }
 
+void GridList::ForgetPressedButton() {
+  if (pressedButtonRow < 0) return;
+  const std::int64_t row = pressedButtonRow;
+  const std::int64_t column = pressedButtonColumn;
+  pressedButtonRow = pressedButtonColumn = -1;
+  if (listWindow && !blockTracking_ && GetCapture() == listWindow) ReleaseCapture();
+  if (!model.HasCell(column, row)) return;
+  const GridText text = model.Text(column, row);
+  if (!EndsPressed(text)) return;
+  SetItemText(row, column + 1, WideOf(ReleasedText(text)));
+  InvalidateCell(row, column + 1);
+}
+
 void GridList::ReleaseButton() {
   if (pressedButtonRow < 0) return;
   const std::int64_t row = pressedButtonRow;
@@ -242,6 +257,10 @@ void GridList::OnBlockTimer() {
   POINT cursor{};
   GetCursorPos(&cursor);
   ScreenToClient(listWindow, &cursor);
+  ExtendDraggedBlock(cursor, true);
+}
+
+void GridList::ExtendDraggedBlock(POINT cursor, bool scroll) {
   RECT client{};
   GetClientRect(listWindow, &client);
   const std::int64_t count = RowCount();
@@ -255,14 +274,15 @@ void GridList::OnBlockTimer() {
   const int itemHeight = std::max<int>(first.bottom - first.top, 1);
   const int rowsTop = first.top;
 
-  // Rows: outside the rows the list scrolls one row per tick that way.
+  // Rows: outside the rows the list scrolls one row per tick that way;
+  // without scrolling the block stops at the rows in view.
   std::int64_t row = 0;
   int scrollY = 0;
   if (cursor.y < rowsTop) {
-    row = std::max<std::int64_t>(top - 1, 0);
+    row = scroll ? std::max<std::int64_t>(top - 1, 0) : top;
     if (top > 0) scrollY = -itemHeight;
   } else if (cursor.y >= client.bottom) {
-    row = std::min<std::int64_t>(top + page, count - 1);
+    row = std::min<std::int64_t>(scroll ? top + page : top + page - 1, count - 1);
     if (top + page < count) scrollY = itemHeight;
   } else {
     row = std::min<std::int64_t>(top + (cursor.y - rowsTop) / itemHeight, count - 1);
@@ -290,6 +310,7 @@ void GridList::OnBlockTimer() {
   if (column < 0) column = cursor.x < leftmost.left ? leftColumn : rightColumn;
   if (cursor.x < client.left) scrollX = -kDragScrollStep;
   else if (cursor.x >= client.right) scrollX = kDragScrollStep;
+  if (!scroll) scrollX = scrollY = 0;
 
   const GridBlock extended = ExtendBlock(model, model.block, GridCell{row, column}, model.selectionKind);
   const bool changed = !(extended == model.block);
@@ -303,6 +324,11 @@ void GridList::OnBlockTimer() {
 
 void GridList::OnListButtonUp() {
   if (pressedButtonRow >= 0) ReleaseButton();
+  // The block ends where the button is let go, whether or not the timer has
+  // seen the pointer there yet.
+  POINT cursor{};
+  if (blockTracking_ && HasBlock() && GetCursorPos(&cursor) && ScreenToClient(listWindow, &cursor))
+    ExtendDraggedBlock(cursor, false);
   StopBlockTracking();
 }
 
@@ -361,7 +387,7 @@ bool GridList::OnListSetCursor() {
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return true;
   }
-  if (model.IsCurrent(cell->column, cell->row) && model.editType == 0) {
+  if (model.IsCurrent(cell->column, cell->row) && openEditor_ == editBox) {
     SetCursor(LoadCursorW(nullptr, IDC_IBEAM));
     return true;
   }
@@ -405,7 +431,7 @@ void GridList::ShowTooltip(GridCell cell) {
   tooltipRow = cell.row;
   tooltipColumn = cell.column;
   SetGridProperty(tip, kListPointer, this);
-  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(std::clamp<std::int64_t>(query.x1, 1, 4096)));
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(TooltipMaxWidth(query.x1)));
   if (query.backColour != -1) SendMessageW(tip, TTM_SETTIPBKCOLOR, static_cast<WPARAM>(query.backColour), 0);
   if (query.textColour != -1) SendMessageW(tip, TTM_SETTIPTEXTCOLOR, static_cast<WPARAM>(query.textColour), 0);
   if (query.font) SendMessageW(tip, WM_SETFONT, reinterpret_cast<WPARAM>(query.font), FALSE);
@@ -439,7 +465,11 @@ void GridList::OnFocusLeaving(HWND to) {
 }
 
 bool GridList::OnEditorMouse(UINT message, WPARAM keys) {
-  if (passingClick_ || !HasCurrentCell()) return true;
+  if (passingClick_) return true;
+  // The button-up of a click the list passed on is that click's, not the box's.
+  const bool passedUp = passedClickUp_ && message == WM_LBUTTONUP;
+  if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK || message == WM_LBUTTONUP) passedClickUp_ = false;
+  if (passedUp || !HasCurrentCell()) return true;
   GridEvent event = GridEvent::LeftButtonDown;
   switch (message) {
     case WM_LBUTTONDOWN:
@@ -470,9 +500,44 @@ bool GridList::OnEditorMouse(UINT message, WPARAM keys) {
 }
 
 void GridList::PlaceCurrentEditor() {
-  if (!HasCurrentCell()) return;
-  if (HWND editor = EditorFor(model.editType); editor && IsWindowVisible(editor))
-    PlaceEditor(editor, model.editRow, model.editColumn + 1);
+  if (!HasCurrentCell() || !listWindow) return;
+  HWND editor = openEditor_;
+  if (!editor) return;
+  // Scrolled above the rows (under the header) or below the list, the cell
+  // keeps its editor, text and focus included, out of sight until it is back.
+  const RECT cell = CellRect(model.editRow, model.editColumn);
+  RECT client{};
+  GetClientRect(listWindow, &client);
+  if (cell.top < headerHeight || cell.top >= client.bottom) {
+    if (editor != editBox) SendMessageW(editor, CB_SHOWDROPDOWN, FALSE, 0);
+    SetWindowPos(editor, nullptr, kOutOfSight, kOutOfSight, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  PlaceEditor(editor, model.editRow, model.editColumn + 1);
+}
+
+void GridList::EnsureCellVisible(std::int64_t row, std::int64_t column) {
+  if (!listWindow) return;
+  SyncItemCount(true);
+  if (row >= 0 && row < RowCount()) SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+  if (column >= 0 && column < model.ColumnCount() && RowCount() > 0) {
+    RECT cell{};
+    cell.top = static_cast<LONG>(column + 1);
+    cell.left = LVIR_BOUNDS;
+    const WPARAM probe = static_cast<WPARAM>(std::clamp<std::int64_t>(row, 0, RowCount() - 1));
+    if (SendMessageW(listWindow, LVM_GETSUBITEMRECT, probe, reinterpret_cast<LPARAM>(&cell))) {
+      cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, column + 1, 0));
+      RECT client{};
+      GetClientRect(listWindow, &client);
+      int dx = 0;
+      if (cell.left < 0)
+        dx = cell.left;
+      else if (cell.right > client.right)
+        dx = std::min<int>(cell.right - client.right, cell.left);
+      if (dx != 0) SendMessageW(listWindow, LVM_SCROLL, static_cast<WPARAM>(dx), 0);
+    }
+  }
+  PlaceCurrentEditor();
 }
 
 // The header: dividers are tracked here, so the application decides about
@@ -492,6 +557,18 @@ bool GridList::DividerAllowed(int item) {
   resize.row = -1;
   resize.column = item - 1;
   return Raise(GridEvent::ColumnResize, resize) == 1 && listWindow;
+}
+
+void GridList::RaiseHeaderButton(GridEvent event, WPARAM keys, POINT point) {
+  HDHITTESTINFO hit{};
+  hit.pt = point;
+  SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+  if (hit.iItem < 1 || !(hit.flags & HHT_ONHEADER)) return;  // the hidden item is no column
+  CellEvent record;
+  record.row = -1;
+  record.column = hit.iItem - 1;
+  record.value = static_cast<std::int64_t>(keys);
+  Raise(event, record);
 }
 
 std::optional<LRESULT> GridList::OnHeaderMouse(UINT message, WPARAM keys, LPARAM lParam) {
@@ -531,7 +608,10 @@ std::optional<LRESULT> GridList::OnHeaderMouse(UINT message, WPARAM keys, LPARAM
     }
     case WM_LBUTTONDOWN: {
       const int divider = DividerAt(point);
-      if (divider < 1) return std::nullopt;
+      if (divider < 1) {
+        RaiseHeaderButton(GridEvent::LeftButtonDown, keys, point);
+        return listWindow ? std::nullopt : std::optional<LRESULT>(0);
+      }
       if (!DividerAllowed(divider)) return 0;
       EndEditing();
       if (!listWindow) return 0;
@@ -543,6 +623,9 @@ std::optional<LRESULT> GridList::OnHeaderMouse(UINT message, WPARAM keys, LPARAM
       SetCapture(header);
       return 0;
     }
+    case WM_RBUTTONUP:
+      RaiseHeaderButton(GridEvent::RightButtonUp, keys, point);
+      return listWindow ? std::nullopt : std::optional<LRESULT>(0);
     case WM_LBUTTONUP:
       if (resizingItem_ < 1) return std::nullopt;
       if (GetCapture() == header) ReleaseCapture();
@@ -582,6 +665,7 @@ std::optional<LRESULT> GridList::OnHeaderMouse(UINT message, WPARAM keys, LPARAM
 
 void GridList::FinishColumnResize() {
   if (resizingItem_ < 1) return;
+  const int item = resizingItem_;
   resizingItem_ = -1;
   if (!resized_) return;
   resized_ = false;
@@ -589,12 +673,12 @@ void GridList::FinishColumnResize() {
   PlaceCurrentEditor();
   CellEvent layout;
   layout.row = -1;
-  layout.column = -1;
+  layout.column = item - 1;
   layout.value = 1;
   Raise(GridEvent::LayoutChanged, layout);
 }
 
-void GridList::OnColumnDragged() {
+void GridList::OnColumnDragged(int item) {
   if (!listWindow || !header) return;
   const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
   if (count <= 1) return;
@@ -621,7 +705,7 @@ void GridList::OnColumnDragged() {
   if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
   CellEvent layout;
   layout.row = -1;
-  layout.column = -1;
+  layout.column = item >= 1 ? item - 1 : -1;
   layout.value = 0;
   Raise(GridEvent::LayoutChanged, layout);
 }
@@ -659,10 +743,7 @@ std::optional<LRESULT> GridList::OnListMouseMessage(UINT message, WPARAM wParam,
     case WM_CAPTURECHANGED:
       if (reinterpret_cast<HWND>(lParam) != listWindow) {
         StopBlockTracking();
-        if (pressedButtonRow >= 0) {
-          ShowButtonHeld(false);
-          pressedButtonRow = pressedButtonColumn = -1;
-        }
+        ForgetPressedButton();
       }
       return std::nullopt;
     case WM_SETCURSOR:
@@ -678,10 +759,12 @@ std::optional<LRESULT> GridList::OnListMouseMessage(UINT message, WPARAM wParam,
       SetHotCell(GridCell{});
       return std::nullopt;
     case WM_KILLFOCUS:
+      // A button held by Enter would never see its key come up.
+      ForgetPressedButton();
       OnFocusLeaving(reinterpret_cast<HWND>(wParam));
       return std::nullopt;
     case kColumnDragged:
-      OnColumnDragged();
+      OnColumnDragged(static_cast<int>(wParam));
       return 0;
     default:
       return std::nullopt;

@@ -203,9 +203,12 @@ GridBlockCells BlockCells(const GridModel& model, std::int64_t column, std::int6
   for (std::int64_t p = position; p < position + std::min(width, available); ++p)
     cells.columns.push_back(ColumnAt(model, p));
   cells.firstRow = std::max<std::int64_t>(row, 0);
-  // row + height may not fit: compare against what is left instead.
-  cells.endRow = height >= model.RowCount() - row ? model.RowCount() : row + height;
-  if (cells.endRow < cells.firstRow) cells.endRow = cells.firstRow;
+  // Cut at the first and the last row; row + height may not fit, and
+  // neither may the rows left below a row far above the first.
+  if (row < 0)
+    cells.endRow = std::clamp<std::int64_t>(row + height, 0, model.RowCount());
+  else
+    cells.endRow = height >= model.RowCount() - row ? model.RowCount() : row + height;
   return cells;
 }
 
@@ -273,5 +276,34 @@ std::vector<GridCellWrite> PasteWrites(const GridModel& model, GridCell at, std:
   }
   return writes;
 }
+
+CellIntake IntakeOf(std::int64_t type) {
+  switch (type) {
+    case 0:
+    case 4:
+      return CellIntake::Typed;
+    case 3:
+      return CellIntake::Option;
+    default:
+      return CellIntake::None;
+  }
+}
+
+GridText TypedIntake(std::u16string_view arriving, const std::function<bool(char16_t)>& accepts) {
+  GridText kept;
+  for (const char16_t character : arriving) {
+    if (character == u'\r' || character == u'\n') break;
+    if (character < u' ' || character == u'\x7F') continue;
+    if (accepts(character)) kept.push_back(character);
+  }
+  return kept;
+}
+
+std::int64_t ColumnInsertItem(std::int64_t position, std::int64_t headerItems) {
+  // position + 1 would overflow for the largest position.
+  return position < 0 || position >= headerItems - 1 ? headerItems : position + 1;
+}
+
+std::int64_t TooltipMaxWidth(std::int64_t x1) { return x1 < 0 ? -1 : std::clamp<std::int64_t>(x1, 1, 4096); }
 
 }  // namespace vantorel

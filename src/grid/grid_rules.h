@@ -5,6 +5,7 @@
 // pasted text maps onto cells. The window procedures ask these and show the
 // result.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -97,5 +98,28 @@ struct GridCellWrite {
   bool operator==(const GridCellWrite&) const = default;
 };
 std::vector<GridCellWrite> PasteWrites(const GridModel& model, GridCell at, std::u16string_view clipboard);
+
+// How a cell of the given type takes text that arrives at once rather than
+// typed (a paste, the emptying of Delete and Ctrl+X): text and editable
+// choice cells take what typing could put there, a list choice one of its
+// options, and a cell without an editor nothing at all.
+enum class CellIntake { Typed, Option, None };
+CellIntake IntakeOf(std::int64_t type);
+
+// What typing could have put into a one-line editor of the text that
+// arrived: each character is offered in turn to `accepts`, as if typed, and
+// kept when it says yes; the text ends at its first line break, and control
+// characters, which no key types into a text box, are left out without
+// being offered.
+GridText TypedIntake(std::u16string_view arriving, const std::function<bool(char16_t)>& accepts);
+
+// The header item a column added at grid position `position` becomes among
+// `headerItems` items (the hidden one included): past the end or negative,
+// the next one.
+std::int64_t ColumnInsertItem(std::int64_t position, std::int64_t headerItems);
+
+// The maximum width a tooltip gets from TooltipQuery's x1: a negative width
+// means no limit (-1 to the tooltip), anything else at least 1 pixel.
+std::int64_t TooltipMaxWidth(std::int64_t x1);
 
 }  // namespace vantorel

@@ -119,6 +119,15 @@ void GridControl::RefreshStrip() {
   if (!redrawOff && containerWindow) InvalidateRect(containerWindow, nullptr, FALSE);
 }
 
+void GridControl::ForgetStripPress() {
+  if (pressedStripHeader == -2) return;
+  const std::int64_t pressed = pressedStripHeader;
+  pressedStripHeader = -2;
+  pressedInside = false;
+  if (containerWindow && GetCapture() == containerWindow) ReleaseCapture();
+  RefreshStripCell(pressed);
+}
+
 void GridControl::RefreshStripCell(std::int64_t row) {
   if (redrawOff) return;
   const RECT cell = StripCellRect(row);
@@ -294,11 +303,13 @@ void GridControl::OnStripMouse(UINT message, WPARAM keys, int x, int y) {
       if (!Alive() || pressedStripHeader == -2) return;
       const std::int64_t pressed = pressedStripHeader;
       if (flags & grid_flags::kOwnerDrawnStripHeader) RaiseStripEvent(GridEvent::LeftButtonUp, pressed, value);
+      // A callback that changed the rows has let the press go.
+      if (!Alive() || pressedStripHeader != pressed) return;
+      pressedStripHeader = -2;
       pressedInside = false;
       if (GetCapture() == containerWindow) ReleaseCapture();
       RefreshStripCell(pressed);
       if (hit.row == pressed) RaiseStripEvent(GridEvent::HeaderClick, pressed, 0);
-      pressedStripHeader = -2;
       return;
     }
     case WM_MOUSEMOVE: {
@@ -347,6 +358,9 @@ LRESULT GridControl::OnContainerMessage(HWND window, UINT message, WPARAM wParam
     case WM_RBUTTONUP:
       if (Alive()) OnStripMouse(message, wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lParam) != window) ForgetStripPress();
+      return CallWindowProcW(oldContainerProc, window, message, wParam, lParam);
     case WM_NCDESTROY: {
       const WNDPROC old = oldContainerProc;
       RemoveGridProperty(window, kGridProp);

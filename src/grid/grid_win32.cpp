@@ -184,7 +184,8 @@ void GridControl::AddColumn(std::int64_t position, const std::wstring& title, st
   const std::int64_t items = list->HeaderItemCount();
   if (items >= GridList::kMaxHeaderItems) return;
   list->EndEditing();
-  const std::int64_t index = (position < 0 || position + 1 > items) ? items : position + 1;
+  ForgetStripPress();
+  const std::int64_t index = ColumnInsertItem(position, items);
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
   column.pszText = const_cast<wchar_t*>(title.c_str());
@@ -199,6 +200,7 @@ std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text
   // A list view item count is an int.
   if (RowTotal() >= INT_MAX) return 0;
   list->EndEditing();
+  ForgetStripPress();
   if (!Alive()) return 0;
   if (list->model.InsertRow(position, GridTextOf(text), static_cast<std::uint64_t>(flag) << 31) < 0) return 0;
   // While the application fills with redraw off, SetRedraw counts and repaints once at the end.
@@ -213,6 +215,7 @@ std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text
 bool GridControl::AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source) {
   if (!Alive() || count < 0 || count > INT_MAX - RowTotal()) return false;
   list->EndEditing();
+  ForgetStripPress();
   if (!Alive() || !list->model.AppendSourceRows(count, static_cast<std::uint64_t>(flag) << 31, std::move(source)))
     return false;
   list->SyncItemCount();
@@ -269,6 +272,7 @@ void GridControl::ResumeRedraw(const std::function<void()>& layout) {
 void GridControl::ClearRows() {
   if (!Alive()) return;
   list->EndEditing();
+  ForgetStripPress();
   if (!Alive()) return;
   list->model.ClearRows();
   list->SyncItemCount();
@@ -408,7 +412,7 @@ void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update
     if (update) UpdateWindow(containerWindow);
     return;
   }
-  if (column < 0 || column + 1 >= list->HeaderItemCount()) return;
+  if (column < 0 || column >= list->HeaderItemCount() - 1) return;
   if (row == -1) {
     RECT item{};
     if (SendMessageW(headerWindow, HDM_GETITEMRECT, static_cast<WPARAM>(column + 1), reinterpret_cast<LPARAM>(&item)))
@@ -427,24 +431,7 @@ void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update
 }
 
 void GridControl::EnsureCellVisible(std::int64_t column, std::int64_t row) {
-  if (!Alive()) return;
-  list->SyncItemCount(true);
-  if (row >= 0 && row < list->RowCount()) SendMessageW(listWindow, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-  if (column < 0 || column + 1 >= list->HeaderItemCount() || list->RowCount() == 0) return;
-  RECT cell{};
-  cell.top = static_cast<LONG>(column + 1);
-  cell.left = LVIR_BOUNDS;
-  const WPARAM probe = static_cast<WPARAM>(std::max<std::int64_t>(row, 0));
-  if (!SendMessageW(listWindow, LVM_GETSUBITEMRECT, probe, reinterpret_cast<LPARAM>(&cell))) return;
-  cell.right = cell.left + static_cast<LONG>(SendMessageW(listWindow, LVM_GETCOLUMNWIDTH, column + 1, 0));
-  RECT client{};
-  GetClientRect(listWindow, &client);
-  int dx = 0;
-  if (cell.left < 0)
-    dx = cell.left;
-  else if (cell.right > client.right)
-    dx = std::min<int>(cell.right - client.right, cell.left);
-  if (dx != 0) SendMessageW(listWindow, LVM_SCROLL, static_cast<WPARAM>(dx), 0);
+  if (Alive()) list->EnsureCellVisible(row, column);
 }
 
 void GridControl::Paste() {
@@ -452,8 +439,9 @@ void GridControl::Paste() {
 }
 
 void GridControl::RemoveColumn(std::int64_t column) {
-  if (!Alive() || column < 0 || column + 1 >= list->HeaderItemCount()) return;
+  if (!Alive() || column < 0 || column >= list->HeaderItemCount() - 1) return;
   list->EndEditing();
+  ForgetStripPress();
   SendMessageW(listWindow, LVM_DELETECOLUMN, static_cast<WPARAM>(column + 1), 0);
   list->ReadColumnOrder();
   RefreshStrip();
@@ -461,8 +449,9 @@ void GridControl::RemoveColumn(std::int64_t column) {
 
 void GridControl::RemoveRow(std::int64_t row) {
   if (!Alive() || row < 0 || row >= RowTotal()) return;
-  // The current cell and the block would point at other rows afterwards.
+  // The current cell, the block and held buttons would point at other rows afterwards.
   list->EndEditing();
+  ForgetStripPress();
   if (!Alive() || !list->model.RemoveRow(row)) return;
   list->SyncItemCount();
   if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
@@ -486,7 +475,7 @@ void GridControl::Resize(std::int64_t x, std::int64_t y, std::int64_t width, std
 void GridControl::SetCurrentCell(std::int64_t column, std::int64_t row, std::int64_t flag) {
   if (!Alive()) return;
   list->Commit();
-  list->OpenCell(row, column + 1, flag != 0);
+  if (column >= 0 && column < list->HeaderItemCount() - 1) list->OpenCell(row, column + 1, flag != 0);
 }
 
 void GridControl::SetCellText(std::int64_t column, std::int64_t row, const std::wstring& text) {

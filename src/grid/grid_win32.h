@@ -289,6 +289,9 @@ struct GridControl final : GridOperations {
   RECT StripCellRect(std::int64_t row);
   void RefreshStrip();
   void RefreshStripCell(std::int64_t row);
+  // A strip cell held pressed is let go without a click: the rows it
+  // stands for are about to change, or the capture went elsewhere.
+  void ForgetStripPress();
   void PaintStrip(HDC dc, const RECT& update);
   std::int64_t RaiseStripEvent(GridEvent event, std::int64_t row, std::int64_t value, std::int64_t part = 0);
 

@@ -19,6 +19,15 @@ char16_t HexDumpCharacter(std::uint8_t byte) {
   return static_cast<char16_t>(byte);  // Latin-1 maps straight onto U+0000-U+00FF
 }
 
+std::u16string HexDumpBytesTitle() {
+  std::u16string title;
+  for (std::size_t i = 0; i < kHexDumpRowBytes; ++i) {
+    title += i == 0 ? u" " : u"  ";
+    title += kDigits[i];
+  }
+  return title;
+}
+
 HexDumpRow FormatHexDumpRow(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   if (bytes.size() > kHexDumpRowBytes) bytes = bytes.first(kHexDumpRowBytes);
   HexDumpRow row;

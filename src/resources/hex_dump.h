@@ -26,6 +26,10 @@ std::u16string HexDumpLabel(std::uint64_t offset);
 // draws them as glyphs: a tab, CR or LF neither moves nor wraps the row.
 char16_t HexDumpCharacter(std::uint8_t byte);
 
+// The title of the bytes column: each byte's offset digit stands over the
+// last digit of that byte in every row, as wide as a full row's bytes.
+std::u16string HexDumpBytesTitle();
+
 // One row: at most kHexDumpRowBytes of bytes are used.
 HexDumpRow FormatHexDumpRow(std::uint64_t offset, std::span<const std::uint8_t> bytes);
 

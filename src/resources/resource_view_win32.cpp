@@ -349,7 +349,9 @@ void AddHexDumpColumns(GridControl& grid) {
   constexpr int kCellPadding = 2 * 4 + 1 + 2;
   constexpr int kTitlePadding = 2 * 6 + 2 + 2;
   constexpr wchar_t kAddressTitle[] = L"Adress:";
-  constexpr wchar_t kHexTitle[] = L"  0   1   2   3   4   5   6   7   8   9   A   B   C   D   E   F";
+  // Each digit over its byte: the title keeps the cells' rhythm of three
+  // characters a byte.
+  const std::wstring hexTitle = ToWide(HexDumpBytesTitle());
   HDC dc = GetDC(grid.listWindow);
   auto font = reinterpret_cast<HFONT>(SendMessageW(grid.listWindow, WM_GETFONT, 0, 0));
   HGDIOBJ old = dc && font ? SelectObject(dc, font) : nullptr;
@@ -373,13 +375,13 @@ void AddHexDumpColumns(GridControl& grid) {
   const int labelText = 8 * digit + extent(L"H:");
   const int hexText = rowBytes * 2 * digit + (rowBytes - 1) * extent(L" ");
   const int address = std::max(labelText + kCellPadding, extent(kAddressTitle) + kTitlePadding);
-  const int hex = std::max(hexText + kCellPadding, extent(kHexTitle) + kTitlePadding);
+  const int hex = std::max(hexText + kCellPadding, extent(hexTitle) + kTitlePadding);
   const int characters = rowBytes * character + kCellPadding;
   if (old) SelectObject(dc, old);
   if (dc) ReleaseDC(grid.listWindow, dc);
 
   grid.AddColumn(0, kAddressTitle, address);
-  grid.AddColumn(1, kHexTitle, hex);
+  grid.AddColumn(1, hexTitle, hex);
   grid.AddColumn(2, L"", characters);
 }
 

@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "grid/grid_geometry.h"
 #include "grid/grid_model.h"
 #include "grid/grid_rules.h"
 
@@ -233,6 +234,63 @@ TEST(GridRules, CopiedTextAndPastedCellsFollowDisplayOrder) {
   EXPECT_EQ(BlockText(m, 2, 0, 2, 2, u"typing"), u"r0c2\tr0c0\r\nr1c2\ttyping\r\n");
   EXPECT_EQ(BlockText(m, 1, 2, 5, 5, u""), u"r2c1\r\n");
   EXPECT_EQ(BlockText(m, 5, 0, 1, 1, u""), u"");
+}
+
+// Text that arrives at once keeps what typing could put there, offered a
+// character at a time in order, and only text cells take it as typed.
+TEST(GridRules, ArrivingTextKeepsWhatTypingCouldPutThere) {
+  const auto digits = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+  const auto all = [](char16_t) { return true; };
+  const struct {
+    const char16_t* arriving;
+    bool digitsOnly;
+    const char16_t* kept;
+  } cases[] = {
+      {u"x-1", true, u"1"},      {u"12\r\n34", true, u"12"},  {u"5\n6", false, u"5"},
+      {u"a\tb\x1B\x7F", false, u"ab"}, {u"\x16" u"7", true, u"7"}, {u"", false, u""},
+  };
+  for (const auto& c : cases) {
+    std::u16string offered;
+    const GridText kept = TypedIntake(c.arriving, [&](char16_t ch) {
+      offered.push_back(ch);
+      return c.digitsOnly ? digits(ch) : all(ch);
+    });
+    EXPECT_EQ(kept, c.kept) << std::string(offered.begin(), offered.end());
+    EXPECT_EQ(offered.find_first_of(u"\r\n\t\x1B\x7F\x16"), std::u16string::npos) << "never offered";
+  }
+  const CellIntake intakes[] = {CellIntake::Typed,  CellIntake::None, CellIntake::None,  CellIntake::Option,
+                                CellIntake::Typed,  CellIntake::None, CellIntake::None,  CellIntake::None,
+                                CellIntake::None,   CellIntake::None, CellIntake::None,  CellIntake::None,
+                                CellIntake::None};
+  for (std::int64_t type = 0; type <= 12; ++type) EXPECT_EQ(IntakeOf(type), intakes[type]) << type;
+}
+
+// Arguments from the programming interface at the ends of their range are
+// cut like any other, never overflowing on the way.
+TEST(GridRules, ExtremeArgumentsAreClamped) {
+  const GridModel m = Filled(5, 3);
+  const struct {
+    std::int64_t row, height, firstRow, endRow;
+  } blocks[] = {
+      {INT64_MIN, 1, 0, 0},         {INT64_MIN, INT64_MAX, 0, 0}, {-2, 3, 0, 1},
+      {-2, INT64_MAX, 0, 5},        {4, INT64_MAX, 4, 5},         {1, 2, 1, 3},
+  };
+  for (const auto& b : blocks) {
+    const GridBlockCells cells = BlockCells(m, 0, b.row, INT64_MAX, b.height);
+    EXPECT_EQ(cells.firstRow, b.firstRow) << b.row << " " << b.height;
+    EXPECT_EQ(cells.endRow, b.endRow) << b.row << " " << b.height;
+  }
+  // A column added at a position: the header item after it, or appended.
+  const std::int64_t items = 4;
+  const std::pair<std::int64_t, std::int64_t> inserts[] = {
+      {0, 1}, {2, 3}, {3, 4}, {-1, 4}, {INT64_MAX, 4}, {INT64_MIN, 4}};
+  for (const auto& [position, item] : inserts) EXPECT_EQ(ColumnInsertItem(position, items), item) << position;
+  EXPECT_EQ(ListLeftBesideStrip(24, 1, 500, 17), 25);
+  EXPECT_EQ(ListLeftBesideStrip(INT64_MAX, INT64_MAX, 500, 17), std::nullopt);
+  EXPECT_EQ(ListLeftBesideStrip(400, INT64_MAX, 500, 17), std::nullopt);
+  // A tip's width: negative is no limit, 0 one pixel.
+  const std::pair<std::int64_t, std::int64_t> tips[] = {{-1, -1}, {INT64_MIN, -1}, {0, 1}, {250, 250}, {INT64_MAX, 4096}};
+  for (const auto& [x1, width] : tips) EXPECT_EQ(TooltipMaxWidth(x1), width) << x1;
 }
 
 }  // namespace

@@ -23,6 +23,23 @@ TEST(HexDump, RowsOfSixteenAndShortLast) {
   EXPECT_EQ(HexDumpLabel(0x100000000ull), u"100000000H:") << "wider offsets keep every digit";
 }
 
+TEST(HexDump, EachTitleDigitStandsOverItsByte) {
+  // Bytes 00 to 0F end in their own offset digit: wherever the title has a
+  // digit, a full row has that same digit below it.
+  std::vector<std::uint8_t> offsets(16);
+  for (std::size_t i = 0; i < offsets.size(); ++i) offsets[i] = static_cast<std::uint8_t>(i);
+  const std::u16string hex = FormatHexDumpRow(0, offsets).hex;
+  const std::u16string title = HexDumpBytesTitle();
+  ASSERT_EQ(title.size(), hex.size());
+  int digits = 0;
+  for (std::size_t at = 0; at < title.size(); ++at) {
+    if (title[at] == u' ') continue;
+    ++digits;
+    EXPECT_EQ(title[at], hex[at]) << at;
+  }
+  EXPECT_EQ(digits, 16);
+}
+
 TEST(HexDump, EveryByteButZeroIsItsOwnCharacter) {
   const std::vector<std::uint8_t> bytes{0x4D, 0x5A, 0x00, 0x90, 0x09, 0x0A, 0x0D, 0x01, 0x7F, 0xA0, 0xE9, 0xFF, 0x20};
   const HexDumpRow row = FormatHexDumpRow(0, bytes);

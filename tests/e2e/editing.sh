@@ -38,7 +38,17 @@ alias_x=174 function_x=396 conv_x=593 tick_x=23
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
 keys() { xdotool key --clearmodifiers --delay 60 "$@"; sleep 0.3; }
 typed() { xdotool type --delay 40 "$1"; sleep 0.2; }
-clipboard() { sleep 0.3; xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null; }
+# The clipboard once the program has put something there (it was emptied
+# before each copy), waiting up to 10 s.
+clipboard() {
+  local text=
+  for _ in $(seq 100); do
+    text=$(xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null)
+    [ -n "$text" ] && break
+    sleep 0.1
+  done
+  printf '%s' "$text"
+}
 # Emptied before each copy, so a copy that did not happen reads as nothing.
 forget_clipboard() { printf '' | xclip -i -selection clipboard >/dev/null 2>&1; }
 copy_preview() {

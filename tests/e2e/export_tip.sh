@@ -32,23 +32,31 @@ tips() {
 }
 
 failures=0
+# Waits up to 20 s for `tips` to print something (or, with "none", for it
+# to print nothing), putting the pointer at x y again every 2 s: a move the
+# program was not yet ready for is given again, the check never.
+await_tips() { # want x y
+  local at=0
+  shown=
+  for at in $(seq 0 199); do
+    if [ $((at % 20)) -eq 0 ]; then
+      xdotool mousemove --window "$main" $(($2 - 4)) $(($3 - 1))
+      sleep 0.2
+      xdotool mousemove --window "$main" "$2" "$3"
+    fi
+    shown=$(tips)
+    if [ "$1" = none ]; then [ -z "$shown" ] && return; else [ -n "$shown" ] && return; fi
+    sleep 0.1
+  done
+}
 # Function column, row 2 (the client layout is fixed by the prefix's fonts).
-xdotool mousemove --window "$main" 380 126
-sleep 0.2
-xdotool mousemove --window "$main" 384 127
-shown=
-for _ in $(seq 60); do
-  shown=$(tips)
-  [ -n "$shown" ] && break
-  sleep 0.1
-done
+await_tips some 384 127
 sleep 0.3
 import -window root "$build/$shots-export-tip.png" 2>/dev/null || true
 if [ -n "$shown" ]; then echo "ok: a tip shows: $shown"; else echo "FAILED: no tip over the Function cell"; failures=1; fi
 
-xdotool mousemove --window "$main" 530 126
-sleep 1
-if [ -z "$(tips)" ]; then echo "ok: the tip goes on the Para cell"; else echo "FAILED: a tip stays over the Para cell"; failures=1; fi
+await_tips none 530 126
+if [ -z "$shown" ]; then echo "ok: the tip goes on the Para cell"; else echo "FAILED: a tip stays over the Para cell"; failures=1; fi
 
 close_and_expect_exit_zero "$main" "$pid" || failures=1
 [ "$failures" -eq 0 ]

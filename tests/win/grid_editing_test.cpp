@@ -3,6 +3,9 @@
 // edited, blocks and the clipboard.
 #include "grid_fixture.h"
 
+#include <cwctype>
+#include <functional>
+
 namespace vantorel {
 namespace {
 
@@ -53,6 +56,15 @@ TEST(GridEditing, SetCurrentCellOpensTheTextBoxOverTheCell) {
   g.SetCurrentCell(3, 0, 0);
   g.SetCurrentCell(0, 4, 0);
   EXPECT_EQ(g.GetCurrentColumn(), -1);
+  // A text longer than a box lets anyone type opens none, and stays whole.
+  const std::wstring longText(GridList::kEditorTextLimit + 1, L'7');
+  g.SetCellText(1, 3, longText);
+  g.SetCurrentCell(1, 3, 1);
+  EXPECT_EQ(g.GetCurrentRow(), 3);
+  EXPECT_LT(EditorRect(t, g.list->editBox).bottom, 0);
+  EXPECT_EQ(GetFocus(), g.listWindow);
+  g.EndEdit();
+  EXPECT_EQ(g.GetCellText(1, 3), longText);
 }
 
 TEST(GridEditing, EditDoneDecidesWhatTheCellKeeps) {
@@ -240,6 +252,125 @@ TEST(GridEditing, PasteWritesFromTheCurrentCellThroughEditDone) {
   SetClipboardText(L"nowhere");
   g.Paste();
   EXPECT_EQ(g.GetCellText(0, 0), L"a");
+}
+
+// Scrolled by the scroll bars, the wheel or a block's corner, the list takes
+// the open editor along with its cell, and out of sight while the cell is.
+TEST(GridEditing, TheEditorStaysOverItsCellWhenTheListScrolls) {
+  TestGrid t(12, 0x22045, 400, 300);
+  t.AddRows(60);
+  GridControl& g = *t.grid;
+  HWND list = g.listWindow;
+  auto send = [list](UINT message, WPARAM wParam) { return [=] { SendMessageW(list, message, wParam, 0); }; };
+  auto shiftDown = [list, &g] {
+    g.SetBlock(1, 4, 1, 1);
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    for (int i = 0; i < 20; ++i) SendMessageW(list, WM_KEYDOWN, VK_DOWN, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+  };
+  const struct {
+    const char* name;
+    std::function<void()> scroll;
+    bool shown;
+  } cases[] = {
+      {"a line down", send(WM_VSCROLL, SB_LINEDOWN), true},
+      {"the wheel", send(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA))), true},
+      {"a column right", send(WM_HSCROLL, SB_LINERIGHT), true},
+      {"a page down", send(WM_VSCROLL, SB_PAGEDOWN), false},
+      {"a page up", send(WM_VSCROLL, SB_PAGEUP), true},
+      {"a block's corner", shiftDown, false},
+  };
+  g.SetCurrentCell(1, 4, 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LRESULT top = SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
+    const RECT before = g.list->CellRect(4, 1);
+    c.scroll();
+    const RECT cell = g.list->CellRect(4, 1);
+    ASSERT_TRUE(SendMessageW(list, LVM_GETTOPINDEX, 0, 0) != top || cell.left != before.left) << "it scrolled";
+    const RECT box = EditorRect(t, g.list->editBox);
+    if (c.shown) {
+      EXPECT_EQ(box.left, cell.left + 5);
+      EXPECT_EQ(box.top, cell.top + 1);
+    } else {
+      EXPECT_LT(box.bottom, 0) << "out of sight";
+    }
+    EXPECT_EQ(g.GetCurrentRow(), 4);
+  }
+}
+
+// What reaches an editor otherwise than typed (the box's own paste, Shift+
+// Insert, a replacement sent from outside) keeps what typing could put
+// there; a cut asks EditDelete first.
+TEST(GridEditing, TextArrivingInAnEditorKeepsWhatTypingCouldPutThere) {
+  TestGrid t(2);
+  t.AddRows(1);
+  GridControl& g = *t.grid;
+  HWND box = g.list->editBox;
+  t.recorder.react = [&t](GridControl*, GridEvent event, CellEvent& record) {
+    if (event == GridEvent::EditChar) t.recorder.answers[event] = iswdigit(static_cast<wint_t>(record.value)) ? 1 : 0;
+  };
+  auto shiftInsert = [box] {
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(box, WM_KEYDOWN, VK_INSERT, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+  };
+  const struct {
+    const char* name;
+    DWORD selStart, selEnd;
+    const wchar_t* arriving;
+    std::function<void()> action;
+    const wchar_t* result;
+  } cases[] = {
+      {"paste", 1, 1, L"x-3\r\n4", [box] { SendMessageW(box, WM_PASTE, 0, 0); }, L"132"},
+      {"Shift+Insert over a selection", 0, 1, L"a5b6", shiftInsert, L"562"},
+      {"nothing typable", 0, 2, L"x-", [box] { SendMessageW(box, WM_PASTE, 0, 0); }, L"12"},
+      {"replaced from outside", 2, 2, L"",
+       [box] { SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"x-7")); }, L"127"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    g.SetCellText(0, 0, L"12");
+    g.SetCurrentCell(0, 0, 1);
+    SendMessageW(box, EM_SETSEL, c.selStart, c.selEnd);
+    grid_testing::SetClipboardText(c.arriving);
+    t.recorder.events.clear();
+    c.action();
+    EXPECT_EQ(Text(box), c.result);
+    EXPECT_EQ(g.list->model.editText, GridTextOf(c.result));
+  }
+  // The paste's characters were asked in order, each at its place in the text so far.
+  g.SetCellText(0, 0, L"12");
+  g.SetCurrentCell(0, 0, 1);
+  SendMessageW(box, EM_SETSEL, 1, 1);
+  grid_testing::SetClipboardText(L"3x4");
+  t.recorder.events.clear();
+  SendMessageW(box, WM_PASTE, 0, 0);
+  std::vector<std::wstring> asked;
+  for (const auto& e : t.recorder.Of(GridEvent::EditChar))
+    asked.push_back(e.record.text + L"|" + static_cast<wchar_t>(e.record.value) + std::to_wstring(e.record.x1));
+  EXPECT_EQ(asked, (std::vector<std::wstring>{L"12|31", L"132|x2", L"132|42"}));
+  // A cut goes only when EditDelete lets it, which hears what and where.
+  SendMessageW(box, EM_SETSEL, 0, 2);
+  t.recorder.answers[GridEvent::EditDelete] = 0;
+  t.recorder.events.clear();
+  SendMessageW(box, WM_CUT, 0, 0);
+  EXPECT_EQ(Text(box), L"1342");
+  ASSERT_EQ(t.recorder.Of(GridEvent::EditDelete).size(), 1u);
+  const CellEvent cut = t.recorder.Of(GridEvent::EditDelete)[0].record;
+  EXPECT_EQ(cut.text, L"13");
+  EXPECT_EQ((std::vector<std::int64_t>{cut.value, cut.x1, cut.x2}), (std::vector<std::int64_t>{0x18, 0, 2}));
+  t.recorder.answers[GridEvent::EditDelete] = 1;
+  SendMessageW(box, WM_CUT, 0, 0);
+  EXPECT_EQ(Text(box), L"42");
 }
 
 }  // namespace

@@ -225,6 +225,11 @@ TEST(GridKeys, TypingAsksEditDeleteAndEditCharWhoseVetoDropsTheKey) {
       EXPECT_EQ(t.recorder.Of(E::EditChar)[0].record.value, c.character);
       EXPECT_EQ(t.recorder.Of(E::EditChar)[0].record.text, L"r0c0");
     }
+    // Both carry the key and the editor's selection as it was.
+    for (const auto& e : t.recorder.events) {
+      EXPECT_EQ(e.record.value, c.character);
+      EXPECT_EQ(e.record.x1 * 10 + e.record.x2, c.selStart * 10 + c.selEnd);
+    }
     EXPECT_EQ(Text(box), c.result);
     EXPECT_EQ(g.list->model.editText, GridTextOf(c.result));
   }
@@ -239,6 +244,7 @@ TEST(GridKeys, TypingAsksEditDeleteAndEditCharWhoseVetoDropsTheKey) {
   EXPECT_EQ(Text(box), L"0c0");
   ASSERT_EQ(t.recorder.Of(E::EditDelete).size(), 2u);
   EXPECT_EQ(t.recorder.Of(E::EditDelete)[0].record.text, L"r");
+  EXPECT_EQ(t.recorder.Of(E::EditDelete)[0].record.value, VK_DELETE);
 }
 
 TEST(GridKeys, ChoicesAndButtonsFromTheKeyboard) {
@@ -343,6 +349,101 @@ TEST(GridKeys, ClipboardAndDeleteKeysAskTheirQueries) {
   EXPECT_EQ(t.recorder.Of(GridEvent::ClipboardQuery)[0].record.value, 2);
   EXPECT_EQ(g.GetCellText(1, 0) + L"|" + g.GetCellText(2, 0), L"r2c0|r2c1");
   EXPECT_EQ(g.GetCellText(0, 1), L"r1c0") << "the paste starts at the current cell";
+}
+
+// Callbacks that add or remove rows while a key moves the current cell: the
+// move ends on the row it was meant for, or nowhere when that row went.
+TEST(GridKeys, AMoveFindsItsRowAgainAfterCallbacksChangedTheRows) {
+  struct Case {
+    const char* name;
+    GridEvent when;
+    std::int64_t removed;  // -1: a row is added at the top instead
+    std::int64_t toRow;    // where row 2 is afterwards; -1 no move
+  };
+  const Case cases[] = {
+      {"EditDone adds a row above", GridEvent::EditDone, -1, 3},
+      {"CellFocus removes a row above", GridEvent::CellFocus, 0, 1},
+      {"CellFocus removes the target", GridEvent::CellFocus, 2, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestGrid t(2);
+    t.AddRows(5);
+    GridControl& g = *t.grid;
+    g.SetCurrentCell(0, 1, 1);
+    SetWindowTextW(g.list->editBox, L"typed");
+    bool done = false;
+    t.recorder.react = [&](GridControl* grid, GridEvent event, CellEvent&) {
+      if (event != c.when || done) return;
+      done = true;
+      if (c.removed < 0)
+        grid->AddRow(0, L"", 1);
+      else
+        grid->RemoveRow(c.removed);
+    };
+    Press(g.listWindow, VK_DOWN);
+    EXPECT_EQ(g.GetCurrentRow(), c.toRow);
+    if (c.toRow >= 0) {
+      EXPECT_EQ(g.GetCellText(0, c.toRow), L"r2c0");
+    }
+    if (c.when == GridEvent::EditDone) {
+      EXPECT_EQ(g.GetCellText(0, 2), L"typed") << "the edit stays in its row";
+    }
+  }
+}
+
+// With a block and no current cell Tab starts at the block's moving corner;
+// Shift+arrows bring that corner into view sideways as well as up and down.
+TEST(GridKeys, TheBlocksCornerLeadsTabAndComesIntoViewSideways) {
+  TestGrid t(12, 0x22045, 400, 300);
+  t.AddRows(4);
+  GridControl& g = *t.grid;
+  g.SetBlock(1, 1, 2, 2);
+  Press(g.listWindow, VK_TAB);
+  EXPECT_EQ(g.GetCurrentColumn(), 3);
+  EXPECT_EQ(g.GetCurrentRow(), 2);
+
+  g.SetCurrentCell(1, 0, 1);
+  Press(g.listWindow, VK_LEFT);  // current (0, 0) with its one-cell block
+  for (int i = 0; i < 10; ++i) Press(g.listWindow, VK_RIGHT, {VK_SHIFT});
+  ASSERT_EQ(g.list->model.block.currentColumn, 10);
+  RECT client{};
+  GetClientRect(g.listWindow, &client);
+  const RECT corner = g.list->CellRect(0, 10);
+  EXPECT_GE(corner.left, 0);
+  EXPECT_LE(corner.left + 80, client.right);
+}
+
+// Delete and Ctrl+X empty text and editable choice cells through EditDone,
+// as a paste writes them; cells without an editor and list choices keep
+// their text.
+TEST(GridKeys, DeleteAndCutEmptyOnlyTextCellsAndThroughEditDone) {
+  for (const bool cut : {false, true}) {
+    SCOPED_TRACE(cut ? "Ctrl+X" : "Delete");
+    TestGrid t(4);
+    t.AddRows(2);
+    GridControl& g = *t.grid;
+    const std::int64_t types[] = {0, 1, 3, 4};
+    t.recorder.react = [&types](GridControl*, GridEvent event, CellEvent& record) {
+      if (event == GridEvent::CellType && record.column >= 0) {
+        record.type = types[record.column];
+        if (record.type == 3) record.text = L"\nr0c2\nr1c2";  // an empty option too
+      }
+      if (event == GridEvent::EditDone && record.row == 1 && record.column == 0) record.text = L"own";
+    };
+    g.SetBlock(0, 0, 4, 2);
+    t.recorder.events.clear();
+    Press(g.listWindow, cut ? 'X' : VK_DELETE, cut ? std::initializer_list<int>{VK_CONTROL} : std::initializer_list<int>{});
+    for (std::int64_t r = 0; r < 2; ++r) {
+      EXPECT_EQ(g.GetCellText(0, r), r == 0 ? L"" : L"own");
+      EXPECT_EQ(g.GetCellText(1, r), L"r" + std::to_wstring(r) + L"c1");
+      EXPECT_EQ(g.GetCellText(2, r), L"r" + std::to_wstring(r) + L"c2");
+      EXPECT_EQ(g.GetCellText(3, r), L"");
+    }
+    const auto done = t.recorder.Of(GridEvent::EditDone);
+    ASSERT_EQ(done.size(), 4u);
+    for (const auto& e : done) EXPECT_TRUE(e.record.column == 0 || e.record.column == 3) << e.record.column;
+  }
 }
 
 }  // namespace

@@ -57,6 +57,23 @@ void RunTimersUntil(Done done, int milliseconds = 3000) {
   }
 }
 
+// The pointer is the desktop's: a window of another test program running
+// beside this one may lie over the grid where the pointer is put, and then
+// this grid hears that the mouse has left it. The tests that need the real
+// pointer keep their window on top and give the pointer's input again,
+// never the check, until what they check holds or ample time has passed.
+void KeepOnTop(HWND window) {
+  SetWindowPos(GetAncestor(window, GA_ROOT), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+template <typename Input, typename Done>
+void RepeatInputUntil(Input input, Done done, int milliseconds = 10000) {
+  const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+  do {
+    input();
+    PumpMessages();
+  } while (!done() && GetTickCount() < end);
+}
+
 TEST(GridMouse, ClickMovesThroughCellFocusCommittingFirstAndVetoLeavesAll) {
   TestGrid t(3);
   t.AddRows(5);
@@ -188,6 +205,10 @@ TEST(GridMouse, ClickOnTheEditedCellPlacesTheCaretAndEditorReportsItsOwnButtons)
   EXPECT_EQ(start, 10u) << "the caret lands where the click was";
   EXPECT_TRUE(t.recorder.Of(GridEvent::CellFocus).empty());
   EXPECT_EQ(t.recorder.Of(GridEvent::LeftButtonDown).size(), 1u) << "the passed click is not reported twice";
+  // The box holds the mouse after the passed press: the release comes to it
+  // and is that click's, not the box's own.
+  SendMessageW(g.list->editBox, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_TRUE(t.recorder.Of(GridEvent::LeftButtonUp).empty());
   // Clicks straight into the editor report for the current cell.
   t.recorder.events.clear();
   SendMessageW(g.list->editBox, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
@@ -207,10 +228,13 @@ TEST(GridMouse, ClickOnTheEditedCellPlacesTheCaretAndEditorReportsItsOwnButtons)
 }
 
 TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
-  TestGrid t(4);
+  // Its selection shown always (flag 0x10000), the grid keeps its edit and
+  // block when another program's window takes the foreground mid-drag.
+  TestGrid t(4, 0x32045);
   t.AddRows(60);
   GridControl& g = *t.grid;
   HWND list = g.listWindow;
+  KeepOnTop(list);
   struct Case {
     std::int64_t kind;
     std::int64_t fromRow, fromColumn, toRow, toColumn;
@@ -222,17 +246,30 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
       {2, 3, 2, 5, 1, {0, 3, 4, 3, 5, 3}},  // whole rows
       {1, 3, 2, 5, 1, {1, 0, 2, 60, 59, 1}},  // whole columns
   };
+  // Pressed on `from`, the pointer moved to `to`, until the block the drag
+  // makes is done: a press that did not get the mouse, or a drag that lost
+  // it to another program, is made again.
+  auto drag = [&](POINT from, POINT to, auto done) {
+    RepeatInputUntil(
+        [&] {
+          if (GetCapture() != list) {
+            g.EndEdit();  // a press on the current cell would go to its text box
+            g.EnsureCellVisible(0, 0);  // `from` is a place of the unscrolled list
+            PutCursor(list, from);
+            HoldLeftButton(true);
+            SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+          }
+          PutCursor(list, to);
+        },
+        [&] { return GetCapture() == list && done(); });
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " to " << c.toRow << "," << c.toColumn);
     g.EndEdit();
     g.list->SetSelectionKind(c.kind);
     const POINT from = CellCentre(g, c.fromRow, c.fromColumn);
-    PutCursor(list, from);
-    HoldLeftButton(true);
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+    drag(from, CellCentre(g, c.toRow, c.toColumn), [&] { return g.list->model.block == c.expected; });
     EXPECT_EQ(GetCapture(), list);
-    PutCursor(list, CellCentre(g, c.toRow, c.toColumn));
-    RunTimersUntil([&] { return g.list->model.block == c.expected; });
     EXPECT_EQ(g.list->model.block, c.expected);
     HoldLeftButton(false);
     SendMessageW(list, WM_LBUTTONUP, 0, At(from));
@@ -242,13 +279,9 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   // Held below the list, the block grows downwards as the list scrolls.
   g.EndEdit();
   const POINT from = CellCentre(g, 1, 1);
-  PutCursor(list, from);
-  HoldLeftButton(true);
-  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
   RECT client{};
   GetClientRect(list, &client);
-  PutCursor(list, POINT{from.x, client.bottom + 30});
-  RunTimersUntil([&] { return g.list->model.block.height > 12; });
+  drag(from, POINT{from.x, client.bottom + 30}, [&] { return g.list->model.block.height > 12; });
   HoldLeftButton(false);
   SendMessageW(list, WM_LBUTTONUP, 0, At(from));
   EXPECT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
@@ -264,6 +297,67 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_FALSE(g.list->HasBlock());
   SendMessageW(list, WM_LBUTTONUP, 0, 0);
+}
+
+// A held button cell or strip cell is kept by its row number: when the rows
+// change, or the capture or the focus goes, it is let go without a click, so
+// no other row gets the pressed suffix or the click.
+TEST(GridMouse, HeldButtonsAndStripCellsAreLetGoWhenRowsChangeOrFocusGoes) {
+  TestGrid t(3);
+  t.AddRows(4);
+  GridControl& g = *t.grid;
+  HWND list = g.listWindow;
+  t.recorder.react = [](GridControl*, GridEvent event, CellEvent& r) {
+    if (event == GridEvent::CellType && r.column == 2) r.type = 11;
+  };
+  auto suffixed = [&] {
+    std::wstring rows;
+    for (std::int64_t r = 0; r < g.GetRowCount(); ++r)
+      if (EndsPressed(GridTextOf(g.GetCellText(2, r)))) rows += std::to_wstring(r);
+    return rows;
+  };
+  // Held with the mouse on row 1, a row added above.
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(g, 1, 2)));
+  ASSERT_EQ(suffixed(), L"1");
+  g.AddRow(0, L"", 1);
+  EXPECT_EQ(suffixed(), L"");
+  EXPECT_NE(GetCapture(), list);
+  SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, At(CellCentre(g, 1, 2)));
+  SendMessageW(list, WM_LBUTTONUP, 0, At(CellCentre(g, 1, 2)));
+  EXPECT_EQ(suffixed(), L"");
+  EXPECT_TRUE(t.recorder.Of(GridEvent::ButtonClick).empty());
+
+  // Held with Enter, the focus gone before the key came up: the next Enter works.
+  HWND outside = CreateWindowW(L"BUTTON", L"x", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, t.parent, nullptr, nullptr, nullptr);
+  g.SetCurrentCell(2, 3, 1);
+  SendMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+  ASSERT_EQ(suffixed(), L"3");
+  SetFocus(outside);
+  EXPECT_EQ(suffixed(), L"");
+  g.SetCurrentCell(2, 3, 1);
+  SendMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+  EXPECT_EQ(suffixed(), L"3");
+  SendMessageW(list, WM_KEYUP, VK_RETURN, 0xC0000001);
+  EXPECT_EQ(t.recorder.Of(GridEvent::ButtonClick).size(), 1u);
+  DestroyWindow(outside);
+
+  // A strip cell held pressed: rows changing or the capture going let it go.
+  const RECT row2 = t.ItemRect(2);
+  const LPARAM strip = MAKELPARAM(2, (row2.top + row2.bottom) / 2);
+  for (const bool rowsChange : {true, false}) {
+    SCOPED_TRACE(rowsChange ? "rows change" : "capture goes");
+    SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, strip);
+    ASSERT_EQ(g.pressedStripHeader, 2);
+    if (rowsChange)
+      g.AddRow(0, L"", 1);
+    else
+      ReleaseCapture();
+    EXPECT_EQ(g.pressedStripHeader, -2);
+    EXPECT_NE(GetCapture(), g.containerWindow);
+    t.recorder.events.clear();
+    SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, strip);
+    EXPECT_TRUE(t.recorder.Of(GridEvent::HeaderClick).empty());
+  }
 }
 
 TEST(GridMouse, FocusLeavingTheGridCommitsUnlessSelectionShowsAlways) {
@@ -300,21 +394,26 @@ TEST(GridMouse, HyperlinkCellsAndTooltipsFollowThePointer) {
       r.value = 1;
       r.x1 = 300;
     }
+    if (event == GridEvent::TooltipQuery && r.column == 1) {
+      r.text = L"As wide as it needs";
+      r.x1 = -1;
+    }
   };
   g.SetCellText(2, 2, L"");
-  // Over a non-empty link cell: hot, the hand cursor, a redraw.
+  // Over a non-empty link cell: hot, and the hand cursor, chosen from where
+  // the pointer is.
   const POINT link = CellCentre(g, 1, 2);
-  PutCursor(list, link);
-  SendMessageW(list, WM_MOUSEMOVE, 0, At(link));
+  const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
+  KeepOnTop(list);
+  RepeatInputUntil(
+      [&] {
+        PutCursor(list, link);
+        SendMessageW(list, WM_MOUSEMOVE, 0, At(link));
+        SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      },
+      [&] { return g.list->hotRow == 1 && g.list->hotColumn == 2 && GetCursor() == hand; });
   EXPECT_EQ(g.list->hotRow, 1);
   EXPECT_EQ(g.list->hotColumn, 2);
-  // The cursor is chosen from where the pointer is; a late X event may
-  // still move it back for a moment, so the pointer is put again.
-  const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-  for (int attempt = 0; attempt < 20 && GetCursor() != hand; ++attempt) {
-    PutCursor(list, link);
-    SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-  }
   EXPECT_EQ(GetCursor(), hand);
   // An empty link cell is no link; leaving the list clears the hot cell.
   SendMessageW(list, WM_MOUSEMOVE, 0, At(CellCentre(g, 2, 2)));
@@ -345,8 +444,12 @@ TEST(GridMouse, HyperlinkCellsAndTooltipsFollowThePointer) {
   EXPECT_STREQ(body, L"First line\r\nSecond line");
   SendMessageW(list, WM_MOUSEMOVE, 0, At(tipped));
   EXPECT_EQ(g.list->tooltip, tip) << "the same cell asks once";
+  // A width of -1 is no limit; the link column has no tips.
   SendMessageW(list, WM_MOUSEMOVE, 0, At(CellCentre(g, 0, 1)));
   EXPECT_FALSE(IsWindow(tip));
+  ASSERT_NE(g.list->tooltip, nullptr);
+  EXPECT_EQ(SendMessageW(g.list->tooltip, TTM_GETMAXTIPWIDTH, 0, 0), -1);
+  SendMessageW(list, WM_MOUSEMOVE, 0, At(CellCentre(g, 0, 2)));
   EXPECT_EQ(g.list->tooltip, nullptr);
 
   // Without flag 0x400 nothing is asked.
@@ -394,7 +497,9 @@ TEST(GridMouse, HeaderDividersResizeOnlyWhenAllowedAndReportTheLayout) {
   SendMessageW(header, WM_LBUTTONUP, 0, At(POINT{d.x + 20, d.y}));
   EXPECT_EQ(width(1), 100);
   ASSERT_EQ(t.recorder.Of(GridEvent::LayoutChanged).size(), 1u);
-  EXPECT_EQ(t.recorder.Of(GridEvent::LayoutChanged)[0].record.value, 1);
+  const CellEvent resized = t.recorder.Of(GridEvent::LayoutChanged)[0].record;
+  EXPECT_EQ((std::vector<std::int64_t>{resized.value, resized.row, resized.column}),
+            (std::vector<std::int64_t>{1, -1, 0}));
   // A double-click on a divider fits the column to its texts.
   g.SetCellText(0, 2, L"a much longer text than the column shows");
   SendMessageW(header, WM_LBUTTONDBLCLK, MK_LBUTTON, At(divider(1)));
@@ -408,6 +513,18 @@ TEST(GridMouse, HeaderDividersResizeOnlyWhenAllowedAndReportTheLayout) {
   ASSERT_EQ(t.recorder.Of(GridEvent::DoubleClick).size(), 1u);
   EXPECT_EQ(t.recorder.Of(GridEvent::DoubleClick)[0].record.row, -1);
   EXPECT_EQ(t.recorder.Of(GridEvent::DoubleClick)[0].record.column, 2);
+  // An item's left press and right release report with row -1 and its column.
+  t.recorder.events.clear();
+  SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, At(Centre(item)));
+  SendMessageW(header, WM_LBUTTONUP, 0, At(Centre(item)));
+  SendMessageW(header, WM_RBUTTONUP, 0, At(Centre(item)));
+  const auto down = t.recorder.Of(GridEvent::LeftButtonDown);
+  const auto up = t.recorder.Of(GridEvent::RightButtonUp);
+  ASSERT_EQ(down.size(), 1u);
+  ASSERT_EQ(up.size(), 1u);
+  EXPECT_EQ((std::vector<std::int64_t>{down[0].record.row, down[0].record.column, down[0].record.value & MK_SHIFT}),
+            (std::vector<std::int64_t>{-1, 2, MK_SHIFT}));
+  EXPECT_EQ(up[0].record.row * 10 + up[0].record.column, -10 + 2);
 }
 
 TEST(GridMouse, ADraggedColumnOrderKeepsTheHiddenColumnAndWithFlag0x200TheFirst) {
@@ -433,6 +550,7 @@ TEST(GridMouse, ADraggedColumnOrderKeepsTheHiddenColumnAndWithFlag0x200TheFirst)
     const auto layout = t.recorder.Of(GridEvent::LayoutChanged);
     ASSERT_EQ(layout.size(), 1u);
     EXPECT_EQ(layout[0].record.value, 0);
+    EXPECT_EQ(layout[0].record.row * 10 + layout[0].record.column, -10 + 2) << "the dragged column, row -1";
     EXPECT_EQ(g.list->model.Order().front(), flags & 0x200 ? 0 : 2);
   }
 }

@@ -3,6 +3,8 @@
 // are gone.
 #include "grid_fixture.h"
 
+#include <cstdint>
+
 #include "grid/grid_geometry.h"
 
 namespace vantorel {
@@ -51,6 +53,21 @@ TEST(GridOperations, ColumnsGoAfterTheHiddenOneAtTheirPosition) {
   g.RemoveColumn(-1);  // the hidden column cannot go
   g.RemoveColumn(3);
   EXPECT_EQ(g.GetColumnCount(), 3);
+  // Positions and columns at the ends of their range are past the grid like
+  // any other, never wrapped round onto the hidden column.
+  g.AddColumn(INT64_MAX, L"E", 20);
+  ASSERT_EQ(g.GetColumnCount(), 4);
+  EXPECT_EQ(HeaderTitle(g.headerWindow, 4), L"E");
+  g.AddRow(-1, L"", 1);
+  for (const std::int64_t column : {INT64_MAX, INT64_MIN}) {
+    g.RemoveColumn(column);
+    g.RefreshCell(column, 0, true);
+    g.EnsureCellVisible(column, 0);
+    g.SetCurrentCell(column, 0, 1);
+  }
+  EXPECT_EQ(g.GetColumnCount(), 4);
+  EXPECT_EQ(HeaderTitle(g.headerWindow, 0), L"");
+  EXPECT_EQ(g.GetCurrentColumn(), -1);
 }
 
 TEST(GridOperations, AtMostAThousandHeaderItems) {

@@ -24,6 +24,7 @@
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
 #include "resources/resource_view_win32.h"
+#include "grid_fixture.h"
 #include "main_window_fixture.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
@@ -344,6 +345,50 @@ TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
   EXPECT_EQ(g.GetCellText(1, 5), L"StdFunc");
   EXPECT_EQ(g.GetCellText(3, 5), L"3");
   EXPECT_EQ(g.GetCellText(4, 5), conv5);
+}
+
+// Delete and Ctrl+X over the whole table leave Nr, Function and Conv as they
+// are and go through the table's answers: an emptied alias is made from the
+// function's name again, an emptied Para is "?". A Para cell takes digits
+// only, also from a paste into its box.
+TEST_F(MainWindowTest, DeleteCutAndPasteMeetTheTablesAnswers) {
+  GridControl& g = Grid();
+  BYTE keys[256]{};
+  auto control = [&](bool down) {
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+  };
+  auto row = [&g](std::int64_t r) {
+    std::wstring cells;
+    for (std::int64_t c = 0; c < 6; ++c) cells += g.GetCellText(c, r) + L"|";
+    return cells;
+  };
+  for (const bool cut : {false, true}) {
+    SCOPED_TRACE(cut ? "Ctrl+X" : "Delete");
+    Open(Data(L"named.dll"));
+    g.SetCellText(1, 1, L"Renamed");
+    g.SetCellText(3, 1, L"2");
+    g.SetCellText(5, 1, L"a note");
+    control(true);
+    SendMessageW(g.listWindow, WM_KEYDOWN, 'A', 1);
+    if (cut) SendMessageW(g.listWindow, WM_KEYDOWN, 'X', 1);
+    control(false);
+    if (!cut) SendMessageW(g.listWindow, WM_KEYDOWN, VK_DELETE, 1);
+    for (std::int64_t r = 0; r < g.GetRowCount(); ++r) {
+      const std::wstring function = g.GetCellText(2, r);
+      EXPECT_FALSE(function.empty()) << r;
+      EXPECT_EQ(row(r), std::to_wstring(r + 1) + L"|" + function + L"|" + function + L"|?|" +
+                            ToWide(testing::FreshConvention()) + L"||");
+    }
+  }
+  // Para: the box's own paste (the way of its context menu) over "?".
+  g.SetCurrentCell(3, 2, 1);
+  SendMessageW(g.list->editBox, EM_SETSEL, 0, -1);
+  grid_testing::SetClipboardText(L"x-1");
+  SendMessageW(g.list->editBox, WM_PASTE, 0, 0);
+  g.EndEdit();
+  EXPECT_EQ(g.GetCellText(3, 2), L"1");
 }
 
 TEST_F(MainWindowTest, TheMouseOnTheTableMeetsTheFunctionGridsAnswers) {

@@ -264,6 +264,57 @@ TEST_F(ResourceViewTest, HexDumpRowsShowWholeAndControlCharactersInPlace) {
   EXPECT_GT(inked, 50) << "the letters are drawn";
 }
 
+// In the window's default size a row shows whole beside the tree: address,
+// 16 bytes and 16 characters, with room left for the vertical scroll bar;
+// each digit of the bytes' title stands over its byte.
+TEST_F(ResourceViewTest, HexDumpFitsTheDefaultWindowWithEachTitleDigitOverItsByte) {
+  GridControl& g = Hex();
+  std::vector<std::uint8_t> bytes(4096);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+  ShowHexDump(g, bytes);
+  RECT client{};
+  GetClientRect(g.listWindow, &client);
+  int total = 0;
+  for (int item = 1; item <= 3; ++item)
+    total += static_cast<int>(SendMessageW(g.listWindow, LVM_GETCOLUMNWIDTH, item, 0));
+  EXPECT_LE(total, client.right) << "a row needs no scrolling sideways";
+  EXPECT_NE(GetWindowLongPtrW(g.listWindow, GWL_STYLE) & WS_VSCROLL, 0) << "the rows' scroll bar is in";
+
+  // Where the text of the title and of row 0 (00 01 ... 0F) starts, and how
+  // far into it each digit stands, in the header's and the list's own fonts.
+  auto advance = [](HWND window, const std::wstring& text) {
+    HDC dc = GetDC(window);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(window, dc);
+    return static_cast<int>(size.cx);
+  };
+  wchar_t title[128] = {};
+  HDITEMW item{};
+  item.mask = HDI_TEXT;
+  item.pszText = title;
+  item.cchTextMax = 128;
+  SendMessageW(g.headerWindow, HDM_GETITEMW, 2, reinterpret_cast<LPARAM>(&item));
+  RECT titleItem{};
+  SendMessageW(g.headerWindow, HDM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&titleItem));
+  const std::wstring titleText = title;
+  const std::wstring hex = Cell(1, 0);
+  ASSERT_EQ(hex.substr(0, 5), L"00 01");
+  const RECT cell = g.list->CellRect(0, 1);
+  int digits = 0;
+  for (std::size_t at = 0; at < titleText.size(); ++at) {
+    if (titleText[at] == L' ') continue;
+    ++digits;
+    const int titleX = titleItem.left + 6 + advance(g.headerWindow, titleText.substr(0, at));
+    const int byteX = cell.left + 5 + advance(g.listWindow, hex.substr(0, at));
+    EXPECT_EQ(hex[at], titleText[at]) << at;
+    EXPECT_NEAR(titleX, byteX, 1) << "digit " << static_cast<char>(titleText[at]);
+  }
+  EXPECT_EQ(digits, 16);
+}
+
 TEST_F(ResourceViewTest, MenusAndDialogsGoToThePreviewsByName) {
   std::vector<std::wstring> calls;
   auto text = [](const ResourceId& id) {
