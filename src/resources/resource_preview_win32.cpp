@@ -178,6 +178,24 @@ bool ReferencesFit(const std::vector<TemplateReference>& references) {
   return true;
 }
 
+// Which controls name a class the system cannot create in a dialog of the
+// library: an ordinal other than the six predefined ones, or a name that is
+// neither the library's own class (none is registered) nor a global or
+// system one.
+std::vector<bool> UnknownClasses(const DialogTemplateFacts& facts) {
+  std::vector<bool> unknown;
+  unknown.reserve(facts.items.size());
+  for (const TemplateControl& control : facts.items) {
+    const ResourceId& cls = control.windowClass;
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    const std::wstring name(cls.text.begin(), cls.text.end());
+    unknown.push_back(cls.IsString() ? !GetClassInfoExW(reinterpret_cast<HINSTANCE>(Library()), name.c_str(), &info)
+                                     : !IsPredefinedControlClass(cls));
+  }
+  return unknown;
+}
+
 // The clicked resource's bytes (its own language, as the dump shows them).
 std::optional<std::span<const std::uint8_t>> ClickedBytes(const ResourceKey& key) {
   if (!LibraryLoaded()) return std::nullopt;
@@ -235,6 +253,14 @@ void PreviewDialog(const ResourceKey& key, HWND owner) {
   if ((facts->style & WS_CHILD) || (facts->style & kCloseBox) != kCloseBox) {
     copy.Word32(facts->styleOffset) =
         (facts->style & ~static_cast<DWORD>(WS_CHILD | DS_CONTROL)) | WS_POPUP | kCloseBox;
+    facts = WalkDialogTemplate(copy.Bytes());
+  }
+  if (!facts) return;
+  // Nothing of the library ran, so a class it registers for itself is
+  // unknown here, and one unknown class fails the whole dialog: such
+  // controls are shown as placeholders of their size, named by class.
+  if (const auto unknown = UnknownClasses(*facts); std::find(unknown.begin(), unknown.end(), true) != unknown.end()) {
+    copy = TemplateCopy(WithPlaceholderControls(copy.Bytes(), *facts, unknown));
     facts = WalkDialogTemplate(copy.Bytes());
   }
   if (!facts || !ReferencesFit(facts->references)) return;
