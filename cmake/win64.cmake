@@ -77,7 +77,7 @@ if(VANTOREL_X86)
   # itself, the source of a library, the corpus, the function grid's tips.
   # The rest is the same code as in the 64-bit tree.
   list(FILTER WIN_TEST_SOURCES INCLUDE REGEX
-    "/(main|test_support|pe_check_test|library_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|main_window_fixture|grid_fixture)\\.cpp$")
+    "/(main|test_support|pe_check_test|library_test|library_isolation_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|main_window_fixture|grid_fixture)\\.cpp$")
 endif()
 # Tests see the same embedded data as the product (icons, manifest, editor image).
 add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
