@@ -7,7 +7,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -170,31 +169,10 @@ TEST_F(OpeningRunsNothing, CommandLineOpenCommandDropAndProject) {
 TEST(OpeningRunsNothingProcess, ProgramStartedWithTheLibrary) {
   const EntryMark mark;  // the started program inherits the variable
   const std::wstring path = OwnTestData(L"entry_mark.dll");
-  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + path + L"\"");
-  ASSERT_NE(p.process, nullptr);
-  const std::wstring title = std::wstring(kEditionTraits.name.begin(), kEditionTraits.name.end()) + L" - " + path;
-  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", title, 20000);
-  EXPECT_NE(main, nullptr);
-  if (main) {
-    // The function grid's list holds the two exports.
-    LRESULT rows = 0;
-    EnumChildWindows(
-        main,
-        [](HWND child, LPARAM found) -> BOOL {
-          wchar_t cls[64] = {};
-          GetClassNameW(child, cls, 64);
-          if (std::wstring(cls) == WC_LISTVIEWW) {
-            auto& most = *reinterpret_cast<LRESULT*>(found);
-            most = std::max(most, SendMessageW(child, LVM_GETITEMCOUNT, 0, 0));
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&rows));
-    EXPECT_EQ(rows, 2);
-    PostMessageW(main, WM_CLOSE, 0, 0);
-  }
-  EXPECT_EQ(testing::WaitForExit(p.process, 20000), 0u);
-  CloseHandle(p.process);
+  const std::wstring edition(kEditionTraits.name.begin(), kEditionTraits.name.end());
+  const auto run = testing::RunProgramWith(path, edition + L" - " + path);
+  EXPECT_EQ(run.rows, 2);
+  EXPECT_EQ(run.exitCode, 0u);
   EXPECT_FALSE(mark.Left());
 }
 
