@@ -1,7 +1,7 @@
 // The menu and dialog template walks over arbitrary bytes, at each of the
 // four alignments the platform may see them at. A walk that accepts must
 // report no more controls than the cap and only names it really read, and
-// stay walkable when controls are replaced by placeholders.
+// stay walkable when controls are rewritten.
 #include "resources/resource_template.h"
 
 #include <cstddef>
@@ -18,11 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& ref : facts->references)
       if (ref.name.text.size() * 2 > size) __builtin_trap();
     if (misalignment != 0) continue;
-    // Placeholders, for the controls the input's bits pick, keep the
-    // template walkable with the same controls.
-    std::vector<bool> replace(facts->items.size());
-    for (std::size_t i = 0; i < replace.size(); ++i) replace[i] = data[i % size] & (1u << (i % 8));
-    const auto rewritten = vantorel::WithPlaceholderControls(bytes, *facts, replace);
+    // Rewrites, the input's bits picking each control's, keep the template
+    // walkable with the same controls.
+    std::vector<vantorel::ControlRewrite> rewrites(facts->items.size());
+    for (std::size_t i = 0; i < rewrites.size(); ++i)
+      rewrites[i] = static_cast<vantorel::ControlRewrite>((data[i % size] >> (i % 4 * 2)) % 3);
+    const auto rewritten = vantorel::RewriteControls(bytes, *facts, rewrites);
     if (rewritten.size() > vantorel::kMaxTemplateBytes) continue;
     const auto again = vantorel::WalkDialogTemplate(rewritten);
     if (!again || again->controls != facts->controls) __builtin_trap();

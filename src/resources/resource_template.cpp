@@ -205,17 +205,22 @@ std::optional<DialogTemplateFacts> WalkDialogTemplate(std::span<const std::uint8
                                      : r.Dword(style) && r.Skip(kControlFixed - 4);
     ResourceId cls, text;
     std::uint16_t extra = 0;
-    if (!read || !r.NameOrOrdinal(&cls) || !r.NameOrOrdinal(&text) || !r.Word(extra)) return std::nullopt;
+    if (!read || !r.NameOrOrdinal(&cls)) return std::nullopt;
+    const std::size_t titleBegin = r.At();
+    if (!r.NameOrOrdinal(&text)) return std::nullopt;
+    const std::size_t titleEnd = r.At();
+    if (!r.Word(extra)) return std::nullopt;
     // The platform steps over the creation data a WORD at a time from its
     // count, so an odd count loses its last byte: the next control's
     // alignment decides where it starts.
     if (!r.Skip(extra / 2 * 2)) return std::nullopt;
-    facts.items.push_back({begin, r.At(), style, cls, text});
+    TemplateControl control{begin, r.At(), titleBegin, titleEnd, style, cls, text, std::nullopt};
     const std::uint32_t picture = style & kSsTypeMask;
     if (IsStaticClass(cls) && (picture == kSsIcon || picture == kSsBitmap)) {
-      facts.references.push_back(
-          {picture == kSsIcon ? TemplateReference::Kind::Icon : TemplateReference::Kind::Bitmap, text});
+      control.picture = picture == kSsIcon ? TemplateReference::Kind::Icon : TemplateReference::Kind::Bitmap;
+      facts.references.push_back({*control.picture, text});
     }
+    facts.items.push_back(std::move(control));
   }
   facts.controls = count;
   return facts;
@@ -251,8 +256,8 @@ constexpr std::size_t kControlExGeometryAt = 12, kControlExIdAt = 20;
 
 }  // namespace
 
-std::vector<std::uint8_t> WithPlaceholderControls(std::span<const std::uint8_t> bytes,
-                                                  const DialogTemplateFacts& facts, const std::vector<bool>& replace) {
+std::vector<std::uint8_t> RewriteControls(std::span<const std::uint8_t> bytes, const DialogTemplateFacts& facts,
+                                          const std::vector<ControlRewrite>& rewrites) {
   std::vector<std::uint8_t> out;
   if (facts.items.empty() || facts.items.back().end > bytes.size()) return {bytes.begin(), bytes.end()};
   out.reserve(bytes.size());
@@ -262,8 +267,15 @@ std::vector<std::uint8_t> WithPlaceholderControls(std::span<const std::uint8_t> 
     const TemplateControl& c = facts.items[i];
     const auto control = bytes.subspan(c.begin, c.end - c.begin);
     w.AlignToDword();
-    if (i >= replace.size() || !replace[i]) {
+    const ControlRewrite rewrite = i < rewrites.size() ? rewrites[i] : ControlRewrite::Keep;
+    if (rewrite == ControlRewrite::Keep) {
       w.Bytes(control);
+      continue;
+    }
+    if (rewrite == ControlRewrite::WithoutTitle) {
+      w.Bytes(bytes.subspan(c.begin, c.titleBegin - c.begin));
+      w.Word(0);
+      w.Bytes(bytes.subspan(c.titleEnd, c.end - c.titleEnd));
       continue;
     }
     const std::uint32_t style = kPlaceholderStyle | (c.style & kWsVisible);

@@ -41,13 +41,18 @@ struct TemplateReference {
 };
 
 // One control of a dialog template: its bytes run from its DWORD-aligned
-// start to the end of its creation data as the platform steps over it.
+// start to the end of its creation data as the platform steps over it; its
+// title field lies in [titleBegin, titleEnd).
 struct TemplateControl {
   std::size_t begin = 0;
   std::size_t end = 0;
+  std::size_t titleBegin = 0;
+  std::size_t titleEnd = 0;
   std::uint32_t style = 0;
   ResourceId windowClass;
   ResourceId title;
+  // A static control showing the icon or bitmap its title names.
+  std::optional<TemplateReference::Kind> picture;
 };
 
 struct DialogTemplateFacts {
@@ -75,12 +80,22 @@ bool IsPredefinedControlClass(const ResourceId& windowClass);
 // ordinal.
 std::u16string ControlClassText(const ResourceId& windowClass);
 
+// What becomes of one control when a template is rewritten.
+enum class ControlRewrite {
+  Keep,
+  // A framed static control of the same place, size, id and visibility whose
+  // text is the class's name: a stand-in for a control whose class the
+  // system does not know, which would fail the whole dialog.
+  Placeholder,
+  // The same control with an empty title: a picture static that loads no
+  // picture, so that one can be given to it instead.
+  WithoutTitle,
+};
+
 // The template of `facts` (walked over `bytes`, at a DWORD boundary) with
-// every control i for which replace[i] holds turned into a framed static
-// control of the same place, size, id and visibility whose text is the
-// class's name: a stand-in for a control whose class the system does not
-// know, which would fail the whole dialog. Every other byte is kept.
-std::vector<std::uint8_t> WithPlaceholderControls(std::span<const std::uint8_t> bytes,
-                                                  const DialogTemplateFacts& facts, const std::vector<bool>& replace);
+// control i rewritten as rewrites[i] says (kept when the list is shorter).
+// Every other byte is kept.
+std::vector<std::uint8_t> RewriteControls(std::span<const std::uint8_t> bytes, const DialogTemplateFacts& facts,
+                                          const std::vector<ControlRewrite>& rewrites);
 
 }  // namespace vantorel

@@ -1,6 +1,6 @@
 // Menu and dialog templates walked as the platform walks them: the
 // malformed set's templates at the alignments they are shown at, every cut
-// of a valid one, and controls replaced by placeholders.
+// of a valid one, and controls rewritten.
 #include "resources/resource_template.h"
 
 #include <gtest/gtest.h>
@@ -78,11 +78,13 @@ TEST(ResourceTemplate, EveryCutOfAValidTemplateIsRefused) {
 namespace vantorel {
 namespace {
 
-// Controls replaced by placeholders: framed statics named by their class,
-// each in its control's place, size and id; the rest kept byte for byte.
-TEST(ResourceTemplate, PlaceholdersStandInForTheChosenControls) {
+// Controls rewritten: placeholders are framed statics named by their class,
+// each in its control's place, size and id; a control without its title is
+// the same control with an empty title; the rest is kept byte for byte.
+TEST(ResourceTemplate, RewrittenControlsKeepTheirPlaces) {
   constexpr std::uint32_t kVisible = 0x10000000, kBorder = 0x00800000, kChild = 0x40000000;
   const ResourceId kStatic{0x0082, {}};
+  using Rewrite = ControlRewrite;
   for (const char* file : {"template_dialog_extended.bin", "template_dialog_odd_data.bin",
                            "template_dialog_pictures.bin", "template_dialog_misaligned_child.bin"}) {
     const Bytes bytes = Read(file);
@@ -92,29 +94,38 @@ TEST(ResourceTemplate, PlaceholdersStandInForTheChosenControls) {
     // Where geometry and id sit in a control of either layout.
     const std::size_t geometry = facts->extended ? 12 : 8;
     const std::size_t idEnd = facts->extended ? 24 : 18;
-    for (const bool first : {true, false}) {
-      SCOPED_TRACE(std::string(file) + (first ? " even controls" : " odd controls"));
-      std::vector<bool> replace(facts->items.size());
-      for (std::size_t i = 0; i < replace.size(); ++i) replace[i] = (i % 2 == 0) == first;
-      const Bytes rewritten = WithPlaceholderControls(bytes, *facts, replace);
+    for (const std::size_t shift : {0u, 1u, 2u}) {
+      SCOPED_TRACE(std::string(file) + " shift " + std::to_string(shift));
+      std::vector<Rewrite> rewrites(facts->items.size());
+      for (std::size_t i = 0; i < rewrites.size(); ++i) rewrites[i] = static_cast<Rewrite>((i + shift) % 3);
+      const Bytes rewritten = RewriteControls(bytes, *facts, rewrites);
       const auto again = WalkDialogTemplate(rewritten);
       ASSERT_TRUE(again);
       ASSERT_EQ(again->items.size(), facts->items.size());
       EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + facts->items[0].begin, rewritten.begin()));
-      for (std::size_t i = 0; i < replace.size(); ++i) {
+      for (std::size_t i = 0; i < rewrites.size(); ++i) {
         const TemplateControl& was = facts->items[i];
         const TemplateControl& is = again->items[i];
         const auto old = std::span(bytes).subspan(was.begin, was.end - was.begin);
         const auto now = std::span(rewritten).subspan(is.begin, is.end - is.begin);
-        if (!replace[i]) {
-          EXPECT_TRUE(std::ranges::equal(old, now)) << "control " << i;
-          continue;
+        switch (rewrites[i]) {
+          case Rewrite::Keep:
+            EXPECT_TRUE(std::ranges::equal(old, now)) << "control " << i;
+            break;
+          case Rewrite::WithoutTitle:
+            EXPECT_EQ(is.title, ResourceId{});
+            EXPECT_EQ(is.windowClass, was.windowClass);
+            EXPECT_TRUE(std::ranges::equal(old.first(was.titleBegin - was.begin), now.first(is.titleBegin - is.begin)));
+            EXPECT_TRUE(std::ranges::equal(old.subspan(was.titleEnd - was.begin), now.subspan(is.titleEnd - is.begin)));
+            break;
+          case Rewrite::Placeholder:
+            EXPECT_EQ(is.windowClass, kStatic);
+            EXPECT_EQ(is.title, (ResourceId{0, ControlClassText(was.windowClass)}));
+            EXPECT_EQ(is.style & (kChild | kBorder | kVisible), kChild | kBorder | (was.style & kVisible));
+            EXPECT_TRUE(std::ranges::equal(old.subspan(geometry, idEnd - geometry), now.subspan(geometry, idEnd - geometry)))
+                << "control " << i << " keeps its place, size and id";
+            break;
         }
-        EXPECT_EQ(is.windowClass, kStatic);
-        EXPECT_EQ(is.title, (ResourceId{0, ControlClassText(was.windowClass)}));
-        EXPECT_EQ(is.style & (kChild | kBorder | kVisible), kChild | kBorder | (was.style & kVisible));
-        EXPECT_TRUE(std::ranges::equal(old.subspan(geometry, idEnd - geometry), now.subspan(geometry, idEnd - geometry)))
-            << "control " << i << " keeps its place, size and id";
       }
     }
   }

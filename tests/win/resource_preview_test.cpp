@@ -25,6 +25,7 @@
 #include "resources/resource_preview_win32.h"
 #include "resources/resource_view_win32.h"
 #include "main_window_fixture.h"
+#include "object_counts.h"
 #include "scripted_prompts.h"
 
 namespace vantorel {
@@ -314,6 +315,42 @@ TEST_F(ResourcePreviewTest, ControlOfAnUnknownClassShowsAsANamedFrame) {
   EXPECT_EQ(_wcsicmp(ok.cls.c_str(), L"Button"), 0);
   EXPECT_EQ(ok.text, L"OK");
   EXPECT_EQ(DialogPreviewWindow(), nullptr);
+}
+
+// ABOUTBOX's icon control shows the library's icon at the icon size; each
+// open maps the library anew (at a new address, the earlier mappings being
+// held), and previews of it leave no icon or bitmap behind.
+TEST_F(ResourcePreviewTest, DialogIconsAreTheLibrarysAndLeaveNothingBehind) {
+  std::vector<HMODULE> held;
+  testing::ObjectTotals after[3];
+  for (int open = 0; open < 3; ++open) {
+    held.push_back(LoadLibraryExW(Data(L"resources.dll").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+    LoadLibraryFile(Data(L"resources.dll"));
+    EnumerateResources(Views());
+    SIZE icon{};
+    ModalDriver driver([&](int) {
+      HWND dialog = DialogPreviewWindow();
+      if (!dialog) return;
+      // The first control of the template: ICON 1, -1, 10, 10, 20, 20.
+      const auto shown = reinterpret_cast<HICON>(SendMessageW(GetWindow(dialog, GW_CHILD), STM_GETICON, 0, 0));
+      ICONINFO info{};
+      BITMAP bitmap{};
+      if (shown && GetIconInfo(shown, &info) && GetObjectW(info.hbmMask, sizeof bitmap, &bitmap)) {
+        icon = {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+      }
+      if (info.hbmMask) DeleteObject(info.hbmMask);
+      if (info.hbmColor) DeleteObject(info.hbmColor);
+      SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    driver.Run([&] { Click({L"Dialog", L"ABOUTBOX", L"1033"}); });
+    EXPECT_EQ(icon.cx, GetSystemMetrics(SM_CXICON)) << "open " << open;
+    EXPECT_EQ(icon.cy, GetSystemMetrics(SM_CYICON)) << "open " << open;
+    after[open] = testing::CountProcessObjects();
+  }
+  for (HMODULE module : held) FreeLibrary(module);
+  EXPECT_EQ(after[2].user, after[1].user);
+  EXPECT_EQ(after[2].gdi, after[1].gdi);
 }
 
 // A copy of resources.dll with bytes of one template changed, loaded as the
