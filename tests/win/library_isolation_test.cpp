@@ -11,14 +11,10 @@
 #include <vector>
 
 #include "analysis/library_win32.h"
-#include "analysis/version_info_win32.h"
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
 #include "app/startup_win32.h"
 #include "main_window_fixture.h"
-#include "platform/text_win32.h"
-#include "platform/utf8.h"
-#include "resources/resource_view_win32.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -35,7 +31,6 @@ class EntryMark {
   EntryMark(const EntryMark&) = delete;
   EntryMark& operator=(const EntryMark&) = delete;
   bool Left() const { return GetFileAttributesW(file_.c_str()) != INVALID_FILE_ATTRIBUTES; }
-  void Clear() const { DeleteFileW(file_.c_str()); }
   const testing::TempFolder& folder() const { return folder_; }
 
  private:
@@ -87,61 +82,35 @@ std::wstring Title() {
   return text;
 }
 
-// A project of the library's exports, fingerprint and all.
-std::wstring WriteProject(const testing::TempFolder& folder, const std::wstring& library,
-                          const std::vector<std::u16string>& exports) {
-  // Built by appending: GCC warns falsely (-Wrestrict) of + on strings here.
-  std::string text = "\xEF\xBB\xBF\r\nDLL = ";
-  AppendUtf8(text, ToU16(library));
-  text += "\r\nSHA1 = ";
-  AppendUtf8(text, ToU16(FileFingerprint(library)));
-  text += "\r\n";
-  for (std::size_t i = 0; i < exports.size(); ++i) {
-    text += '[';
-    text += std::to_string(i + 1);
-    text += "]\r\nchecked = 1\r\nAlias = ";
-    AppendUtf8(text, exports[i]);
-    text += "\r\nFunction = ";
-    AppendUtf8(text, exports[i]);
-    text += "\r\nPara = ?\r\nConv = ";
-    AppendUtf8(text, kEditionTraits.convention);
-    text += "\r\nComment = \r\n";
-  }
-  return folder.Write(L"library.prj", std::vector<unsigned char>(text.begin(), text.end()));
-}
-
 class OpeningRunsNothing : public testing::MainWindowFixture {
  protected:
-  void Forget() {
-    ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
-  }
   testing::ScriptedPrompts prompts;
 };
 
-TEST_F(OpeningRunsNothing, CommandLineOpenCommandDropAndProject) {
+TEST_F(OpeningRunsNothing, OpenCommandDropCommandLineAndProject) {
   const EntryMark mark;
-  const wchar_t* ways[] = {L"command line", L"Open command", L"drop", L"project"};
+  const std::wstring project = mark.folder().File(L"library.prj");
+  const std::wstring edition(kEditionTraits.name.begin(), kEditionTraits.name.end());
   for (const RefusedLibrary& library : kLibraries) {
     const std::wstring path = OwnTestData(library.file);
-    const std::wstring project = WriteProject(mark.folder(), path, library.exports);
-    for (const wchar_t* way : ways) {
+    for (const std::wstring way : {L"Open command", L"drop", L"command line", L"project"}) {
       SCOPED_TRACE(std::wstring(library.file) + L" by " + way);
-      Forget();
-      const std::wstring how = way;
-      if (how == L"command line") {
+      ReleaseLibrary();  // a drop onto an open library would start a copy
+      App().CurrentPath.clear();
+      if (way == L"Open command") {
+        prompts.fileAnswers.push_back(path);
+        SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, 0), 0);
+      } else if (way == L"drop") {
+        HandleDroppedFiles({path});
+      } else if (way == L"command line") {
         // Start-up: the argument, the file, then the window.
         TearDownMainWindow();
         ReadStartupArgument(L"\"Vantorel.exe\" \"" + path + L"\"");
         OpenStartupFile();
         ASSERT_NE(BuildMainWindow(), nullptr);
-      } else if (how == L"Open command") {
-        prompts.fileAnswers.push_back(path);
-        SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, 0), 0);
-      } else if (how == L"drop") {
-        HandleDroppedFiles({path});
+        // Saved for the next way: the project of this library.
+        prompts.fileAnswers.push_back(project);
+        SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdSave, 0), 0);
       } else {
         prompts.fileAnswers.push_back(project);
         SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenProject, 0), 0);
@@ -151,7 +120,7 @@ TEST_F(OpeningRunsNothing, CommandLineOpenCommandDropAndProject) {
       prompts.messages.clear();
       EXPECT_EQ(App().CurrentPath, path);
       EXPECT_NE(App().LibraryHandle, nullptr);
-      EXPECT_EQ(Title(), std::wstring(kEditionTraits.name.begin(), kEditionTraits.name.end()) + L" - " + path);
+      EXPECT_EQ(Title(), edition + L" - " + path);
       // The rows (from the walk, or the project's) and the walk the tips read.
       std::vector<std::u16string> rows, walked;
       for (const FunctionEntry& f : App().FunctionList) rows.push_back(f.Function);
@@ -169,10 +138,14 @@ TEST_F(OpeningRunsNothing, CommandLineOpenCommandDropAndProject) {
 TEST(OpeningRunsNothingProcess, ProgramStartedWithTheLibrary) {
   const EntryMark mark;  // the started program inherits the variable
   const std::wstring path = OwnTestData(L"entry_mark.dll");
-  const std::wstring edition(kEditionTraits.name.begin(), kEditionTraits.name.end());
-  const auto run = testing::RunProgramWith(path, edition + L" - " + path);
-  EXPECT_EQ(run.rows, 2);
-  EXPECT_EQ(run.exitCode, 0u);
+  const auto p = testing::StartProcess(VANTOREL_EXE, L"\"" + path + L"\"");
+  ASSERT_NE(p.process, nullptr);
+  const std::wstring title = std::wstring(kEditionTraits.name.begin(), kEditionTraits.name.end()) + L" - " + path;
+  HWND main = testing::WaitForWindow(p.processId, L"VantorelMain", title, 20000);
+  EXPECT_NE(main, nullptr);
+  if (main) PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(testing::WaitForExit(p.process, 20000), 0u);
+  CloseHandle(p.process);
   EXPECT_FALSE(mark.Left());
 }
 

@@ -1,9 +1,6 @@
 #include "test_support.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
-
-#include <algorithm>
 
 namespace vantorel::testing {
 
@@ -111,32 +108,6 @@ DWORD WaitForExit(HANDLE process, DWORD timeoutMs) {
   DWORD code = STILL_ACTIVE;
   GetExitCodeProcess(process, &code);
   return code;
-}
-
-namespace {
-BOOL CALLBACK CountMostRows(HWND child, LPARAM most) {
-  wchar_t cls[64] = {};
-  GetClassNameW(child, cls, 64);
-  auto& rows = *reinterpret_cast<std::int64_t*>(most);
-  if (std::wstring(cls) == WC_LISTVIEWW) rows = std::max<std::int64_t>(rows, SendMessageW(child, LVM_GETITEMCOUNT, 0, 0));
-  return TRUE;
-}
-}  // namespace
-
-ProgramRun RunProgramWith(const std::wstring& file, const std::wstring& title) {
-  ProgramRun run;
-  const Started p = StartProcess(VANTOREL_EXE, L"\"" + file + L"\"");
-  if (!p.process) return run;
-  if (HWND main = WaitForWindow(p.processId, L"VantorelMain", title, 20000)) {
-    run.rows = 0;
-    EnumChildWindows(main, CountMostRows, reinterpret_cast<LPARAM>(&run.rows));
-    PostMessageW(main, WM_CLOSE, 0, 0);
-  } else {
-    TerminateProcess(p.process, 1);
-  }
-  run.exitCode = WaitForExit(p.process, 20000);
-  CloseHandle(p.process);
-  return run;
 }
 
 }  // namespace vantorel::testing

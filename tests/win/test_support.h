@@ -93,14 +93,4 @@ std::wstring MessageBoxText(HWND box);
 // did not end.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs);
 
-// The program started with one file on its command line, as a user starts
-// it, and closed again: how many rows its main window, titled `title`,
-// listed (the most of any of its list views: the function grid's), -1 when
-// no such window came, and the program's exit code.
-struct ProgramRun {
-  std::int64_t rows = -1;
-  DWORD exitCode = STILL_ACTIVE;
-};
-ProgramRun RunProgramWith(const std::wstring& file, const std::wstring& title);
-
 }  // namespace vantorel::testing
