@@ -1,7 +1,5 @@
 #include "analysis/library_win32.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 
 #include "analysis/exports.h"
@@ -35,7 +33,26 @@ std::wstring FolderOf(const std::wstring& path) {
   return at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
 }
 
-// The walk of a library the system has loaded. Its kind comes from its own
+// A library is only read, never run: mapped as an image (its sections at
+// their RVAs, as the export and resource tables address them) with no
+// import resolved, no entry point and no TLS callback called. A library's
+// code could do anything inside this process.
+constexpr DWORD kMapWithoutRunning = LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE;
+
+// The mapping is made for a library of either kind, where running it would
+// need the edition's own: the other kind is refused as the system refuses
+// to load it, so the tool keeps answering as it always has (path and
+// version strings, no exports).
+HMODULE MapOwnKind(const std::wstring& path) {
+  HMODULE library = LoadLibraryExW(path.c_str(), nullptr, kMapWithoutRunning);
+  if (!library) return nullptr;
+  const auto headers = ReadPeHeaders(ViewLoadedImage(library));
+  if (headers && headers->is64 == kEditionTraits.opensPe32Plus) return library;
+  FreeLibrary(library);
+  return nullptr;
+}
+
+// The walk of a mapped library. Its kind comes from its own
 // headers; without readable ones, the kind the edition opens.
 ExportTable WalkLoadedExports(HMODULE library, bool rowsAreSlots) {
   const ImageView image = ViewLoadedImage(library);
@@ -62,14 +79,28 @@ void ReleaseLibrary(LibraryState& library) {
   library.Exports.reset();
 }
 
+std::uintptr_t ImageBaseOf(HMODULE library) {
+  // The handle of a mapping made for reading carries flags in its low bits.
+  return reinterpret_cast<std::uintptr_t>(library) & ~std::uintptr_t{3};
+}
+
 ImageView ViewLoadedImage(HMODULE library) {
-  MODULEINFO info{};
-  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return {};
-  ImageView image(info.lpBaseOfDll, info.SizeOfImage);
+  const auto* base = reinterpret_cast<const void*>(ImageBaseOf(library));
+  if (!base) return {};
+  // The headers' SizeOfImage, read from the readable start of the mapping
+  // and cut to what is really mapped there.
+  const std::size_t mapped = AllocationSize(base);
+  const std::vector<MemoryRange> unreadable = UnreadableRanges(base, mapped);
+  const std::size_t readable = unreadable.empty() ? mapped : unreadable.front().offset;
+  const auto claimed = ReadSizeOfImage(ByteReader(base, readable));
+  if (!claimed) return {};
+  const std::size_t size = std::min<std::size_t>(*claimed, mapped);
+  ImageView image(base, size);
   // A section may be mapped no-access: the view learns every such range, so
   // a walk over it fails there instead of faulting.
-  for (const MemoryRange& r : UnreadableRanges(info.lpBaseOfDll, info.SizeOfImage))
-    image.MarkUnreadable(r.offset, r.length);
+  for (const MemoryRange& r : unreadable) {
+    if (r.offset < size) image.MarkUnreadable(r.offset, std::min(r.length, size - r.offset));
+  }
   return image;
 }
 
@@ -100,8 +131,8 @@ void SetLibraryPath(LibraryState& library, const std::wstring& path) {
 
 void LoadCurrentLibrary(LibraryState& library) {
   const std::wstring& path = library.CurrentPath;
-  library.LibraryHandle = path.empty() ? nullptr : LoadLibraryW(path.c_str());
-  library.ModuleBase = reinterpret_cast<std::uintptr_t>(library.LibraryHandle);
+  library.LibraryHandle = path.empty() ? nullptr : MapOwnKind(path);
+  library.ModuleBase = ImageBaseOf(library.LibraryHandle);
   library.LibraryInfo.libraryHandle = library.LibraryHandle;
   library.LibraryInfo.moduleBase = library.ModuleBase;
   library.Exports.reset();

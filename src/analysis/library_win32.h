@@ -1,6 +1,6 @@
 #pragma once
-// Making a library the current subject: choosing, checking and loading it,
-// and reading its export names and version strings.
+// Making a library the current subject: choosing, checking and mapping it
+// (read, never run), and reading its export names and version strings.
 #include <windows.h>
 
 #include <cstdint>
@@ -23,7 +23,8 @@ inline constexpr wchar_t kLibraryFilter[] =
 struct LibraryState {
   // Full path of the open library; empty means no library is open.
   std::wstring CurrentPath;
-  // The open library as the system loader returned it, and its image base.
+  // The handle of the open library's mapping, and its image base (the
+  // handle without the flags the system keeps in its low bits).
   HMODULE LibraryHandle = nullptr;
   std::uintptr_t ModuleBase = 0;
   // The open library's version strings (and its path, handle and base).
@@ -37,18 +38,23 @@ struct LibraryState {
 // Releases the previous library, asks for a file when path is empty (and
 // checks the chosen one), makes it the current path, calls forgetResources
 // (whatever shows the previous library's resources must let go of them
-// before its image goes), loads it with the system loader and reads its
-// version strings. The names of its export-table slots come back, in slot
+// before its image goes), maps it without running any of its code and reads
+// its version strings. The names of its export-table slots come back, in slot
 // order (empty when nothing was loaded); what happened shows in CurrentPath
 // and LibraryHandle.
 std::vector<std::u16string> LoadLibraryFile(LibraryState& library, const std::wstring& path,
                                             const std::function<void()>& forgetResources);
 
-// The image the system mapped for a loaded library, with its pages that may
-// not be read marked as such. Empty when the module is unknown.
+// The image base behind a library handle: a mapping made for reading
+// keeps flags in the handle's low bits. 0 for no handle.
+std::uintptr_t ImageBaseOf(HMODULE library);
+
+// The image the system mapped for a library (loaded or mapped for reading),
+// with its pages that may not be read marked as such. Empty when no image
+// is mapped there.
 ImageView ViewLoadedImage(HMODULE library);
 
-// The name of every export-table slot of a library the system has loaded,
+// The name of every export-table slot of a library the system has mapped,
 // converted from the ANSI code page. Empty for anything that is not a
 // readable PE image.
 std::vector<std::u16string> ListLoadedExports(HMODULE library);
@@ -61,7 +67,7 @@ const ExportTable& OpenLibraryExports(LibraryState& library);
 // Whether a file dropped while no library is open goes to LoadLibraryFile.
 // The x86 edition tells the user of a 64-bit library where it belongs, with
 // the message of the open requester, and refuses it; anything else (and
-// every file in the 64-bit edition) is left to the system loader.
+// every file in the 64-bit edition) goes to LoadLibraryFile unchecked.
 bool AcceptDroppedLibrary(const std::wstring& path);
 
 // Releases the open library, if any, and forgets its handle, base and
@@ -73,8 +79,10 @@ void ReleaseLibrary(LibraryState& library);
 // resolve beside it.
 void SetLibraryPath(LibraryState& library, const std::wstring& path);
 
-// Loads CurrentPath with the system loader (nothing when it is empty) and
-// records the handle and the image base.
+// Maps CurrentPath as an image, laid out by section, without resolving its
+// imports or calling its entry point (nothing when it is empty), and records
+// the handle and the image base. A library of the other edition's kind is
+// refused, as the system would refuse to load it: no handle.
 void LoadCurrentLibrary(LibraryState& library);
 
 }  // namespace vantorel

@@ -42,8 +42,8 @@ using VersionStrings = std::array<std::u16string, kVersionKeyCount>;
 
 struct LibraryInfo {
   std::u16string path;            // same as CurrentPath; empty = no library
-  void* libraryHandle = nullptr;  // the system loader's handle, null when loading failed
-  std::uintptr_t moduleBase = 0;  // base of the loaded image, 0 when nothing is loaded
+  void* libraryHandle = nullptr;  // the handle of the library's mapping, null when it was not mapped
+  std::uintptr_t moduleBase = 0;  // base of the mapped image, 0 when nothing is mapped
   VersionStrings versionStrings;  // trimmed, in VersionKeys order
 };
 

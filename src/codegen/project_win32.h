@@ -1,7 +1,7 @@
 #pragma once
 // Saving the function grid as a project file and loading one back: the
 // requesters, the question when the library has moved, the warning when it
-// has changed, and reopening the library with the system loader.
+// has changed, and mapping the library again (read, never run).
 #include <functional>
 #include <string>
 

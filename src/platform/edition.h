@@ -1,6 +1,7 @@
 // The two editions built from this source: Vantorel.exe for 64-bit (PE32+)
-// libraries and Vantorel_x86.exe for 32-bit (PE32) ones. A library is loaded
-// into the tool's own process, so each edition can only open its own kind.
+// libraries and Vantorel_x86.exe for 32-bit (PE32) ones. A library is opened
+// in the tool's own process, where the generated source will load it, so
+// each edition opens its own kind only.
 // Which edition a build is follows from the target's pointer size; every
 // difference between the two is read from here, nowhere else.
 #pragma once
@@ -20,9 +21,9 @@ struct EditionTraits {
   std::u16string_view windowsName;   // the platform the About message names
   std::u16string_view conventions;   // the Conv cell's choices, one per line
   std::u16string_view convention;    // the Conv of a freshly listed export
-  // A 64-bit library dropped on the x86 edition is named as such: in a
-  // 32-bit process the system loader refuses it without a word. The 64-bit
-  // edition leaves dropped files to the loader, as it always has.
+  // A 64-bit library dropped on the x86 edition is named as such: opening
+  // refuses it without a word. The 64-bit edition opens dropped files
+  // unchecked, as it always has.
   bool checksDroppedFiles;
 };
 

@@ -53,4 +53,20 @@ std::vector<MemoryRange> UnreadableRanges(const void* start, std::size_t size) {
   return ranges;
 }
 
+std::size_t AllocationSize(const void* base) {
+  const auto start = reinterpret_cast<std::uintptr_t>(base);
+  std::uintptr_t at = start;
+  for (;;) {
+    MEMORY_BASIC_INFORMATION info{};
+    if (!VirtualQuery(reinterpret_cast<const void*>(at), &info, sizeof info) || info.RegionSize == 0 ||
+        reinterpret_cast<std::uintptr_t>(info.AllocationBase) != start || info.State == MEM_FREE) {
+      break;
+    }
+    const std::uintptr_t next = reinterpret_cast<std::uintptr_t>(info.BaseAddress) + info.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return at - start;
+}
+
 }  // namespace vantorel

@@ -20,4 +20,8 @@ struct MemoryRange {
 // no read access, or guard pages), in address order.
 std::vector<MemoryRange> UnreadableRanges(const void* start, std::size_t size);
 
+// How many bytes from `base` on belong to the allocation that starts there
+// (a mapped view, say), whatever their access; 0 when base starts none.
+std::size_t AllocationSize(const void* base);
+
 }  // namespace vantorel

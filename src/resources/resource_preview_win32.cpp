@@ -25,6 +25,19 @@ constexpr UINT kBringToFront = WM_APP + 1;
 HWND menuPreview = nullptr;
 HWND dialogPreview = nullptr;
 
+// The icons of a dialog's icon controls. The system would load them shared,
+// kept for as long as the module they come from, and that is a new mapping
+// at every open: they are made here instead from the library's bytes, given
+// to their controls, and destroyed with the dialog.
+struct PreviewIcon {
+  std::size_t control;  // its place in the template, as among the dialog's children
+  ResourceId name;
+  bool realSize;  // SS_REALSIZEIMAGE: the image's own size, not the icon size
+};
+std::vector<PreviewIcon> pendingIcons;
+std::vector<HICON> shownIcons;
+void ShowPreviewIcons(HWND dialog);
+
 HMODULE Library() {
   const LibraryState* library = ResourceLibrary();
   return library ? reinterpret_cast<HMODULE>(library->ModuleBase) : nullptr;
@@ -80,6 +93,7 @@ INT_PTR CALLBACK DialogPreviewProc(HWND hwnd, UINT msg, WPARAM, LPARAM) {
   switch (msg) {
     case WM_INITDIALOG:
       dialogPreview = hwnd;
+      ShowPreviewIcons(hwnd);
       break;
     case WM_CLOSE:
       dialogPreview = nullptr;
@@ -178,6 +192,82 @@ bool ReferencesFit(const std::vector<TemplateReference>& references) {
   return true;
 }
 
+// Which controls name a class the system cannot create in a dialog of the
+// library: an ordinal other than the six predefined ones, or a name that is
+// neither the library's own class (none is registered) nor a global or
+// system one.
+std::vector<bool> UnknownClasses(const DialogTemplateFacts& facts) {
+  std::vector<bool> unknown;
+  unknown.reserve(facts.items.size());
+  for (const TemplateControl& control : facts.items) {
+    const ResourceId& cls = control.windowClass;
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof info;
+    const std::wstring name(cls.text.begin(), cls.text.end());
+    unknown.push_back(cls.IsString() ? !GetClassInfoExW(reinterpret_cast<HINSTANCE>(Library()), name.c_str(), &info)
+                                     : !IsPredefinedControlClass(cls));
+  }
+  return unknown;
+}
+
+// What becomes of each control of the preview: a placeholder for a class
+// the system does not know, an icon control without its title for an icon
+// the preview gives it (listed in `icons`).
+std::vector<ControlRewrite> PreviewRewrites(const DialogTemplateFacts& facts, std::vector<PreviewIcon>& icons) {
+  std::vector<ControlRewrite> rewrites(facts.items.size(), ControlRewrite::Keep);
+  const std::vector<bool> unknown = UnknownClasses(facts);
+  for (std::size_t i = 0; i < facts.items.size(); ++i) {
+    const TemplateControl& control = facts.items[i];
+    if (unknown[i]) {
+      rewrites[i] = ControlRewrite::Placeholder;
+    } else if (control.picture == TemplateReference::Kind::Icon &&
+               (control.title.IsString() || control.title.id != 0)) {
+      rewrites[i] = ControlRewrite::WithoutTitle;
+      icons.push_back({i, control.title, (control.style & SS_REALSIZEIMAGE) != 0});
+    }
+  }
+  return rewrites;
+}
+
+// The icon an icon control shows for the name: the icon group's image for
+// the size, failing that the cursor group's, made from the library's bytes
+// (checked before the dialog is shown); the caller destroys it.
+HICON LoadPreviewIcon(const ResourceId& name, bool realSize) {
+  const int width = realSize ? 0 : GetSystemMetrics(SM_CXICON);
+  const int height = realSize ? 0 : GetSystemMetrics(SM_CYICON);
+  for (const bool icon : {true, false}) {
+    const auto group = SystemPick(name, icon ? kIconGroup : kCursorGroup);
+    if (!group || group->empty()) continue;
+    const TemplateCopy directory(*group);
+    const int id = LookupIconIdFromDirectoryEx(static_cast<BYTE*>(const_cast<void*>(directory.Data())), icon, width,
+                                               height, LR_DEFAULTCOLOR);
+    if (id <= 0 || id > 0xFFFF) continue;
+    const auto member = SystemPick(ResourceId{static_cast<std::uint16_t>(id), {}}, icon ? kIcon : kCursor);
+    if (!member || member->empty()) continue;
+    const TemplateCopy image(*member);
+    HICON made = CreateIconFromResourceEx(static_cast<BYTE*>(const_cast<void*>(image.Data())),
+                                          static_cast<DWORD>(member->size()), icon, 0x00030000, width, height,
+                                          LR_DEFAULTCOLOR);
+    if (made) return made;
+  }
+  return nullptr;
+}
+
+void ShowPreviewIcons(HWND dialog) {
+  // The dialog makes its controls in template order, each below the last.
+  auto next = pendingIcons.begin();
+  std::size_t index = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child && next != pendingIcons.end();
+       child = GetWindow(child, GW_HWNDNEXT), ++index) {
+    if (index != next->control) continue;
+    if (HICON icon = LoadPreviewIcon(next->name, next->realSize)) {
+      shownIcons.push_back(icon);
+      SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    }
+    ++next;
+  }
+}
+
 // The clicked resource's bytes (its own language, as the dump shows them).
 std::optional<std::span<const std::uint8_t>> ClickedBytes(const ResourceKey& key) {
   if (!LibraryLoaded()) return std::nullopt;
@@ -238,9 +328,22 @@ void PreviewDialog(const ResourceKey& key, HWND owner) {
     facts = WalkDialogTemplate(copy.Bytes());
   }
   if (!facts || !ReferencesFit(facts->references)) return;
+  // Nothing of the library ran, so a class it registers for itself is
+  // unknown here, and one unknown class fails the whole dialog: such
+  // controls are shown as placeholders of their size, named by class.
+  std::vector<PreviewIcon> icons;
+  const std::vector<ControlRewrite> rewrites = PreviewRewrites(*facts, icons);
+  if (std::any_of(rewrites.begin(), rewrites.end(), [](ControlRewrite r) { return r != ControlRewrite::Keep; })) {
+    copy = TemplateCopy(RewriteControls(copy.Bytes(), *facts, rewrites));
+    if (!WalkDialogTemplate(copy.Bytes())) return;
+  }
+  pendingIcons = std::move(icons);
   DialogBoxIndirectParamW(reinterpret_cast<HINSTANCE>(Library()), static_cast<const DLGTEMPLATE*>(copy.Data()),
                           owner, DialogPreviewProc, 0);
   dialogPreview = nullptr;
+  pendingIcons.clear();
+  for (HICON icon : shownIcons) DestroyIcon(icon);
+  shownIcons.clear();
 }
 
 void ClosePreviews() {

@@ -1,5 +1,7 @@
 #include "resources/resource_template.h"
 
+#include <string>
+
 namespace vantorel {
 
 namespace {
@@ -16,6 +18,13 @@ constexpr std::uint16_t kOrdinalMark = 0xFFFF;
 constexpr std::uint16_t kStaticClassAtom = 0x0082;
 // The platform takes class ids 0 to 5 for 0x80 to 0x85.
 constexpr std::uint16_t kStaticClassShortId = 0x0002;
+constexpr std::uint16_t kFirstClassAtom = 0x0080;
+constexpr std::uint16_t kLastClassShortId = 0x0005;
+// A placeholder: a visible-or-not child static with a frame and its text
+// centred on one line, '&' shown as it is.
+constexpr std::uint32_t kWsChild = 0x40000000, kWsVisible = 0x10000000, kWsBorder = 0x00800000;
+constexpr std::uint32_t kSsCenter = 0x0001, kSsNoPrefix = 0x0080, kSsCenterImage = 0x0200;
+constexpr std::uint32_t kPlaceholderStyle = kWsChild | kWsBorder | kSsCenter | kSsNoPrefix | kSsCenterImage;
 // 0x7FFF as the point size stands for the system's message font: no
 // weight, italic or face name follows.
 constexpr std::uint16_t kMessageBoxFont = 0x7FFF;
@@ -44,6 +53,7 @@ class Reader {
     out = low | std::uint32_t{high} << 16;
     return true;
   }
+  std::size_t At() const { return at_; }
   bool Skip(std::size_t count) {
     if (count > bytes_.size() - at_) return false;
     at_ += count;
@@ -148,6 +158,19 @@ bool WalkMenuTemplate(std::span<const std::uint8_t> bytes, std::size_t misalignm
   return false;
 }
 
+bool IsPredefinedControlClass(const ResourceId& windowClass) {
+  if (windowClass.IsString()) return false;
+  return windowClass.id <= kLastClassShortId ||
+         (windowClass.id >= kFirstClassAtom && windowClass.id <= kFirstClassAtom + kLastClassShortId);
+}
+
+std::u16string ControlClassText(const ResourceId& windowClass) {
+  if (windowClass.IsString()) return windowClass.text;
+  std::u16string text = u"#";
+  for (char c : std::to_string(windowClass.id)) text.push_back(static_cast<char16_t>(c));
+  return text;
+}
+
 std::optional<DialogTemplateFacts> WalkDialogTemplate(std::span<const std::uint8_t> bytes, std::size_t misalignment) {
   if (bytes.size() > kMaxTemplateBytes) return std::nullopt;
   Reader r(bytes, misalignment);
@@ -176,24 +199,104 @@ std::optional<DialogTemplateFacts> WalkDialogTemplate(std::span<const std::uint8
   for (std::uint16_t i = 0; i < count; ++i) {
     // Each control starts on a DWORD boundary.
     if (!r.Align(4)) return std::nullopt;
+    const std::size_t begin = r.At();
     std::uint32_t style = 0;
     const bool read = facts.extended ? r.Skip(8) && r.Dword(style) && r.Skip(kControlExFixed - 12)
                                      : r.Dword(style) && r.Skip(kControlFixed - 4);
     ResourceId cls, text;
     std::uint16_t extra = 0;
-    if (!read || !r.NameOrOrdinal(&cls) || !r.NameOrOrdinal(&text) || !r.Word(extra)) return std::nullopt;
+    if (!read || !r.NameOrOrdinal(&cls)) return std::nullopt;
+    const std::size_t titleBegin = r.At();
+    if (!r.NameOrOrdinal(&text)) return std::nullopt;
+    const std::size_t titleEnd = r.At();
+    if (!r.Word(extra)) return std::nullopt;
     // The platform steps over the creation data a WORD at a time from its
     // count, so an odd count loses its last byte: the next control's
     // alignment decides where it starts.
     if (!r.Skip(extra / 2 * 2)) return std::nullopt;
+    TemplateControl control{begin, r.At(), titleBegin, titleEnd, style, cls, text, std::nullopt};
     const std::uint32_t picture = style & kSsTypeMask;
     if (IsStaticClass(cls) && (picture == kSsIcon || picture == kSsBitmap)) {
-      facts.references.push_back(
-          {picture == kSsIcon ? TemplateReference::Kind::Icon : TemplateReference::Kind::Bitmap, text});
+      control.picture = picture == kSsIcon ? TemplateReference::Kind::Icon : TemplateReference::Kind::Bitmap;
+      facts.references.push_back({*control.picture, text});
     }
+    facts.items.push_back(std::move(control));
   }
   facts.controls = count;
   return facts;
+}
+
+namespace {
+
+class TemplateWriter {
+ public:
+  explicit TemplateWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+  void Bytes(std::span<const std::uint8_t> bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
+  void Word(std::uint16_t value) {
+    out_.push_back(static_cast<std::uint8_t>(value));
+    out_.push_back(static_cast<std::uint8_t>(value >> 8));
+  }
+  void Dword(std::uint32_t value) {
+    Word(static_cast<std::uint16_t>(value));
+    Word(static_cast<std::uint16_t>(value >> 16));
+  }
+  void String(const std::u16string& text) {
+    for (char16_t c : text) Word(c);
+    Word(0);
+  }
+  void AlignToDword() { out_.resize((out_.size() + 3) / 4 * 4, 0); }
+
+ private:
+  std::vector<std::uint8_t>& out_;
+};
+
+// Where a control's fields sit from its start in either layout.
+constexpr std::size_t kControlGeometryAt = 8, kControlIdAt = 16;
+constexpr std::size_t kControlExGeometryAt = 12, kControlExIdAt = 20;
+
+}  // namespace
+
+std::vector<std::uint8_t> RewriteControls(std::span<const std::uint8_t> bytes, const DialogTemplateFacts& facts,
+                                          const std::vector<ControlRewrite>& rewrites) {
+  std::vector<std::uint8_t> out;
+  if (facts.items.empty() || facts.items.back().end > bytes.size()) return {bytes.begin(), bytes.end()};
+  out.reserve(bytes.size());
+  TemplateWriter w(out);
+  w.Bytes(bytes.first(facts.items.front().begin));
+  for (std::size_t i = 0; i < facts.items.size(); ++i) {
+    const TemplateControl& c = facts.items[i];
+    const auto control = bytes.subspan(c.begin, c.end - c.begin);
+    w.AlignToDword();
+    const ControlRewrite rewrite = i < rewrites.size() ? rewrites[i] : ControlRewrite::Keep;
+    if (rewrite == ControlRewrite::Keep) {
+      w.Bytes(control);
+      continue;
+    }
+    if (rewrite == ControlRewrite::WithoutTitle) {
+      w.Bytes(bytes.subspan(c.begin, c.titleBegin - c.begin));
+      w.Word(0);
+      w.Bytes(bytes.subspan(c.titleEnd, c.end - c.titleEnd));
+      continue;
+    }
+    const std::uint32_t style = kPlaceholderStyle | (c.style & kWsVisible);
+    if (facts.extended) {
+      w.Bytes(control.first(4));  // help id
+      w.Dword(0);                 // no extended style
+      w.Dword(style);
+      w.Bytes(control.subspan(kControlExGeometryAt, kDialogGeometry));
+      w.Bytes(control.subspan(kControlExIdAt, 4));
+    } else {
+      w.Dword(style);
+      w.Dword(0);
+      w.Bytes(control.subspan(kControlGeometryAt, kDialogGeometry));
+      w.Bytes(control.subspan(kControlIdAt, 2));
+    }
+    w.Word(kOrdinalMark);
+    w.Word(kStaticClassAtom);
+    w.String(ControlClassText(c.windowClass));
+    w.Word(0);  // no creation data
+  }
+  return out;
 }
 
 }  // namespace vantorel

@@ -1,7 +1,5 @@
 #include "resources/resource_view_win32.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -289,11 +287,11 @@ void EnumerateResources(const ResourceViews& views) {
 
   LibraryState* open = ResourceLibrary();
   HMODULE library = open ? open->LibraryHandle : nullptr;
-  MODULEINFO info{};
-  if (!library || !K32GetModuleInformation(GetCurrentProcess(), library, &info, sizeof info)) return;
-  open->ModuleBase = reinterpret_cast<std::uintptr_t>(info.lpBaseOfDll);
+  const ImageView mapped = ViewLoadedImage(library);
+  if (!mapped.size()) return;
+  open->ModuleBase = ImageBaseOf(library);
   s.moduleBase = open->ModuleBase;
-  s.imageSize = info.SizeOfImage;
+  s.imageSize = mapped.size();
   const ImageView image = LoadedImage();
   const auto span = FindResourceSpan(image);
   if (span && IsReadableMemory(reinterpret_cast<const void*>(s.moduleBase + span->begin), span->end - span->begin)) {

@@ -1,5 +1,5 @@
-// Opening libraries: the requester, the check, the system loader, the export
-// listing from the loaded image and the version strings.
+// Opening libraries: the requester, the check, the mapping that runs
+// nothing, the export listing from the mapped image and the version strings.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -65,7 +65,10 @@ TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
   AppState& app = App();
   EXPECT_EQ(app.CurrentPath, path);
   ASSERT_NE(app.LibraryHandle, nullptr);
-  EXPECT_EQ(app.ModuleBase, reinterpret_cast<std::uintptr_t>(app.LibraryHandle));
+  // The image base: the handle of a mapping made for reading has flags in
+  // its low bits.
+  EXPECT_EQ(app.ModuleBase, reinterpret_cast<std::uintptr_t>(app.LibraryHandle) & ~std::uintptr_t{3});
+  EXPECT_EQ(*reinterpret_cast<const std::uint16_t*>(app.ModuleBase), 0x5A4D);
   EXPECT_EQ(app.LibraryInfo.moduleBase, app.ModuleBase);
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(prompts.requesters.empty()) << "a given path is not asked for";
@@ -160,14 +163,21 @@ TEST_F(OpenLibrary, RefusedLibraryStillHasItsVersionStrings) {
 }
 
 TEST_F(OpenLibrary, OpeningAnotherReleasesTheFirst) {
-  // A library nothing else in this process loads, so releasing it unloads it.
+  // A library nothing else in this process loads: it is mapped, never
+  // loaded as a module, and releasing it unmaps it.
   const std::wstring first = testing::kWineLibraries + L"\\hid.dll";
   ASSERT_EQ(GetModuleHandleW(L"hid.dll"), nullptr);
   LoadLibraryFile(first);
   ASSERT_NE(App().LibraryHandle, nullptr);
-  EXPECT_EQ(GetModuleHandleW(L"hid.dll"), App().LibraryHandle);
-  LoadLibraryFile(testing::OwnLibrary());
   EXPECT_EQ(GetModuleHandleW(L"hid.dll"), nullptr);
+  const auto* base = reinterpret_cast<const void*>(App().ModuleBase);
+  MEMORY_BASIC_INFORMATION mapping{};
+  ASSERT_TRUE(VirtualQuery(base, &mapping, sizeof mapping));
+  EXPECT_EQ(mapping.Type, static_cast<DWORD>(MEM_IMAGE)) << "laid out by section";
+  LoadLibraryFile(testing::OwnLibrary());
+  ASSERT_TRUE(VirtualQuery(base, &mapping, sizeof mapping));
+  // Unmapped (Wine's 32-bit side keeps the range reserved).
+  EXPECT_NE(mapping.State, static_cast<DWORD>(MEM_COMMIT));
   EXPECT_EQ(App().LibraryInfo.path, ToU16(testing::OwnLibrary()));
 }
 

@@ -151,7 +151,7 @@ TEST_F(ProjectTest, SaveWritesTheGridRowsAndTheLibrarysIdentity) {
   EXPECT_EQ(App().FunctionList[2].Function, u"_Grow\u00DFe@8");
   EXPECT_EQ(App().FunctionList[2].Comment, u"\u20AC \U0001F600");
   EXPECT_NE(App().LibraryHandle, nullptr);
-  EXPECT_EQ(App().ModuleBase, reinterpret_cast<std::uintptr_t>(App().LibraryHandle));
+  EXPECT_EQ(App().ModuleBase, reinterpret_cast<std::uintptr_t>(App().LibraryHandle) & ~std::uintptr_t{3});
   EXPECT_EQ(App().LibraryInfo.libraryHandle, App().LibraryHandle);
   EXPECT_EQ(App().LibraryInfo.path, ToU16(library));
   wchar_t cwd[MAX_PATH] = {};

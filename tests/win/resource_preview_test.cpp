@@ -25,6 +25,7 @@
 #include "resources/resource_preview_win32.h"
 #include "resources/resource_view_win32.h"
 #include "main_window_fixture.h"
+#include "object_counts.h"
 #include "scripted_prompts.h"
 
 namespace vantorel {
@@ -260,14 +261,96 @@ TEST_F(ResourcePreviewTest, DialogThatCannotBeCreatedReturnsAtOnce) {
   bool shown = false;
   ModalDriver driver([&](int) { shown = shown || DialogPreviewWindow() != nullptr; });
   const auto took = driver.Run([&] {
-    Click({L"Dialog", L"BROKENDIALOG", L"1033"});
     PreviewDialog(Key(kDialogType, {999, {}}), Main().window);
+    PreviewDialog(Key(kDialogType, {0, u"NOSUCHDIALOG"}), Main().window);
   });
   EXPECT_FALSE(shown);
   EXPECT_LT(took.count(), 3000);
-  EXPECT_GT(Main().hexGrid->GetRowCount(), 0) << "the dump is still shown";
   EXPECT_EQ(DialogPreviewWindow(), nullptr);
   EXPECT_TRUE(IsWindowEnabled(Main().window));
+}
+
+// A control of a class the library would register itself (nothing of the
+// library runs, so no such class exists) stands in the dialog as a framed
+// static of its place and size named by its class; the rest is as built.
+TEST_F(ResourcePreviewTest, ControlOfAnUnknownClassShowsAsANamedFrame) {
+  struct Child {
+    std::wstring cls, text;
+    LONG style = 0, exStyle = 0;
+    RECT rect{};
+  };
+  std::wstring caption;
+  Child placeholder, ok;
+  RECT expected{10, 10, 150, 30};  // the control's dialog units
+  ModalDriver driver([&](int) {
+    HWND dialog = DialogPreviewWindow();
+    if (!dialog || !caption.empty()) return;
+    caption = TextOf(dialog);
+    MapDialogRect(dialog, &expected);
+    for (auto [id, child] : {std::pair{1201, &placeholder}, std::pair{IDOK, &ok}}) {
+      HWND control = GetDlgItem(dialog, id);
+      if (!control) continue;
+      wchar_t cls[64] = {};
+      GetClassNameW(control, cls, 64);
+      child->cls = cls;
+      child->text = TextOf(control);
+      child->style = GetWindowLongW(control, GWL_STYLE);
+      child->exStyle = GetWindowLongW(control, GWL_EXSTYLE);
+      GetWindowRect(control, &child->rect);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&child->rect), 2);
+    }
+    SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  });
+  driver.Run([&] { Click({L"Dialog", L"BROKENDIALOG", L"1033"}); });
+  EXPECT_EQ(caption, L"Unknown control class");
+  EXPECT_EQ(_wcsicmp(placeholder.cls.c_str(), L"Static"), 0);
+  // As the template holds it: the resource compiler writes it in capitals.
+  EXPECT_EQ(_wcsicmp(placeholder.text.c_str(), L"VantorelNoSuchClass"), 0) << placeholder.text;
+  EXPECT_NE(placeholder.style & WS_VISIBLE, 0);
+  // A dialog draws a bordered control with a sunken edge.
+  EXPECT_TRUE((placeholder.style & WS_BORDER) || (placeholder.exStyle & WS_EX_CLIENTEDGE));
+  EXPECT_TRUE(EqualRect(&placeholder.rect, &expected))
+      << placeholder.rect.left << "," << placeholder.rect.top << " " << placeholder.rect.right << ","
+      << placeholder.rect.bottom;
+  EXPECT_EQ(_wcsicmp(ok.cls.c_str(), L"Button"), 0);
+  EXPECT_EQ(ok.text, L"OK");
+  EXPECT_EQ(DialogPreviewWindow(), nullptr);
+}
+
+// ABOUTBOX's icon control shows the library's icon at the icon size; each
+// open maps the library anew (at a new address, the earlier mappings being
+// held), and previews of it leave no icon or bitmap behind.
+TEST_F(ResourcePreviewTest, DialogIconsAreTheLibrarysAndLeaveNothingBehind) {
+  std::vector<HMODULE> held;
+  testing::ObjectTotals after[3];
+  for (int open = 0; open < 3; ++open) {
+    held.push_back(LoadLibraryExW(Data(L"resources.dll").c_str(), nullptr,
+                                  LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+    LoadLibraryFile(Data(L"resources.dll"));
+    EnumerateResources(Views());
+    SIZE icon{};
+    ModalDriver driver([&](int) {
+      HWND dialog = DialogPreviewWindow();
+      if (!dialog) return;
+      // The first control of the template: ICON 1, -1, 10, 10, 20, 20.
+      const auto shown = reinterpret_cast<HICON>(SendMessageW(GetWindow(dialog, GW_CHILD), STM_GETICON, 0, 0));
+      ICONINFO info{};
+      BITMAP bitmap{};
+      if (shown && GetIconInfo(shown, &info) && GetObjectW(info.hbmMask, sizeof bitmap, &bitmap)) {
+        icon = {bitmap.bmWidth, info.hbmColor ? bitmap.bmHeight : bitmap.bmHeight / 2};
+      }
+      if (info.hbmMask) DeleteObject(info.hbmMask);
+      if (info.hbmColor) DeleteObject(info.hbmColor);
+      SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    driver.Run([&] { Click({L"Dialog", L"ABOUTBOX", L"1033"}); });
+    EXPECT_EQ(icon.cx, GetSystemMetrics(SM_CXICON)) << "open " << open;
+    EXPECT_EQ(icon.cy, GetSystemMetrics(SM_CYICON)) << "open " << open;
+    after[open] = testing::CountProcessObjects();
+  }
+  for (HMODULE module : held) FreeLibrary(module);
+  EXPECT_EQ(after[2].user, after[1].user);
+  EXPECT_EQ(after[2].gdi, after[1].gdi);
 }
 
 // A copy of resources.dll with bytes of one template changed, loaded as the

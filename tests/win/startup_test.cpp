@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <psapi.h>
+
 #include <string>
 
 #include "analysis/library_win32.h"
@@ -126,9 +129,14 @@ TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
     Start(c.argument);
     EXPECT_EQ(App().CurrentPath, c.file);
     OpenStartupFile();
-    wchar_t loaded[MAX_PATH] = {};
-    GetModuleFileNameW(App().LibraryHandle, loaded, MAX_PATH);
-    EXPECT_EQ(_wcsicmp(loaded, c.file.c_str()), 0) << std::string(c.file.begin(), c.file.end());
+    // The mapped file, named by the system with its own device prefix.
+    wchar_t mapped[MAX_PATH] = {};
+    const DWORD length = K32GetMappedFileNameW(GetCurrentProcess(), reinterpret_cast<void*>(App().ModuleBase),
+                                               mapped, MAX_PATH);
+    const std::wstring withoutDrive = c.file.substr(2);
+    ASSERT_GE(length, withoutDrive.size());
+    EXPECT_EQ(_wcsicmp(mapped + length - withoutDrive.size(), withoutDrive.c_str()), 0)
+        << std::string(c.file.begin(), c.file.end());
     ASSERT_FALSE(App().FunctionList.empty());
     EXPECT_EQ(App().FunctionList[0].Function, c.firstExport);
     ReleaseLibrary();
