@@ -10,21 +10,21 @@
 
 namespace {
 
-using vantorel::SourceRow;
+using vantorel::FunctionRow;
 
 constexpr int kRows = 65535;
 
-const std::vector<SourceRow>& Rows() {
-  static const std::vector<SourceRow> rows = [] {
-    std::vector<SourceRow> r(kRows);
+const std::vector<FunctionRow>& Rows() {
+  static const std::vector<FunctionRow> rows = [] {
+    std::vector<FunctionRow> r(kRows);
     for (int i = 0; i < kRows; ++i) {
       const std::string n = std::to_string(i);
       const std::u16string name = u"ExportedFunction" + std::u16string(n.begin(), n.end());
-      r[i].function = name;
+      r[i].exportName = name;
       r[i].alias = name;
       // A mix of unknown, small and capped counts, and some comments.
       const std::string para = i % 3 == 0 ? "?" : std::to_string(i % 30);
-      r[i].para.assign(para.begin(), para.end());
+      r[i].parameters.assign(para.begin(), para.end());
       if (i % 4 == 0) r[i].comment = u"returns a handle; see the header";
     }
     return r;
@@ -33,7 +33,7 @@ const std::vector<SourceRow>& Rows() {
 }
 
 void BM_BuildSourceText(benchmark::State& state) {
-  const std::vector<SourceRow>& rows = Rows();
+  const std::vector<FunctionRow>& rows = Rows();
   std::size_t length = 0;
   for (auto _ : state) {
     const std::u16string text = vantorel::BuildSourceText(rows, u"C:\\Libraries\\huge_library.dll");

@@ -5,8 +5,7 @@
 #include "analysis/pe_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const vantorel::MemoryByteSource file({data, size});
-  const int result = vantorel::ClassifyPeImage(file);
+  const int result = vantorel::ClassifyPeImage({data, size});
   if (result < -1 || result > 1) __builtin_trap();
   return 0;
 }

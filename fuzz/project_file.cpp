@@ -24,9 +24,7 @@ bool IsNameCharacter(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_';
 }
 
-void CheckLoaderNames(const vantorel::FunctionList& rows, std::u16string_view path) {
-  std::vector<vantorel::SourceRow> source;
-  for (const auto& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1, e.Conv});
+void CheckLoaderNames(const vantorel::FunctionRows& source, std::u16string_view path) {
   const vantorel::LoaderNames names = vantorel::NameLoaderRows(source, path);
   std::set<std::u16string> taken{Lower(names.procedure), u"hdll"};
   for (std::size_t i = 0; i < source.size(); ++i) {
@@ -35,7 +33,7 @@ void CheckLoaderNames(const vantorel::FunctionList& rows, std::u16string_view pa
     if (name.empty() || name.size() > vantorel::kMaxPureBasicName || (name[0] >= u'0' && name[0] <= u'9') ||
         !std::all_of(name.begin(), name.end(), IsNameCharacter) || vantorel::IsPureBasicKeyword(name) ||
         vantorel::IsPureBasicCommand(name) || (name.size() == 1 && Lower(name).find_first_of(u"abcdfilqsuw") == 0) ||
-        !vantorel::FitsPureBasicLiteral(source[i].function) ||
+        !vantorel::FitsPureBasicLiteral(source[i].exportName) ||
         !taken.insert(Lower(name)).second)
       __builtin_trap();
   }
@@ -55,8 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 0; i < first->rows.size(); ++i) {
     const auto& a = first->rows[i];
     const auto& b = second->rows[i];
-    if ((a.checked == 1) != (b.checked == 1) || a.Alias != b.Alias || a.Function != b.Function ||
-        a.Para != b.Para || a.Conv != b.Conv || a.Comment != b.Comment) {
+    if (a.ticked != b.ticked || a.alias != b.alias || a.exportName != b.exportName || a.parameters != b.parameters ||
+        a.convention != b.convention || a.comment != b.comment) {
       __builtin_trap();
     }
   }

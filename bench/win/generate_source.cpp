@@ -1,5 +1,5 @@
-// Timing under Wine: generating the loader source of 65,535 ticked rows and
-// showing it in the preview editor.
+// Timing under Wine: generating the loader source of 65,535 ticked rows from
+// the session and showing it in the preview editor.
 #include <windows.h>
 
 #include <algorithm>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/startup_win32.h"
-#include "codegen/function_grid_win32.h"
-#include "codegen/generate_source_win32.h"
+#include "app/pages/function_page_win32.h"
+#include "app/pages/preview_page_win32.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
@@ -26,22 +26,24 @@ int wmain() {
                               560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   auto grid = vantorel::GridControl::Create(host, 0, 0, 780, 500, 20, 0x22045);
   vantorel::AddFunctionGridColumns(*grid);
-  vantorel::FunctionList list;
+  vantorel::FunctionRows list;
   for (int i = 1; i <= 65535; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "Function_%05d", i);
-    list.push_back(vantorel::MakeFunctionEntry(std::u16string(name, name + std::char_traits<char>::length(name))));
+    list.push_back(vantorel::MakeFunctionRow(std::u16string(name, name + std::char_traits<char>::length(name))));
   }
   vantorel::FillFunctionGrid(*grid, list);
   ShowWindow(grid->GetWindow(), SW_HIDE);
   HWND editor = vantorel::SetupPreviewEditor(host, 780, 500);
   if (!editor) return 1;
 
-  const std::wstring path = L"C:\\Libs\\many_exports.dll";
+  vantorel::Session session;
+  session.library.path = u"C:\\Libs\\many_exports.dll";
+  session.rows = list;
   std::vector<double> runs;
   for (int run = 0; run < 5; ++run) {
     const auto start = Clock::now();
-    vantorel::GenerateSource(grid.get(), path);
+    vantorel::ShowGeneratedSource(session);
     UpdateWindow(editor);  // shown: the first screen painted
     runs.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
@@ -57,7 +59,8 @@ int wmain() {
     record.row = 65534;
     record.column = 1;
     const auto start = Clock::now();
-    vantorel::OnFunctionGridEvent(grid.get(), vantorel::GridEvent::TooltipQuery, record, {}, {}, path);
+    vantorel::OnFunctionGridEvent(grid.get(), vantorel::GridEvent::TooltipQuery, record, session.rows, {}, {},
+                                  session.library.path);
     tips.push_back(std::chrono::duration<double>(Clock::now() - start).count());
   }
   std::sort(tips.begin(), tips.end());

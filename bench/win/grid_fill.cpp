@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "app/startup_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
-#include "resources/resource_view_win32.h"
+#include "app/pages/resource_page_win32.h"
 
 namespace {
 
@@ -64,27 +64,29 @@ void PumpMessages() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
-vantorel::FunctionList ManyEntries(int count) {
-  vantorel::FunctionList list;
+vantorel::FunctionRows ManyEntries(int count) {
+  vantorel::FunctionRows list;
   for (int i = 1; i <= count; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "Function_%05d", i);
-    list.push_back(vantorel::MakeFunctionEntry(std::u16string(name, name + std::char_traits<char>::length(name))));
+    list.push_back(vantorel::MakeFunctionRow(std::u16string(name, name + std::char_traits<char>::length(name))));
   }
   return list;
 }
 
-std::vector<std::wstring> RowTexts(const vantorel::FunctionEntry& e, std::size_t i) {
+std::vector<std::wstring> RowTexts(const vantorel::FunctionRow& e, std::size_t i) {
   auto wide = [](const std::u16string& s) { return std::wstring(s.begin(), s.end()); };
-  return {std::to_wstring(i + 1), wide(e.Alias), wide(e.Function), wide(e.Para), wide(e.Conv), wide(e.Comment)};
+  return {std::to_wstring(i + 1), wide(e.alias), wide(e.exportName), wide(e.parameters), wide(e.convention), wide(e.comment)};
 }
 
 // The function grid as the main window makes it.
 std::unique_ptr<GridControl> MakeFunctionGrid(HWND parent, int width, int height) {
   auto grid = GridControl::Create(parent, 0, 0, width, height, 20, 0x22045);
   if (!grid) return nullptr;
+  // Fills and paints write nothing back: no table rows behind the callback.
+  static vantorel::FunctionRows unbound;
   grid->SetCallback([](GridControl* g, vantorel::GridEvent event, vantorel::CellEvent& record) {
-    return vantorel::OnFunctionGridEvent(g, event, record, [](std::int64_t) {});
+    return vantorel::OnFunctionGridEvent(g, event, record, unbound, [](std::int64_t) {});
   });
   grid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
   grid->SetHeaderHeight(22);
@@ -108,7 +110,7 @@ HWND MakeBareList(HWND parent, int width, int height) {
   return lv;
 }
 
-void FillBare(HWND lv, const vantorel::FunctionList& list, std::size_t rows) {
+void FillBare(HWND lv, const vantorel::FunctionRows& list, std::size_t rows) {
   SendMessageW(lv, WM_SETREDRAW, FALSE, 0);
   for (std::size_t i = 0; i < rows; ++i) {
     LVITEMW item{};
@@ -124,7 +126,7 @@ void FillBare(HWND lv, const vantorel::FunctionList& list, std::size_t rows) {
 }
 
 // 1. ClearRows to the first paint, through the application's fill.
-double TimeGridFill(HWND parent, const vantorel::FunctionList& list, double& cpu) {
+double TimeGridFill(HWND parent, const vantorel::FunctionRows& list, double& cpu) {
   auto grid = MakeFunctionGrid(parent, 780, 500);
   if (!grid) return -1;
   UpdateWindow(parent);
@@ -141,7 +143,7 @@ double TimeGridFill(HWND parent, const vantorel::FunctionList& list, double& cpu
   return elapsed;
 }
 
-double TimeBareFill(HWND parent, const vantorel::FunctionList& list) {
+double TimeBareFill(HWND parent, const vantorel::FunctionRows& list) {
   HWND lv = MakeBareList(parent, 780, 500);
   UpdateWindow(parent);
   const auto start = Clock::now();
@@ -276,7 +278,7 @@ int HexDump(HWND host) {
 
 // 4. Repaints of a full screen of rows, the grid's own drawing against the
 // list view's default drawing, in the middle of 65,535 rows.
-int FullScreenPaint(HWND host, const vantorel::FunctionList& list, int width, int height) {
+int FullScreenPaint(HWND host, const vantorel::FunctionRows& list, int width, int height) {
   auto grid = MakeFunctionGrid(host, width, height);
   if (!grid) return 1;
   vantorel::FillFunctionGrid(*grid, list);

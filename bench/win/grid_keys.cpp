@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/startup_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
 
@@ -46,18 +46,19 @@ int wmain() {
   vantorel::PrepareProcess();
   HWND host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 820,
                               560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  // The table the grid shows and writes its edits into; it outlives the grid.
+  vantorel::FunctionRows list;
   auto grid = vantorel::GridControl::Create(host, 0, 0, 800, 520, 20, 0x22045);
   if (!grid) return 1;
-  grid->SetCallback([](vantorel::GridControl* g, vantorel::GridEvent event, vantorel::CellEvent& record) {
-    return vantorel::OnFunctionGridEvent(g, event, record, [](std::int64_t) {});
+  grid->SetCallback([&list](vantorel::GridControl* g, vantorel::GridEvent event, vantorel::CellEvent& record) {
+    return vantorel::OnFunctionGridEvent(g, event, record, list, [](std::int64_t) {});
   });
   grid->SetHeaderHeight(22);
   grid->SetStrip(24, 1);
   vantorel::AddFunctionGridColumns(*grid);
-  vantorel::FunctionList list;
   for (int i = 1; i <= kRows; ++i) {
     const std::string name = "Function_" + std::to_string(i);
-    list.push_back(vantorel::MakeFunctionEntry(std::u16string(name.begin(), name.end())));
+    list.push_back(vantorel::MakeFunctionRow(std::u16string(name.begin(), name.end())));
   }
   vantorel::FillFunctionGrid(*grid, list);
   PumpMessages();

@@ -24,8 +24,8 @@
 #include "platform/prompts_win32.h"
 #include "app/startup_win32.h"
 #include "editor/editor_component_win32.h"
-#include "resources/resource_preview_win32.h"
-#include "resources/resource_view_win32.h"
+#include "app/pages/resource_preview_win32.h"
+#include "app/pages/resource_page_win32.h"
 
 namespace {
 
@@ -44,6 +44,9 @@ class OpenScript final : public vantorel::Prompts {
     return next;
   }
   std::wstring AskSaveFile(HWND, const std::wstring&, const std::wstring&, const std::wstring&) override { return {}; }
+  std::optional<std::wstring> AskText(HWND, const std::wstring&, const std::wstring&, const std::wstring&) override {
+    return std::nullopt;
+  }
 };
 
 std::wstring TestData(const wchar_t* name) { return std::wstring(VANTOREL_TESTDATA) + L"\\" + name; }

@@ -13,67 +13,34 @@
 
 #include "app/startup_win32.h"
 #include "app/status_text.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
 #include "platform/text_win32.h"
+#include "start_to_shown.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-struct Search {
-  DWORD pid;
-  std::wstring title;
-  HWND found;
-};
-
-BOOL CALLBACK FindShown(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<Search*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t text[1024] = {};
-  if (pid == s->pid && IsWindowVisible(hwnd) && GetWindowTextW(hwnd, text, 1024) && s->title == text) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
+using vantorel::bench::Clock;
+using vantorel::bench::Median;
+using vantorel::bench::Seconds;
 
 // Start to shown, for one run of the real program.
 double TimeOpenFromCommandLine(const std::wstring& exe, const std::wstring& library) {
-  std::wstring command = L"\"" + exe + L"\" \"" + library + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const auto start = Clock::now();
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  Search search{pi.dwProcessId, vantorel::ToWide(vantorel::MainTitle(vantorel::ToU16(library))), nullptr};
-  while (!search.found && Seconds(Clock::now() - start) < 60) {
-    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Sleep(2);
-  }
-  const double elapsed = Seconds(Clock::now() - start);
-  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 30000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return search.found ? elapsed : -1;
+  return vantorel::bench::TimeStartToShown(exe, library, vantorel::ToWide(vantorel::MainTitle(vantorel::ToU16(library))));
 }
 
-vantorel::FunctionList ManyEntries(int count) {
-  vantorel::FunctionList list;
+vantorel::FunctionRows ManyEntries(int count) {
+  vantorel::FunctionRows list;
   for (int i = 1; i <= count; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "Function_%05d", i);
-    list.push_back(vantorel::MakeFunctionEntry(std::u16string(name, name + std::char_traits<char>::length(name))));
+    list.push_back(vantorel::MakeFunctionRow(std::u16string(name, name + std::char_traits<char>::length(name))));
   }
   return list;
 }
 
-double TimeGridFill(HWND parent, const vantorel::FunctionList& list) {
+double TimeGridFill(HWND parent, const vantorel::FunctionRows& list) {
   auto grid = vantorel::GridControl::Create(parent, 0, 0, 780, 500, 20, 0x22045);
   if (!grid) return -1;
   grid->SetStrip(24, 1);
@@ -86,7 +53,7 @@ double TimeGridFill(HWND parent, const vantorel::FunctionList& list) {
 }
 
 // The same rows straight into a report list view, redraw off as well.
-double TimeBareListView(HWND parent, const vantorel::FunctionList& list) {
+double TimeBareListView(HWND parent, const vantorel::FunctionRows& list) {
   HWND lv = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 780, 500, parent, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   const wchar_t* titles[] = {L"", L"Nr:", L"Alias:", L"Function:", L"Para:", L"Conv:", L"Comment:"};
@@ -106,21 +73,17 @@ double TimeBareListView(HWND parent, const vantorel::FunctionList& list) {
     item.iItem = static_cast<int>(i);
     item.pszText = const_cast<wchar_t*>(L"");
     ListView_InsertItem(lv, &item);
-    const std::wstring texts[] = {std::to_wstring(i + 1), std::wstring(e.Alias.begin(), e.Alias.end()),
-                                  std::wstring(e.Function.begin(), e.Function.end()),
-                                  std::wstring(e.Para.begin(), e.Para.end()), std::wstring(e.Conv.begin(), e.Conv.end()),
-                                  std::wstring(e.Comment.begin(), e.Comment.end())};
+    const std::wstring texts[] = {std::to_wstring(i + 1), std::wstring(e.alias.begin(), e.alias.end()),
+                                  std::wstring(e.exportName.begin(), e.exportName.end()),
+                                  std::wstring(e.parameters.begin(), e.parameters.end()),
+                                  std::wstring(e.convention.begin(), e.convention.end()),
+                                  std::wstring(e.comment.begin(), e.comment.end())};
     for (int c = 0; c < 6; ++c) ListView_SetItemText(lv, static_cast<int>(i), c + 1, const_cast<wchar_t*>(texts[c].c_str()));
   }
   SendMessageW(lv, WM_SETREDRAW, TRUE, 0);
   const double elapsed = Seconds(Clock::now() - start);
   DestroyWindow(lv);
   return elapsed;
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? -1 : v[v.size() / 2];
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "analysis/msvc_decoration.h"
+#include "platform/code_page_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 
@@ -32,14 +34,9 @@ std::string UndecorateMsvcName(std::string_view decorated) {
 
 namespace {
 
-std::wstring WideTip(const ExportTip& tip) {
-  const std::string text = FormatTitledTip(tip);
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
+// The tip's names are bytes in the ANSI code page, as the rows' are: they
+// are decoded the same way.
+std::wstring WideTip(const ExportTip& tip) { return ToWide(DecodeAnsi(FormatTitledTip(tip))); }
 
 // The name's bytes in the ANSI code page, as the export table holds them;
 // none when a character has no place there (no export can have that name).

@@ -17,13 +17,15 @@ constexpr std::uint64_t kExportDirectorySize = 40;
 
 // A read that failed inside the image met a range the view marks
 // unreadable; otherwise it ran past the end.
-ExportFault PastEndOrHidden(const ImageView& image, std::uint64_t offset, std::uint64_t length, ExportFault pastEnd) {
+template <class Image>
+ExportFault PastEndOrHidden(const Image& image, std::uint64_t offset, std::uint64_t length, ExportFault pastEnd) {
   return offset <= image.size() && length <= image.size() - offset ? ExportFault::TableInNoAccessSection : pastEnd;
 }
 
 // Reads one string of the table against the shared budget; notes why it
 // could not be read.
-std::optional<std::string_view> ReadTableString(const ImageView& image, std::uint32_t rva, std::size_t& budget,
+template <class Image>
+std::optional<std::string_view> ReadTableString(const Image& image, std::uint32_t rva, std::size_t& budget,
                                                 ExportFault& fault, ExportFault unterminated) {
   const std::size_t limit = std::min(kMaxExportNameLength, budget - 1);
   auto text = image.readCString(rva, limit);
@@ -44,41 +46,29 @@ std::optional<std::string_view> ReadTableString(const ImageView& image, std::uin
   return std::nullopt;
 }
 
-}  // namespace
-
-std::string_view DescribeExportFault(ExportFault fault) {
-  switch (fault) {
-    case ExportFault::None: return "the export table is sound";
-    case ExportFault::HeadersUnreadable: return "the PE headers cannot be read";
-    case ExportFault::DirectoryOutsideSections: return "the export directory lies outside every section";
-    case ExportFault::DirectoryPastImage: return "the export directory runs past the end of the image";
-    case ExportFault::TooManySlots: return "the export address table claims more than 65,536 slots";
-    case ExportFault::AddressTablePastImage: return "the export address table runs past the end of the image";
-    case ExportFault::NameTablePastImage: return "the export name table runs past the end of the image";
-    case ExportFault::OrdinalOutOfRange: return "an export name points past the last slot of the address table";
-    case ExportFault::NameOutsideImage: return "an export name lies outside the image";
-    case ExportFault::NameUnterminated: return "an export name is not terminated";
-    case ExportFault::NameBudgetSpent: return "the export names are too long in total";
-    case ExportFault::ForwarderUnreadable: return "a forwarder string cannot be read";
-    case ExportFault::TableInNoAccessSection: return "part of the export table lies in a section that may not be read";
-  }
-  return "the export table is damaged";
+// The headers as the image holds them, read through its readable prefix, so
+// no read of the walk can reach a page the image marks unreadable.
+template <class Image>
+std::optional<PeHeaders> ReadImageHeaders(const Image& image) {
+  const std::uint64_t prefix = image.ReadableFrom(0);
+  PeHeaderScan scan = ScanPeHeaders([&image, prefix](std::uint64_t offset, std::uint64_t length) {
+    if (offset >= prefix) return ByteReader();
+    return image.sub(offset, std::min(length, prefix - offset)).value_or(ByteReader());
+  });
+  if (scan.fault != PeHeaderFault::None) return std::nullopt;
+  return std::move(scan.headers);
 }
 
-std::vector<ExportEntry> ListExports(const ImageView& image) { return WalkExports(image).entries; }
-
-ExportListing WalkExports(const ImageView& image) {
+template <class Image>
+ExportListing Walk(const Image& image) {
   ExportListing listing;
   ExportFault& fault = listing.fault;
   std::vector<ExportEntry>& exports = listing.entries;
-  // The headers go through the view's readable prefix, so no read of the walk
-  // can reach a page the view marks unreadable.
-  auto headers = ReadPeHeaders(*image.sub(0, image.ReadableFrom(0)));
+  auto headers = ReadImageHeaders(image);
   if (!headers) {
     fault = ExportFault::HeadersUnreadable;
     return listing;
   }
-
   const DataDirectory directoryEntry = headers->directories[kDirectoryExport];
   const std::uint32_t directory = directoryEntry.rva;
   if (directory == 0) return listing;
@@ -155,5 +145,32 @@ ExportListing WalkExports(const ImageView& image) {
   if (budget == 0 && fault == ExportFault::None) fault = ExportFault::NameBudgetSpent;
   return listing;
 }
+
+}  // namespace
+
+std::string_view DescribeExportFault(ExportFault fault) {
+  switch (fault) {
+    case ExportFault::None: return "the export table is sound";
+    case ExportFault::HeadersUnreadable: return "the PE headers cannot be read";
+    case ExportFault::DirectoryOutsideSections: return "the export directory lies outside every section";
+    case ExportFault::DirectoryPastImage: return "the export directory runs past the end of the image";
+    case ExportFault::TooManySlots: return "the export address table claims more than 65,536 slots";
+    case ExportFault::AddressTablePastImage: return "the export address table runs past the end of the image";
+    case ExportFault::NameTablePastImage: return "the export name table runs past the end of the image";
+    case ExportFault::OrdinalOutOfRange: return "an export name points past the last slot of the address table";
+    case ExportFault::NameOutsideImage: return "an export name lies outside the image";
+    case ExportFault::NameUnterminated: return "an export name is not terminated";
+    case ExportFault::NameBudgetSpent: return "the export names are too long in total";
+    case ExportFault::ForwarderUnreadable: return "a forwarder string cannot be read";
+    case ExportFault::TableInNoAccessSection: return "part of the export table lies in a section that may not be read";
+  }
+  return "the export table is damaged";
+}
+
+std::vector<ExportEntry> ListExports(const ImageView& image) { return WalkExports(image).entries; }
+
+ExportListing WalkExports(const ImageView& image) { return Walk(image); }
+
+ExportListing WalkExports(const FileImage& image) { return Walk(image); }
 
 }  // namespace vantorel

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/file_image.h"
 #include "analysis/image_view.h"
 
 namespace vantorel {
@@ -70,5 +71,7 @@ inline constexpr std::size_t kExportNameScanBudget = std::size_t{64} << 20;
 std::vector<ExportEntry> ListExports(const ImageView& image);
 // The same walk, also telling what it had to leave out.
 ExportListing WalkExports(const ImageView& image);
+// The walk of a file read as its image, without laying it out.
+ExportListing WalkExports(const FileImage& image);
 
 }  // namespace vantorel

@@ -1,9 +1,7 @@
-// Bounds-checked access to PE data: the parsed headers, and the image view in
-// which an RVA is simply an offset (a library mapped by the system, or a file
-// laid out section by section with LayOutImage).
+// The image view, in which an RVA is simply an offset: a library mapped by the
+// system, or a file laid out section by section with LayOutImage.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,9 +10,25 @@
 #include <vector>
 
 #include "platform/byte_reader.h"
+#include "platform/pe_image.h"
 #include "platform/pe_limits.h"
 
 namespace vantorel {
+
+// The ranges of an image that may not be read, sorted and merged.
+class UnreadableRanges {
+ public:
+  // Marks [offset, offset + length) of an image of size bytes.
+  void Mark(std::uint64_t offset, std::uint64_t length, std::uint64_t size);
+  // How many bytes from offset on can be read before a marked range or the end.
+  std::uint64_t ReadableFrom(std::uint64_t offset, std::uint64_t size) const;
+
+ private:
+  struct Range {
+    std::uint64_t begin, end;
+  };
+  std::vector<Range> ranges_;
+};
 
 // A mapped image: base plus SizeOfImage; RVAs are offsets into it.
 //
@@ -30,10 +44,10 @@ class ImageView : public ByteReader {
   explicit ImageView(std::span<const std::uint8_t> image) : ByteReader(image) {}
 
   // Marks [offset, offset + length) as not readable.
-  void MarkUnreadable(std::uint64_t offset, std::uint64_t length);
+  void MarkUnreadable(std::uint64_t offset, std::uint64_t length) { unreadable_.Mark(offset, length, size()); }
   // How many bytes from offset on can be read before an unreadable range or
   // the end of the image.
-  std::uint64_t ReadableFrom(std::uint64_t offset) const;
+  std::uint64_t ReadableFrom(std::uint64_t offset) const { return unreadable_.ReadableFrom(offset, size()); }
 
   bool contains(std::uint64_t offset, std::uint64_t length) const { return length <= ReadableFrom(offset); }
   std::uint64_t countFitting(std::uint64_t offset, std::uint64_t elementSize) const {
@@ -48,65 +62,8 @@ class ImageView : public ByteReader {
   std::optional<ByteReader> sub(std::uint64_t offset, std::uint64_t length) const;
 
  private:
-  struct Range {
-    std::uint64_t begin, end;
-  };
-  std::vector<Range> unreadable_;  // sorted by begin, merged
+  UnreadableRanges unreadable_;
 };
-
-struct DataDirectory {
-  std::uint32_t rva = 0;
-  std::uint32_t size = 0;
-};
-
-struct PeSection {
-  std::array<char, 8> name{};
-  std::uint32_t virtualSize = 0;
-  std::uint32_t virtualAddress = 0;
-  std::uint32_t sizeOfRawData = 0;
-  std::uint32_t pointerToRawData = 0;
-  std::uint32_t characteristics = 0;
-
-  // Uninitialised data has no bytes in the file, whatever SizeOfRawData says.
-  bool HasRawData() const { return pointerToRawData != 0 && sizeOfRawData != 0; }
-  // Linkers leave VirtualSize 0 in some images; the raw size then stands in.
-  std::uint64_t VirtualExtent() const { return virtualSize ? virtualSize : sizeOfRawData; }
-  bool ContainsRva(std::uint64_t rva) const {
-    return rva >= virtualAddress && rva < virtualAddress + VirtualExtent();
-  }
-};
-
-enum : unsigned {
-  kDirectoryExport = 0,
-  kDirectoryResource = 2,
-  kDirectoryCount = 16,
-};
-
-struct PeHeaders {
-  std::uint32_t ntOffset = 0;  // e_lfanew: where "PE\0\0" sits
-  bool is64 = false;           // PE32+ optional header
-  std::uint16_t machine = 0;
-  std::uint16_t characteristics = 0;
-  std::uint32_t sizeOfImage = 0;
-  std::uint32_t sizeOfHeaders = 0;
-  std::uint32_t sectionAlignment = 0;
-  std::uint32_t fileAlignment = 0;
-  std::uint32_t numberOfRvaAndSizes = 0;
-  std::uint64_t sectionTableOffset = 0;
-  std::array<DataDirectory, kDirectoryCount> directories{};  // zero beyond numberOfRvaAndSizes
-  std::vector<PeSection> sections;                           // only the readable ones, at most kMaxSections
-
-  bool RvaInAnySection(std::uint64_t rva) const;
-  // Where the headers end for mapping purposes: SizeOfHeaders, stretched to
-  // cover the section table when a file undersells it.
-  std::uint64_t HeadersEnd() const;
-};
-
-// Reads the MZ and PE headers, the optional header (PE32 or PE32+) and the
-// section table from the start of a file or of an image: both share the
-// header layout. Empty when the signatures or the optional-header magic are
-// wrong or the fixed fields do not fit.
-std::optional<PeHeaders> ReadPeHeaders(const ByteReader& bytes);
 
 // Marks every section whose characteristics grant neither read, write nor
 // execute as unreadable in a view of the laid-out file: the loader maps such
@@ -114,36 +71,11 @@ std::optional<PeHeaders> ReadPeHeaders(const ByteReader& bytes);
 // library sees.
 void MarkNoAccessSections(ImageView& image, const PeHeaders& headers);
 
-// The headers' claim of SizeOfImage, for building an ImageView over a module
-// the system has mapped (its first page is always readable).
-std::optional<std::uint32_t> ReadSizeOfImage(const ByteReader& headerPage);
-
-inline constexpr std::size_t kDefaultMaxImageSize = std::size_t{512} << 20;
-
 // Lays out a PE file's bytes as the loader would map them: the headers at 0,
 // each section's raw data at its VirtualAddress, the rest zero (bss). Sizes
 // are capped by the file, by SizeOfImage and by maxImageSize. Empty when the
 // headers cannot be read or SizeOfImage is 0.
 std::optional<std::vector<std::uint8_t>> LayOutImage(std::span<const std::uint8_t> file,
-                                                     std::size_t maxImageSize = kDefaultMaxImageSize);
-
-// Translates RVAs of a PE *file* (not laid out) to its bytes the way
-// LayOutImage places them: a section's raw data at its VirtualAddress (a later
-// section wins where two overlap), the headers at 0. Lets small structures be
-// read without laying out a whole file. RVAs that would read as zero fill are
-// not mapped.
-class FileRvaReader {
- public:
-  FileRvaReader(const ByteReader& file, const PeHeaders& headers) : file_(file), headers_(&headers) {}
-
-  // The bytes from rva up to maxLength, cut where rva's region of the file ends.
-  std::optional<std::span<const std::uint8_t>> spanUpTo(std::uint64_t rva, std::uint64_t maxLength) const;
-  // Exactly length bytes at rva, or nothing.
-  std::optional<std::span<const std::uint8_t>> span(std::uint64_t rva, std::uint64_t length) const;
-
- private:
-  ByteReader file_;
-  const PeHeaders* headers_;
-};
+                                                     std::size_t maxImageSize = kMaxImageSize);
 
 }  // namespace vantorel

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/edition.h"
+#include "platform/pe_image.h"
 
 namespace vantorel {
 
@@ -16,31 +17,15 @@ inline constexpr int kPeInvalid = -1;
 inline constexpr int kPe32 = 0;
 inline constexpr int kPe32Plus = 1;
 
-// Random access to a file's bytes. ReadAt fills what exists and returns how
-// many bytes it read; the rest of the buffer is left to the caller.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual std::uint64_t Size() const = 0;
-  virtual std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const = 0;
-};
-
-class MemoryByteSource final : public ByteSource {
- public:
-  explicit MemoryByteSource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
-  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
-
-// Runs the header tests in their fixed order over an opened file: length,
-// MZ, e_lfanew, PE signature, executable bit, optional-header magic.
+// Runs the header tests in their fixed order over a scan of a file's
+// headers: length, MZ, e_lfanew, PE signature, executable bit,
+// optional-header magic. A field past the end of the file reads as zero.
 // Returns kPeInvalid, kPe32 or kPe32Plus (never kPeUnreadable: opening the
 // file is the caller's part). For kPeInvalid, reason (when given) receives a
 // few words on the test that failed.
-int ClassifyPeImage(const ByteSource& file, std::string_view* reason = nullptr);
+int ClassifyPeImage(const PeHeaderScan& scan, std::uint64_t fileSize, std::string_view* reason = nullptr);
+// The same over a file's bytes in memory.
+int ClassifyPeImage(std::span<const std::uint8_t> file, std::string_view* reason = nullptr);
 
 }  // namespace vantorel
 

@@ -9,9 +9,9 @@ namespace vantorel {
 
 namespace {
 
-class FileByteSource final : public ByteSource {
+class HandleByteSource final : public ByteSource {
  public:
-  FileByteSource(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
+  HandleByteSource(HANDLE file, std::uint64_t size) : file_(file), size_(size) {}
   std::uint64_t Size() const override { return size_; }
   std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
     if (offset >= size_ || out.empty()) return 0;
@@ -36,7 +36,8 @@ int CheckPeFile(const std::wstring& path) {
   if (!file) return kPeUnreadable;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(file.get(), &size)) return kPeUnreadable;
-  return ClassifyPeImage(FileByteSource(file.get(), static_cast<std::uint64_t>(size.QuadPart)));
+  const HandleByteSource source(file.get(), static_cast<std::uint64_t>(size.QuadPart));
+  return ClassifyPeImage(ScanPeHeaders(SourceReader(source)), source.Size());
 }
 
 }  // namespace vantorel

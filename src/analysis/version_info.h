@@ -1,5 +1,5 @@
-// The library facts the application keeps about the open library: the 13
-// version strings in a fixed key order, plus its path and loaded image.
+// The facts kept about a library file: its path, its size and the 13
+// version strings in a fixed key order.
 #pragma once
 
 #include <array>
@@ -41,9 +41,8 @@ inline constexpr std::size_t kLanguageIndex = 12;
 using VersionStrings = std::array<std::u16string, kVersionKeyCount>;
 
 struct LibraryInfo {
-  std::u16string path;            // same as CurrentPath; empty = no library
-  void* libraryHandle = nullptr;  // the handle of the library's mapping, null when it was not mapped
-  std::uintptr_t moduleBase = 0;  // base of the mapped image, 0 when nothing is mapped
+  std::u16string path;            // the full path; empty = no library
+  std::int64_t size = -1;         // bytes when it was opened; -1 when the file system could not say
   VersionStrings versionStrings;  // trimmed, in VersionKeys order
 };
 

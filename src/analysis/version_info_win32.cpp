@@ -14,13 +14,21 @@
 
 namespace vantorel {
 
-std::wstring GetVersionString(const std::wstring& path, const std::wstring& key) {
+namespace {
+
+// The file's whole version resource as the version API returns it; empty
+// when there is none.
+std::vector<std::uint8_t> ReadVersionBlock(const std::wstring& path) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return {};
   std::vector<std::uint8_t> info(size);
   if (!GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return {};
+  return info;
+}
 
+std::wstring QueryVersionString(std::vector<std::uint8_t>& info, const std::wstring& key) {
+  if (info.empty()) return {};
   void* translation = nullptr;
   UINT translationBytes = 0;
   if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &translation, &translationBytes) ||
@@ -50,12 +58,30 @@ std::wstring GetVersionString(const std::wstring& path, const std::wstring& key)
   return std::wstring(text, std::find(text, text + limit, L'\0'));
 }
 
+}  // namespace
+
+std::wstring GetVersionString(const std::wstring& path, const std::wstring& key) {
+  std::vector<std::uint8_t> info = ReadVersionBlock(path);
+  return QueryVersionString(info, key);
+}
+
 VersionStrings ReadVersionStrings(const std::wstring& path) {
+  // Read once for all keys: each read opens and maps the file again.
+  std::vector<std::uint8_t> info = ReadVersionBlock(path);
   VersionStrings strings;
   for (std::size_t i = 0; i < kVersionKeyCount; ++i) {
-    strings[i] = TrimSpaces(ToU16(GetVersionString(path, ToWide(VersionKeys[i].key))));
+    strings[i] = TrimSpaces(ToU16(QueryVersionString(info, ToWide(VersionKeys[i].key))));
   }
   return strings;
+}
+
+LibraryInfo ReadLibraryInfo(const std::wstring& path) {
+  LibraryInfo info;
+  if (path.empty()) return info;
+  info.path = ToU16(path);
+  info.size = CurrentFileSize(path);
+  info.versionStrings = ReadVersionStrings(path);
+  return info;
 }
 
 std::wstring FileFingerprint(const std::wstring& path) {

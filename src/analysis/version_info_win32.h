@@ -11,9 +11,13 @@ namespace vantorel {
 // language. Empty whenever a step fails.
 std::wstring GetVersionString(const std::wstring& path, const std::wstring& key);
 
-// All 13 values in VersionKeys order, each read with GetVersionString and
-// trimmed as LibraryInfo keeps them.
+// All 13 values in VersionKeys order, as GetVersionString gives them from
+// one reading of the file, trimmed as LibraryInfo keeps them.
 VersionStrings ReadVersionStrings(const std::wstring& path);
+
+// The facts of a library file now: its path, size and version strings.
+// Nothing for an empty path.
+LibraryInfo ReadLibraryInfo(const std::wstring& path);
 
 // The SHA-1 of the file's whole content as 40 lower-case hex digits; empty
 // when the file cannot be opened (shared with readers only) or read.

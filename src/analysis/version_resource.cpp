@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "analysis/image_view.h"
+#include "analysis/file_image.h"
 
 namespace vantorel {
 
@@ -179,14 +179,11 @@ std::optional<std::uint64_t> Subdirectory(std::optional<ResourceEntry> entry) {
 
 }  // namespace
 
-std::optional<std::span<const std::uint8_t>> FindVersionResource(std::span<const std::uint8_t> file,
+std::optional<std::span<const std::uint8_t>> FindVersionResource(const SourceReader& file, const PeHeaders& headers,
                                                                  std::uint16_t preferredLanguage) {
-  const ByteReader bytes(file);
-  auto headers = ReadPeHeaders(bytes);
-  if (!headers) return std::nullopt;
-  const std::uint64_t root = headers->directories[kDirectoryResource].rva;
+  const std::uint64_t root = headers.directories[kDirectoryResource].rva;
   if (root == 0) return std::nullopt;
-  const FileRvaReader rvas(bytes, *headers);
+  const FileRvaReader rvas(file, headers);
 
   // Type, name, language: three fixed levels, so the walk cannot loop.
   auto names = Subdirectory(FindById(ReadDirectory(rvas, root, 0), kVersionType));
@@ -211,9 +208,18 @@ std::optional<std::span<const std::uint8_t>> FindVersionResource(std::span<const
   return data;
 }
 
-FileVersionStrings ReadFileVersionStrings(std::span<const std::uint8_t> file) {
+std::optional<std::span<const std::uint8_t>> FindVersionResource(std::span<const std::uint8_t> file,
+                                                                 std::uint16_t preferredLanguage) {
+  auto headers = ReadPeHeaders(ByteReader(file));
+  if (!headers) return std::nullopt;
+  // Bytes in memory are handed out as they are: the span outlives the reader.
+  const MemoryByteSource source(file);
+  return FindVersionResource(SourceReader(source), *headers, preferredLanguage);
+}
+
+FileVersionStrings ReadFileVersionStrings(const SourceReader& file, const PeHeaders& headers) {
   FileVersionStrings result;
-  auto resource = FindVersionResource(file);
+  auto resource = FindVersionResource(file, headers);
   if (!resource) return result;
   auto translation = ReadFirstTranslation(*resource);
   if (!translation) return result;
@@ -224,6 +230,13 @@ FileVersionStrings ReadFileVersionStrings(std::span<const std::uint8_t> file) {
         QueryVersionString(*resource, StringFileInfoPath(*translation, VersionKeys[i].key)).value_or(u"");
   }
   return result;
+}
+
+FileVersionStrings ReadFileVersionStrings(std::span<const std::uint8_t> file) {
+  auto headers = ReadPeHeaders(ByteReader(file));
+  if (!headers) return {};
+  const MemoryByteSource source(file);
+  return ReadFileVersionStrings(SourceReader(source), *headers);
 }
 
 std::u16string TrimSpaces(std::u16string_view text) {

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "analysis/version_info.h"
+#include "platform/byte_source.h"
+#include "platform/pe_image.h"
 
 namespace vantorel {
 
@@ -57,6 +59,11 @@ std::u16string ReadVersionString(std::span<const std::uint8_t> versionInfo, std:
 // primary language, US English, then the first one listed.
 std::optional<std::span<const std::uint8_t>> FindVersionResource(std::span<const std::uint8_t> file,
                                                                  std::uint16_t preferredLanguage = 0x0409);
+// The same in a file read through its reader, whose headers are known: only
+// the resource directory's entries on the way and the resource are read. The
+// bytes live as long as the reader.
+std::optional<std::span<const std::uint8_t>> FindVersionResource(const SourceReader& file, const PeHeaders& headers,
+                                                                 std::uint16_t preferredLanguage = 0x0409);
 
 struct FileVersionStrings {
   VersionStrings values;                    // untrimmed; the "Language" slot stays empty
@@ -65,5 +72,6 @@ struct FileVersionStrings {
 
 // All 13 version strings of a PE file's bytes, without any system help.
 FileVersionStrings ReadFileVersionStrings(std::span<const std::uint8_t> file);
+FileVersionStrings ReadFileVersionStrings(const SourceReader& file, const PeHeaders& headers);
 
 }  // namespace vantorel

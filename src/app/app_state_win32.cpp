@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include "analysis/export_tip_win32.h"
+#include "app/open_library_win32.h"
+#include "platform/text_win32.h"
 
 namespace vantorel {
 
@@ -11,27 +13,40 @@ AppState& App() {
   return state;
 }
 
+std::wstring CurrentPath() { return ToWide(App().Session.library.path); }
+
 void ClearResourceTree() {
   if (App().ResourceTree) TreeView_DeleteAllItems(App().ResourceTree);
 }
 
 int LoadLibraryFile(const std::wstring& path) {
   AppState& app = App();
-  app.FunctionList.clear();
-  app.FunctionList = MakeFunctionList(LoadLibraryFile(app, path, ClearResourceTree));
+  OpenLibrary(app, app.Session, path, ClearResourceTree);
   return 1;
 }
 
 LoadProjectResult LoadProject(const std::wstring& file) {
   AppState& app = App();
-  return LoadProject(file, app, app.FunctionList, ClearResourceTree);
+  return LoadProject(file, app, app.Session, ClearResourceTree);
 }
 
-void ReleaseLibrary() { ReleaseLibrary(App()); }
+void ReleaseLibrary() {
+  ReleaseLibrary(App());
+  // The walked table described the mapping that went.
+  App().Session.exports.reset();
+}
+
+const ExportTable& OpenLibraryExports() {
+  AppState& app = App();
+  // Without a library: an empty table of the edition's own kind, so rows
+  // still get what their names tell.
+  if (!app.Session.exports) app.Session.exports = WalkMappedExports(app.LibraryHandle, false);
+  return *app.Session.exports;
+}
 
 std::wstring FunctionRowTip(std::int64_t row, const std::wstring& function) {
   if (row < 0) return {};
-  return RowTipText(OpenLibraryExports(App()), static_cast<std::size_t>(row), function);
+  return RowTipText(OpenLibraryExports(), static_cast<std::size_t>(row), function);
 }
 
 }  // namespace vantorel

@@ -1,4 +1,4 @@
-// The command table: the six commands' texts, the menu and toolbar that
+// The command table: the commands' texts, the menu and toolbar that
 // offer them, their icons, and what each one does.
 #include <windows.h>
 #include <commctrl.h>
@@ -8,14 +8,13 @@
 #include <iterator>
 
 #include "app/app_state_win32.h"
+#include "app/header_import_win32.h"
 #include "app/link_label_win32.h"
 #include "app/main_window_parts_win32.h"
-#include "codegen/project_win32.h"
-#include "codegen/save_source_win32.h"
-#include "editor/editor_win32.h"
-#include "editor/preview_editor_win32.h"
+#include "app/pages/preview_page_win32.h"
+#include "app/pages/resource_page_win32.h"
+#include "app/project_win32.h"
 #include "platform/launcher_win32.h"
-#include "resources/resource_view_win32.h"
 
 namespace vantorel {
 
@@ -32,6 +31,8 @@ constexpr CommandText kCommands[] = {
     {CmdNewInstance, L"New", L"New Instance"}, {CmdOpenLibrary, L"Open", L"Open DLL"},
     {CmdOpenProject, L"Open Project", L"Open Project"}, {CmdSave, L"Save", L""},
     {CmdAbout, L"About", L"About Vantorel"}, {CmdExit, L"Exit", L"Quit Vantorel"},
+    {CmdImportHeader, L"Import Header\u2026", L"Import Header"},
+    {CmdIncludeFolders, L"Header Include Folders\u2026", L"Header Include Folders"},
 };
 
 void AppendCommand(HMENU menu, int id) {
@@ -75,11 +76,6 @@ void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
   DeleteObject(dib);
 }
 
-SourceLines PreviewEditorLines() {
-  return {[] { return GetEditorText(kPreviewEditor); }, [] { return GetEditorLineCount(kPreviewEditor); },
-          [](std::int64_t i) { return GetEditorLine(kPreviewEditor, i); }};
-}
-
 }  // namespace
 
 HMENU BuildMenu() {
@@ -96,6 +92,8 @@ HMENU BuildMenu() {
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AppendCommand(file, CmdOpenLibrary);
   AppendCommand(file, CmdOpenProject);
+  AppendCommand(file, CmdImportHeader);
+  AppendCommand(file, CmdIncludeFolders);
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AppendCommand(file, CmdSave);
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
@@ -127,7 +125,7 @@ HWND BuildToolbar(HWND parent) {
   TBBUTTON separator{};
   separator.fsStyle = BTNS_SEP;
   const TBBUTTON buttons[] = {button(CmdNewInstance), separator, button(CmdOpenLibrary), button(CmdOpenProject),
-                              separator, button(CmdSave), separator, button(CmdAbout), separator,
+                              button(CmdImportHeader), separator, button(CmdSave), separator, button(CmdAbout), separator,
                               button(CmdExit)};
   SendMessageW(bar, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
   SendMessageW(bar, TB_AUTOSIZE, 0, 0);
@@ -172,18 +170,30 @@ void RunCommand(int id) {
       CurrentLauncher().StartCopy(L"");
       break;
     case CmdOpenLibrary:
+      EndFunctionGridEdit();
       LoadLibraryFile(L"");
       RefreshMainView();
       EnumerateResources(Views());
       break;
     case CmdOpenProject:
+      EndFunctionGridEdit();
       LoadProject(L"");
       RefreshMainView();
       EnumerateResources(Views());
       break;
     case CmdSave:
-      if (CurrentTab() == kFunctionsTab) SaveProject(Main().functionGrid.get(), App().CurrentPath);
-      if (CurrentTab() == kPreviewTab) SaveSource(PreviewEditorLines(), App().CurrentPath);
+      if (CurrentTab() == kFunctionsTab) {
+        EndFunctionGridEdit();
+        SaveProject(App().Session);
+      }
+      // The text the preview shows, made when the page was switched to.
+      if (CurrentTab() == kPreviewTab) SaveSource(App().GeneratedSource, CurrentPath());
+      break;
+    case CmdImportHeader:
+      ImportHeaderFile(L"");
+      break;
+    case CmdIncludeFolders:
+      EditIncludeFolders();
       break;
     case CmdAbout:
       ShowAbout(Main().window);

@@ -5,13 +5,13 @@
 #include <windows.h>
 
 #include "app/main_window_win32.h"
-#include "resources/resource_view_win32.h"
+#include "app/pages/resource_page_win32.h"
 
 namespace vantorel::main_window_parts {
 
 inline constexpr wchar_t kContainerClass[] = L"VantorelContainer";
 
-// Control ids above the command ids 0-5, so WM_COMMAND tells them apart.
+// Control ids above the command ids 0-7, so WM_COMMAND tells them apart.
 enum : int {
   kIdToolbar = 1000,
   kIdStatus,

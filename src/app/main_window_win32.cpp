@@ -7,23 +7,25 @@
 #include <utility>
 
 #include "analysis/version_info.h"
-#include "analysis/version_info_win32.h"
 #include "app/app_state_win32.h"
 #include "app/command_line.h"
 #include "app/drop_target_win32.h"
+#include "app/header_import_win32.h"
 #include "app/link_label_win32.h"
 #include "app/main_window_parts_win32.h"
+#include "app/open_library_win32.h"
+#include "app/pages/function_page_win32.h"
+#include "app/pages/preview_page_win32.h"
+#include "app/pages/resource_page_win32.h"
+#include "app/pages/resource_preview_win32.h"
 #include "app/splitter_win32.h"
+#include "app/startup_trace.h"
 #include "app/status_text.h"
-#include "codegen/function_grid_win32.h"
-#include "codegen/generate_source_win32.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
 #include "platform/launcher_win32.h"
 #include "platform/resource_ids.h"
 #include "platform/text_win32.h"
-#include "resources/resource_preview_win32.h"
-#include "resources/resource_view_win32.h"
 
 namespace vantorel {
 
@@ -179,12 +181,11 @@ void DiscardPendingEvents() {
   }
 }
 
-}  // namespace
-
-MainWindow& Main() { return mainWindow; }
-
-HWND BuildMainWindow() {
-  if (!RegisterClasses()) return nullptr;
+// The part of the window its first paint shows: the frame with menu,
+// toolbar and status bar, the tab panel with the filled Functions page, and
+// the link label.
+bool BuildVisibleWindow() {
+  if (!RegisterClasses()) return false;
   MainWindow& m = mainWindow;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
 
@@ -198,16 +199,15 @@ HWND BuildMainWindow() {
   if (!m.window) {
     if (m.menu) DestroyMenu(m.menu);
     m.menu = nullptr;
-    return nullptr;
+    return false;
   }
 
   // 3-4. Toolbar and status bar; the window goes on without either.
   m.toolbar = BuildToolbar(m.window);
   m.status = BuildStatusBar(m.window);
   AppState& app = App();
-  if (m.status && !app.CurrentPath.empty()) {
-    SetStatusText(2, ToWide(FileSizeField(CurrentFileSize(app.CurrentPath))));
-  }
+  if (m.status && !app.Session.library.path.empty()) SetStatusText(2, ToWide(FileSizeField(app.Session.library.size)));
+  ReportStartupStep(StartupStep::WindowBuilt);
 
   // 5. The tab panel with the Functions page and its grid.
   RECT client;
@@ -219,9 +219,6 @@ HWND BuildMainWindow() {
                                toolbarHeight, panelWidth, panelHeight, m.window, reinterpret_cast<HMENU>(kIdTabs),
                                instance, nullptr);
   SendMessageW(m.tabPanel, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  // COM reference counting owns the target from here; Release frees it.
-  m.dropTarget = std::make_unique<FileDropTarget>().release();
-  RegisterDragDrop(m.tabPanel, m.dropTarget);
 
   const wchar_t* titles[] = {L"Functions", L"Preview", L"Resources"};
   for (int i = 0; i < 3; ++i) {
@@ -243,7 +240,8 @@ HWND BuildMainWindow() {
                                        0x22045 | grid_flags::kTooltips);
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
-      return OnFunctionGridEvent(grid, event, record, UpdateSelectionCount, FunctionRowTip, App().CurrentPath);
+      return OnFunctionGridEvent(grid, event, record, App().Session.rows, UpdateSelectionCount, FunctionRowTip,
+                                 App().Session.library.path);
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
     m.functionGrid->SetHeaderHeight(22);
@@ -252,13 +250,8 @@ HWND BuildMainWindow() {
   }
   RefreshMainView();
   if (m.functionGrid) StretchLastColumn(*m.functionGrid);
-
-  // 6. The Preview page's editor.
-  m.editor = SetupPreviewEditor(m.pages[kPreviewTab], innerWidth, innerHeight);
-
-  // 7. The Resources page.
-  BuildResourcesPage(m.pages[kResourcesTab], innerWidth, innerHeight, client.right);
   ShowCurrentPage();
+  ReportStartupStep(StartupStep::FunctionsFilled);
 
   // 8. The link label, made in the window and moved into the status bar.
   m.handCursor = LoadCursorW(nullptr, IDC_HAND);
@@ -268,40 +261,85 @@ HWND BuildMainWindow() {
     SetParent(m.linkContainer, m.status);
     MoveWindow(m.linkContainer, 10, 5, 140, 18, TRUE);
   }
+  LayoutMainWindow();
+  DiscardPendingEvents();
+  return true;
+}
 
+// What the first paint does not show: the drop target, the Preview page's
+// editor, the Resources page and its tree. Each goes onto a page that is
+// hidden until its tab is chosen. Events are left to the loop: once the
+// window shows, a close or a click may already wait among them.
+void CompleteMainWindow() {
+  MainWindow& m = mainWindow;
+  // COM reference counting owns the target from here; Release frees it.
+  m.dropTarget = std::make_unique<FileDropTarget>().release();
+  RegisterDragDrop(m.tabPanel, m.dropTarget);
+
+  RECT client, panel;
+  GetClientRect(m.window, &client);
+  GetClientRect(m.tabPanel, &panel);
+  const int innerWidth = std::max<int>(panel.right - 20, 0);
+  const int innerHeight = std::max<int>(panel.bottom - TabHeight() - 15, 0);
+
+  // 6. The Preview page's editor.
+  m.editor = SetupPreviewEditor(m.pages[kPreviewTab], innerWidth, innerHeight);
+  ReportStartupStep(StartupStep::PreviewBuilt);
+
+  // 7. The Resources page.
+  BuildResourcesPage(m.pages[kResourcesTab], innerWidth, innerHeight, client.right);
+  LayoutResourceViews();
   OpenTabOrder();
+  ReportStartupStep(StartupStep::ResourcesBuilt);
 
   // 9-10. The resource tree, then whatever is pending.
   EnumerateResources(Views());
-  LayoutMainWindow();
+  ReportStartupStep(StartupStep::ResourceTree);
+}
+
+void ShowMainWindow() {
+  ShowWindow(mainWindow.window, SW_SHOWNORMAL);
+  UpdateWindow(mainWindow.window);
+}
+
+}  // namespace
+
+MainWindow& Main() { return mainWindow; }
+
+HWND BuildMainWindow() {
+  if (!BuildVisibleWindow()) return nullptr;
+  CompleteMainWindow();
   DiscardPendingEvents();
-  return m.window;
+  return mainWindow.window;
 }
 
 void UpdateSelectionCount(std::int64_t ticked) {
-  const auto total = static_cast<std::int64_t>(App().FunctionList.size());
+  const auto total = static_cast<std::int64_t>(App().Session.rows.size());
   SetStatusText(1, ToWide(SelectionCountText(ticked, total)));
+}
+
+void EndFunctionGridEdit() {
+  if (mainWindow.functionGrid) mainWindow.functionGrid->EndEdit();
 }
 
 void RefreshMainView() {
   MainWindow& m = mainWindow;
   AppState& app = App();
-  if (m.functionGrid) FillFunctionGrid(*m.functionGrid, app.FunctionList);
-  const auto ticked = std::count_if(app.FunctionList.begin(), app.FunctionList.end(),
-                                    [](const FunctionEntry& e) { return e.checked == 1; });
-  UpdateSelectionCount(ticked);
-  if (m.window) SetWindowTextW(m.window, ToWide(MainTitle(ToU16(app.CurrentPath))).c_str());
-  if (app.CurrentPath.empty()) {
+  const Session& session = app.Session;
+  if (m.functionGrid) FillFunctionGrid(*m.functionGrid, session.rows);
+  UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(session.rows)));
+  if (m.window) SetWindowTextW(m.window, ToWide(MainTitle(session.library.path)).c_str());
+  if (session.library.path.empty()) {
     SetStatusText(2, L"");
     SetStatusText(3, L"");
   } else {
-    SetStatusText(2, ToWide(FileSizeField(CurrentFileSize(app.CurrentPath))));
-    SetStatusText(3, ToWide(FileVersionField(app.LibraryInfo.versionStrings[kFileVersionIndex])));
+    SetStatusText(2, ToWide(FileSizeField(session.library.size)));
+    SetStatusText(3, ToWide(FileVersionField(session.library.versionStrings[kFileVersionIndex])));
   }
-  GenerateSource(m.functionGrid.get(), app.CurrentPath);
+  app.GeneratedSource = ShowGeneratedSource(session);
   switch (CurrentTab()) {
     case kPreviewTab:
-      UpdateSaveCommand(!app.FunctionList.empty(), L"Save Source");
+      UpdateSaveCommand(!session.rows.empty(), L"Save Source");
       break;
     case kFunctionsTab:
       UpdateSaveCommand(m.functionGrid && m.functionGrid->GetRowCount() > 0, L"Save Project");
@@ -321,8 +359,10 @@ void OnTabSwitched() {
       break;
     case kPreviewTab:
       m.dropsAccepted = false;
-      GenerateSource(m.functionGrid.get(), App().CurrentPath);
-      UpdateSaveCommand(!GetEditorText(kPreviewEditor).empty(), L"Save Source");
+      // An edit still open in the grid counts.
+      EndFunctionGridEdit();
+      App().GeneratedSource = ShowGeneratedSource(App().Session);
+      UpdateSaveCommand(!App().GeneratedSource.empty(), L"Save Source");
       break;
     default:
       m.dropsAccepted = true;
@@ -331,12 +371,14 @@ void OnTabSwitched() {
   }
 }
 
-void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
-  if (paths.empty() || !mainWindow.dropsAccepted) return;
-  AppState& app = App();
+namespace {
+
+void OpenDroppedFiles(const std::vector<std::wstring>& paths) {
+  if (paths.empty()) return;
   std::size_t first = 0;
-  if (app.CurrentPath.empty()) {
+  if (App().Session.library.path.empty()) {
     first = 1;
+    EndFunctionGridEdit();
     // Dropped files are not checked: the loader's answer decides.
     if (IsProjectPath(ToU16(paths[0]))) {
       LoadProject(paths[0]);
@@ -349,6 +391,17 @@ void HandleDroppedFiles(const std::vector<std::wstring>& paths) {
     RefreshMainView();
     EnumerateResources(Views());
   }
+}
+
+}  // namespace
+
+void HandleDroppedFiles(const std::vector<std::wstring>& dropped) {
+  if (dropped.empty() || !mainWindow.dropsAccepted) return;
+  // Headers go into the table, after a library dropped with them is open.
+  std::vector<std::wstring> paths, headers;
+  for (const std::wstring& path : dropped) (IsHeaderPath(path) ? headers : paths).push_back(path);
+  OpenDroppedFiles(paths);
+  for (const std::wstring& header : headers) ImportHeaderFile(header);
 }
 
 void QueueDroppedFiles(std::vector<std::wstring> paths) {
@@ -376,8 +429,7 @@ void OnResourceTreeClick(POINT screen) {
 
 void RunEventLoop() {
   MainWindow& m = mainWindow;
-  ShowWindow(m.window, SW_SHOWNORMAL);
-  UpdateWindow(m.window);
+  ShowMainWindow();
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // The plain Tab key goes to the focused control (the editor takes it);
@@ -411,11 +463,18 @@ void TearDownMainWindow() {
   m = MainWindow{};
 }
 
-void RunMainWindow() {
-  if (!BuildMainWindow()) return;
+void RunMainWindow(const std::function<void()>& beforeHiddenParts) {
+  if (!BuildVisibleWindow()) return;
+  // The rest is made once the window shows, and before it handles a single
+  // event: nobody can see or reach it earlier.
+  ShowMainWindow();
+  ReportStartupStep(StartupStep::Shown);
+  if (beforeHiddenParts) beforeHiddenParts();
+  CompleteMainWindow();
   // Wired here rather than in the build: a window built for a test must not
   // open a modal dialog on a click.
   SetResourcePreviews(MenuAndDialogPreviews(mainWindow.window));
+  ReportStartupStep(StartupStep::Ready);
   RunEventLoop();
   SetResourcePreviews({});
   TearDownMainWindow();

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ enum CommandId : int {
   CmdSave = 3,
   CmdAbout = 4,
   CmdExit = 5,
+  CmdImportHeader = 6,
+  CmdIncludeFolders = 7,
 };
 
 enum MainTab : int { kFunctionsTab = 0, kPreviewTab = 1, kResourcesTab = 2 };
@@ -63,8 +66,8 @@ struct MainWindow {
 // The one main window (empty before BuildMainWindow and after teardown).
 MainWindow& Main();
 
-// Builds the window hidden, fills it once and discards pending events; the
-// window, or null when it cannot be made.
+// Builds the window hidden with every page, fills it once and discards
+// pending events; the window, or null when it cannot be made.
 HWND BuildMainWindow();
 // Shows the window and dispatches events until the window is closed or
 // Exit is chosen.
@@ -72,12 +75,17 @@ void RunEventLoop();
 // After the loop: destroys the hand cursor, frees the preview editor and
 // destroys the window and what it owns.
 void TearDownMainWindow();
-// Build, loop, teardown.
-void RunMainWindow();
+// Build, loop, teardown. The window shows as soon as what its first paint
+// shows is built; beforeHiddenParts then runs, the hidden pages are built,
+// and only then does the loop handle the first event.
+void RunMainWindow(const std::function<void()>& beforeHiddenParts = {});
 
 // Rebuilds grid, selection count, title, status fields, preview source and
 // the Save command after a library or project was opened.
 void RefreshMainView();
+// Ends an edit still open in the function grid, so the rows hold it: before
+// they are read, and before an open replaces them.
+void EndFunctionGridEdit();
 // Status field 1 for the given number of ticked rows and the current total.
 void UpdateSelectionCount(std::int64_t ticked);
 // Enables or disables menu item and toolbar button Save together; a disabled
@@ -85,7 +93,8 @@ void UpdateSelectionCount(std::int64_t ticked);
 void UpdateSaveCommand(bool enabled, const std::wstring& tooltip);
 // The current tab after a switch: drops, regeneration and the Save command.
 void OnTabSwitched();
-// Files dropped onto the tab panel (ignored while the Preview tab is current).
+// Files dropped onto the tab panel (ignored while the Preview tab is current):
+// libraries and projects are opened as before, then headers imported.
 void HandleDroppedFiles(const std::vector<std::wstring>& paths);
 // Keeps the paths of a drop and has the event loop open them: the drop ends
 // first, so a question the opening asks never holds up the program the files

@@ -9,7 +9,7 @@
 #include "app/app_state_win32.h"
 #include "app/main_window_parts_win32.h"
 #include "app/splitter_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 
 namespace vantorel {
 
@@ -81,7 +81,7 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
                                        TVS_SHOWSELALWAYS,
                                    0, 0, 10, 10, page, reinterpret_cast<HMENU>(kIdTree), instance, nullptr);
   App().ResourceTree = m.resourceTree;
-  SetResourceSource({&App(), &App().ShellIcons});
+  SetResourceSource({&App(), &App().Session.library, &App().ShellIcons});
 
   m.hexContainer = CreateContainer(page, kIdHexContainer, 0, 0, 10, 10);
   m.hexGrid = GridControl::Create(m.hexContainer, 0, 0, 10, 10, 20, 0x22045);

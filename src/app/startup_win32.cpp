@@ -7,36 +7,52 @@
 
 #include "analysis/pe_check.h"
 #include "analysis/pe_check_win32.h"
-#include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
 #include "app/command_line.h"
 #include "app/icons_win32.h"
 #include "app/main_window_win32.h"
+#include "app/startup_trace.h"
 #include "editor/editor_component_win32.h"
 #include "platform/full_path_win32.h"
 #include "platform/prompts_win32.h"
 #include "platform/text_win32.h"
-#include "codegen/project_win32.h"
 
 namespace vantorel {
 
-void PrepareProcess() {
+namespace {
+
+// What the window's first paint needs.
+void PrepareWindowFacilities() {
   // OLE rather than COM alone: the main window accepts dropped files.
   OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
-  if (!App().RichEdit) App().RichEdit.reset(LoadLibraryW(L"riched20.dll"));
+  ReportStartupStep(StartupStep::Facilities);
 
   AppState& app = App();
-  app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
-  app.ShellIcons[1].reset(ExtractIconW(nullptr, L"shell32.dll", 4));
   for (int id = 0; id < kCommandCount; ++id) app.CommandIcons[id].reset(LoadCommandIcon(id));
+  ReportStartupStep(StartupStep::Icons);
 
-  app.CurrentPath.clear();
   app.LibraryHandle = nullptr;
   app.ModuleBase = 0;
-  app.FunctionList.clear();
-  app.LibraryInfo = {};
+  app.Session = {};
+  app.GeneratedSource.clear();
+}
+
+// What only the hidden pages use: the Resources page's text view and tree.
+void PrepareHiddenFacilities() {
+  AppState& app = App();
+  if (!app.RichEdit) app.RichEdit.reset(LoadLibraryW(L"riched20.dll"));
+  app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
+  app.ShellIcons[1].reset(ExtractIconW(nullptr, L"shell32.dll", 4));
+  ReportStartupStep(StartupStep::HiddenFacilities);
+}
+
+}  // namespace
+
+void PrepareProcess() {
+  PrepareWindowFacilities();
+  PrepareHiddenFacilities();
 }
 
 void ReadStartupArgument(const std::wstring& commandLine) {
@@ -44,26 +60,24 @@ void ReadStartupArgument(const std::wstring& commandLine) {
   // Made full now: opening a library moves the current directory to its
   // folder, and the loader would look for a bare name along its own search
   // path (finding the system's copy first) rather than here.
-  app.CurrentPath = FullPathOf(ToWide(FirstArgument(ToU16(commandLine))));
-  if (app.CurrentPath.empty() || IsProjectPath(ToU16(app.CurrentPath))) return;
-  const int result = CheckPeFile(app.CurrentPath);
+  app.Session.library.path = ToU16(FullPathOf(ToWide(FirstArgument(ToU16(commandLine)))));
+  if (app.Session.library.path.empty() || IsProjectPath(app.Session.library.path)) return;
+  const int result = CheckPeFile(CurrentPath());
   if (result == AcceptedPeKind()) return;
   ShowError(ToWide(PeCheckMessage(result)));
-  app.CurrentPath.clear();
+  app.Session.library.path.clear();
 }
 
 void OpenStartupFile() {
-  AppState& app = App();
-  if (app.CurrentPath.empty()) return;
-  if (IsProjectPath(ToU16(app.CurrentPath))) {
-    // Projects are loaded from a copy of the path; loading one sets the
-    // current path itself.
-    const std::wstring project = app.CurrentPath;
-    app.CurrentPath.clear();
-    LoadProject(project);
+  const std::wstring path = CurrentPath();
+  if (path.empty()) return;
+  if (IsProjectPath(ToU16(path))) {
+    // Loading a project sets the current path itself.
+    App().Session.library.path.clear();
+    LoadProject(path);
     return;
   }
-  LoadLibraryFile(app.CurrentPath);
+  LoadLibraryFile(path);
 }
 
 void ReleaseProcess() {
@@ -73,19 +87,25 @@ void ReleaseProcess() {
   for (auto& icon : app.CommandIcons) icon.reset();
   ReleaseLibrary();
   app.RichEdit.reset();
-  app.CurrentPath.clear();
-  app.FunctionList.clear();
+  app.Session = {};
+  app.GeneratedSource.clear();
   OleUninitialize();
 }
 
 int RunVantorel(const std::wstring& commandLine) {
-  PrepareProcess();
+  PrepareWindowFacilities();
   ReadStartupArgument(commandLine);
-  // After the check and before any file is opened.
-  MapEditorComponent();
+  ReportStartupStep(StartupStep::Argument);
   OpenStartupFile();
+  ReportStartupStep(StartupStep::FileOpened);
   // After the file is open, so that the window's first display shows it.
-  RunMainWindow();
+  // The editor component and what else only the hidden pages use are made
+  // ready once the window shows, before it handles its first event.
+  RunMainWindow([] {
+    PrepareHiddenFacilities();
+    MapEditorComponent();
+    ReportStartupStep(StartupStep::EditorMapped);
+  });
   ReleaseProcess();
   return 0;
 }

@@ -509,19 +509,23 @@ HeaderImport ImportOnce(std::string bytes, const fs::path& path, const HeaderImp
 // The Windows SDK's headers (winuser.h, fileapi.h, ...) expect <windows.h>
 // to be included before them and do not include what they use. A header
 // that used type names nothing declared is read again after <windows.h>,
-// when that is on the include path, as a program using it would be written.
+// when that is beside it or on the include path, as a program using it
+// would be written.
 HeaderImport Import(std::string bytes, const fs::path& path, const HeaderImportOptions& options) {
   const Clock::time_point deadline = Clock::now() + options.limits.maxTime;
   bool unknown_types = false;
   HeaderImport first = ImportOnce(std::move(bytes), path, options, deadline, &unknown_types);
   if (first.fault != HeaderFault::None || !unknown_types || first.readWindowsH) return first;
-  bool windows_h = false;
-  for (const fs::path& folder : options.includeDirs) {
-    std::error_code error;
-    windows_h = windows_h || fs::is_regular_file(folder / "windows.h", error);
-  }
   std::error_code error;
   const fs::path absolute = fs::absolute(path, error);
+  // Beside the header, as in the SDK's own folder, or on the include path.
+  bool windows_h = false;
+  for (const fs::path& folder : options.includeDirs) {
+    std::error_code ignore;
+    windows_h = windows_h || fs::is_regular_file(folder / "windows.h", ignore);
+  }
+  std::error_code ignore;
+  windows_h = windows_h || fs::is_regular_file(absolute.parent_path() / "windows.h", ignore);
   const std::u8string generic = absolute.generic_u8string();
   const std::string header(generic.begin(), generic.end());
   if (!windows_h || error || header.find_first_of("\"\n") != std::string::npos) return first;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cheader/c_declarations.h"
+#include "platform/purebasic_names.h"
 
 namespace vantorel {
 
@@ -29,8 +30,6 @@ struct TypedPrototype {
 // A stored prototype names at most this many parameters (C compilers take 127
 // and more; no DLL export takes this many).
 inline constexpr std::size_t kMaxTypedParameters = 256;
-// PureBasic's longest name.
-inline constexpr std::size_t kMaxPureBasicName = 128;
 
 // The declaration's types, and its parameter names made valid PureBasic
 // names: characters other than A-Z, a-z, 0-9 and _ become _; a name that

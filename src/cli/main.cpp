@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "cli/cli.h"
 
 namespace {
@@ -20,6 +22,9 @@ class StdioConsole final : public vantorel::CliConsole {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Into a file or a pipe, output goes in large writes; a terminal keeps
+  // seeing each line as it comes.
+  if (!isatty(fileno(stdout))) std::setvbuf(stdout, nullptr, _IOFBF, std::size_t{1} << 16);
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   StdioConsole console;
   const int status = vantorel::RunCommandLine(args, console);

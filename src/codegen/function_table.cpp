@@ -60,29 +60,34 @@ std::optional<unsigned> StdcallParameterCount(std::u16string_view name) {
   return suffix->bytes / 4;
 }
 
-FunctionEntry MakeFunctionEntry(std::u16string name, Edition edition) {
-  FunctionEntry entry;
-  entry.Alias = MakeAlias(name);
-  entry.Para = u"?";
+FunctionRow MakeFunctionRow(std::u16string exportName, Edition edition) {
+  FunctionRow row;
+  row.alias = MakeAlias(exportName);
+  row.parameters = u"?";
   // A cdecl export cannot be told from its name, so every row starts with
   // the convention of the system's own libraries.
-  entry.Conv = TraitsOf(edition).convention;
+  row.convention = TraitsOf(edition).convention;
   if (edition == Edition::X86) {
-    if (auto count = StdcallParameterCount(name)) {
+    if (auto count = StdcallParameterCount(exportName)) {
       const std::string digits = std::to_string(*count);
-      entry.Para.assign(digits.begin(), digits.end());
+      row.parameters.assign(digits.begin(), digits.end());
     }
   }
-  entry.Function = std::move(name);
-  entry.checked = 1;
-  return entry;
+  row.exportName = std::move(exportName);
+  row.ticked = true;
+  return row;
 }
 
-FunctionList MakeFunctionList(std::vector<std::u16string> exportNames) {
-  FunctionList list;
-  list.reserve(exportNames.size());
-  for (std::u16string& name : exportNames) list.push_back(MakeFunctionEntry(std::move(name)));
-  return list;
+FunctionRows MakeFunctionRows(std::span<const ExportEntry> exports, const ExportNameDecoder& decode,
+                              Edition edition) {
+  FunctionRows rows;
+  rows.reserve(exports.size());
+  for (const ExportEntry& e : exports) rows.push_back(MakeFunctionRow(decode(e.name), edition));
+  return rows;
+}
+
+std::size_t CountTicked(std::span<const FunctionRow> rows) {
+  return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const FunctionRow& r) { return r.ticked; }));
 }
 
 bool IsCdeclRow(std::u16string_view conv, Edition edition) {

@@ -3,8 +3,11 @@
 #include <array>
 #include <climits>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "codegen/source_file.h"
+#include "platform/utf8.h"
 
 namespace vantorel {
 
@@ -55,22 +58,24 @@ void AppendKey(std::string& out, std::string_view key, std::u16string_view value
   out += kCrLf;
 }
 
-// The row keys in the order they are written; index into FunctionEntry below.
+// The row keys in the order they are written; index into FunctionRow below.
 enum RowKey { kChecked, kAlias, kFunction, kPara, kConv, kComment, kRowKeyCount };
 constexpr std::array<std::string_view, kRowKeyCount> kRowKeys{"checked", "Alias", "Function", "Para", "Conv", "Comment"};
+// Written only for a row with a typed prototype, after the keys above.
+constexpr std::string_view kPrototypeKey = "Prototype";
 
-std::u16string* RowField(FunctionEntry& e, int key) {
+std::u16string* RowField(FunctionRow& row, int key) {
   switch (key) {
     case kAlias:
-      return &e.Alias;
+      return &row.alias;
     case kFunction:
-      return &e.Function;
+      return &row.exportName;
     case kPara:
-      return &e.Para;
+      return &row.parameters;
     case kConv:
-      return &e.Conv;
+      return &row.convention;
     case kComment:
-      return &e.Comment;
+      return &row.comment;
     default:
       return nullptr;
   }
@@ -78,7 +83,8 @@ std::u16string* RowField(FunctionEntry& e, int key) {
 
 }  // namespace
 
-std::string WriteProjectText(std::u16string_view dll, std::u16string_view sha1, std::span<const FunctionEntry> rows) {
+std::string WriteProjectText(std::u16string_view dll, std::u16string_view sha1, std::span<const FunctionRow> rows,
+                             const TypedPrototypes* typed) {
   std::string out;
   out.reserve(128 + dll.size() * 3 + rows.size() * 96);
   out += kUtf8Bom;
@@ -88,17 +94,20 @@ std::string WriteProjectText(std::u16string_view dll, std::u16string_view sha1, 
   AppendKey(out, "DLL", dll);
   AppendKey(out, "SHA1", sha1);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const FunctionEntry& e = rows[i];
+    const FunctionRow& row = rows[i];
     out += '[';
     out += std::to_string(i + 1);
     out += ']';
     out += kCrLf;
-    AppendKey(out, kRowKeys[kChecked], e.checked == 1 ? u"1" : u"0");
-    AppendKey(out, kRowKeys[kAlias], e.Alias);
-    AppendKey(out, kRowKeys[kFunction], e.Function);
-    AppendKey(out, kRowKeys[kPara], e.Para);
-    AppendKey(out, kRowKeys[kConv], e.Conv);
-    AppendKey(out, kRowKeys[kComment], e.Comment);
+    AppendKey(out, kRowKeys[kChecked], row.ticked ? u"1" : u"0");
+    AppendKey(out, kRowKeys[kAlias], row.alias);
+    AppendKey(out, kRowKeys[kFunction], row.exportName);
+    AppendKey(out, kRowKeys[kPara], row.parameters);
+    AppendKey(out, kRowKeys[kConv], row.convention);
+    AppendKey(out, kRowKeys[kComment], row.comment);
+    if (!typed) continue;
+    if (const auto it = typed->find(row.exportName); it != typed->end())
+      AppendKey(out, kPrototypeKey, Utf16FromUtf8(FormatTypedPrototype(it->second)));
   }
   return out;
 }
@@ -127,6 +136,9 @@ std::optional<ProjectContent> ReadProjectText(std::string_view bytes) {
   bool inGroup = false;
   unsigned seen = 0;  // one bit per key already read in the current group (or outside groups)
   constexpr unsigned kDllBit = 1, kSha1Bit = 2;
+  constexpr unsigned kPrototypeBit = 1u << kRowKeyCount;
+  // By row: the Function key may come after the prototype in a file edited by hand.
+  std::vector<std::pair<std::size_t, TypedPrototype>> prototypes;
 
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -165,18 +177,28 @@ std::optional<ProjectContent> ReadProjectText(std::string_view bytes) {
       }
       continue;
     }
+    if (!(seen & kPrototypeBit) && KeyEquals(key, kPrototypeKey)) {
+      seen |= kPrototypeBit;
+      if (auto prototype = ParseTypedPrototype(value)) prototypes.emplace_back(content.rows.size() - 1, std::move(*prototype));
+      continue;
+    }
     for (int k = 0; k < kRowKeyCount; ++k) {
       const unsigned bit = 1u << k;
       if ((seen & bit) || !KeyEquals(key, kRowKeys[k])) continue;
       seen |= bit;
-      FunctionEntry& row = content.rows.back();
+      FunctionRow& row = content.rows.back();
       if (k == kChecked) {
-        row.checked = ParseCheckedValue(Decode(value, utf8));
+        // Only 1 ticks a row; 0, 5 or a letter leave it unticked.
+        row.ticked = ParseCheckedValue(Decode(value, utf8)) == 1;
       } else {
         *RowField(row, k) = Decode(value, utf8);
       }
       break;
     }
+  }
+  for (auto& [row, prototype] : prototypes) {
+    const std::u16string& function = content.rows[row].exportName;
+    if (!function.empty()) content.typed.emplace(function, std::move(prototype));
   }
   return content;
 }

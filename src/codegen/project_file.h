@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "codegen/function_table.h"
+#include "codegen/typed_rows.h"
 
 namespace vantorel {
 
@@ -18,7 +19,8 @@ namespace vantorel {
 struct ProjectContent {
   std::u16string dll;   // the library's full path as saved
   std::u16string sha1;  // its fingerprint when saved; empty when it was unreadable
-  FunctionList rows;    // one entry per group, in file order
+  FunctionRows rows;    // one per group, in file order
+  TypedPrototypes typed;  // from the groups' "Prototype" keys, by their Function
 };
 
 // Limits for files from outside. Nothing the tool writes comes near them: a
@@ -27,16 +29,21 @@ inline constexpr std::size_t kMaxProjectFileBytes = std::size_t{64} << 20;
 inline constexpr std::size_t kMaxProjectRows = std::size_t{1} << 18;
 
 // The file's bytes: byte order mark and CR LF, a comment, "DLL" and "SHA1",
-// then groups "1", "2", ... with checked ("1" when checked is 1, else "0"),
+// then groups "1", "2", ... with checked ("1" for a ticked row, else "0"),
 // Alias, Function, Para, Conv, Comment. A line break inside a value would
 // split it into lines of its own, so CR and LF in values are written as
-// blanks.
-std::string WriteProjectText(std::u16string_view dll, std::u16string_view sha1, std::span<const FunctionEntry> rows);
+// blanks. A row that typed holds a prototype for (an imported header's) adds
+// "Prototype" after Comment, in the stored form (FormatTypedPrototype):
+// older readers skip a key they do not know, and a project without one is
+// written as it always was.
+std::string WriteProjectText(std::u16string_view dll, std::u16string_view sha1, std::span<const FunctionRow> rows,
+                             const TypedPrototypes* typed = nullptr);
 
 // Reads a project file's bytes: UTF-8 after a byte order mark, otherwise one
 // character per byte (ISO 8859-1). Missing keys read as empty, a missing
-// "checked" as 1; when a key repeats in one group the first one counts. Only
-// group lines make rows, whatever their names. Empty when the bytes are above
+// "checked" as ticked, any value other than 1 as unticked; when a key repeats
+// in one group the first one counts. Only group lines make rows, whatever
+// their names. Empty when the bytes are above
 // kMaxProjectFileBytes or hold more than kMaxProjectRows groups: such a file
 // is refused whole rather than loaded in part.
 std::optional<ProjectContent> ReadProjectText(std::string_view bytes);

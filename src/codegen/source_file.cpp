@@ -1,5 +1,7 @@
 #include "codegen/source_file.h"
 
+#include <algorithm>
+
 #include "platform/utf8.h"
 
 namespace vantorel {
@@ -37,14 +39,32 @@ std::string EncodeSourceText(std::u16string_view text) {
   std::string bytes;
   bytes.reserve(kUtf8Bom.size() + text.size() + text.size() / 16);
   bytes += kUtf8Bom;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'\r' && text[i] != u'\n') continue;
-    AppendSourceLine(bytes, text.substr(start, i - start));
-    if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    start = i + 1;
+  // Nearly all of a source is ASCII: its runs are copied as they stand, and
+  // only the rest goes through the UTF-8 encoder. A surrogate pair never
+  // spans a line end, so encoding whole runs pairs them as line by line.
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t end = i;
+    while (end < n && text[end] < 0x80 && text[end] != u'\r' && text[end] != u'\n') ++end;
+    if (end > i) {
+      const std::size_t at = bytes.size();
+      bytes.resize(at + (end - i));
+      std::transform(text.begin() + i, text.begin() + end, bytes.begin() + at,
+                     [](char16_t c) { return static_cast<char>(c); });
+      i = end;
+      continue;
+    }
+    if (text[i] == u'\r' || text[i] == u'\n') {
+      bytes += "\r\n";
+      i += text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n' ? 2 : 1;
+      continue;
+    }
+    while (end < n && text[end] >= 0x80) ++end;
+    AppendUtf8(bytes, text.substr(i, end - i));
+    i = end;
   }
-  AppendSourceLine(bytes, text.substr(start));
+  bytes += "\r\n";  // the last line, even an empty one after a final line end
   return bytes;
 }
 

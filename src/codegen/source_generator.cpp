@@ -31,6 +31,9 @@ void AppendParameterList(std::u16string& out, int count) {
   }
 }
 
+// Typed prototypes are made of ASCII names and suffixes only.
+void AppendAscii(std::u16string& out, std::string_view ascii) { out.append(ascii.begin(), ascii.end()); }
+
 }  // namespace
 
 int ReadParameterCount(std::u16string_view para) {
@@ -72,13 +75,13 @@ std::u16string_view SourceBaseName(std::u16string_view path) {
   return file.substr(0, std::min(file.rfind(u'.'), file.size()));
 }
 
-std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
-                               Edition edition) {
-  return BuildSourceText(rows, NameLoaderRows(rows, libraryPath), libraryPath, edition);
+std::u16string BuildSourceText(std::span<const FunctionRow> rows, std::u16string_view libraryPath,
+                               Edition edition, const TypedPrototypes* typed) {
+  return BuildSourceText(rows, NameLoaderRows(rows, libraryPath), libraryPath, edition, typed);
 }
 
-std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderNames& names,
-                               std::u16string_view libraryPath, Edition edition) {
+std::u16string BuildSourceText(std::span<const FunctionRow> rows, const LoaderNames& names,
+                               std::u16string_view libraryPath, Edition edition, const TypedPrototypes* typed) {
   if (names.written == 0 || names.rows.size() != rows.size()) return {};
   const std::u16string_view file = SourceFilePart(libraryPath);
   // On Windows no file name holds a control character; elsewhere one could,
@@ -87,7 +90,7 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   std::size_t valueLength = 0;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (names.rows[i].written)
-      valueLength += 4 * LoaderName(names.rows[i], rows[i]).size() + rows[i].function.size() + rows[i].comment.size();
+      valueLength += 4 * LoaderName(names.rows[i], rows[i]).size() + rows[i].exportName.size() + rows[i].comment.size();
   }
 
   std::u16string text;
@@ -102,11 +105,18 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
   // Rows not written (unticked or left out) are in no block.
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (!names.rows[i].written) continue;
-    const SourceRow& row = rows[i];
-    text += IsCdeclRow(row.conv, edition) ? u"PrototypeC " : u"Prototype ";
+    const FunctionRow& row = rows[i];
+    const TypedPrototype* prototype = typed ? TypedPrototypeOf(*typed, row.exportName, row.parameters) : nullptr;
+    text += IsCdeclRow(row.convention, edition) ? u"PrototypeC" : u"Prototype";
+    if (prototype) AppendAscii(text, PbTypeSuffix(prototype->result));
+    text += u' ';
     text += LoaderName(names.rows[i], row);
     text += u'(';
-    AppendParameterList(text, ReadParameterCount(row.para));
+    if (prototype) {
+      AppendAscii(text, TypedParameterList(*prototype));
+    } else {
+      AppendParameterList(text, ReadParameterCount(row.parameters));
+    }
     text += u')';
     if (!row.comment.empty()) {
       text += u"; ";
@@ -141,7 +151,7 @@ std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderName
     text += u"    ";
     text += LoaderName(names.rows[i], rows[i]);
     text += u" = GetFunction(hDLL, ";
-    AppendPureBasicLiteral(text, rows[i].function);
+    AppendPureBasicLiteral(text, rows[i].exportName);
     text += u")\n";
   }
   text += u'\n';

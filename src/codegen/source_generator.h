@@ -1,28 +1,20 @@
 // The PureBasic loader source made from the ticked rows of the function
-// grid: banner, one Prototype and one Global per function, and a procedure
-// named after the library that opens it and fetches every address.
+// table: banner, one Prototype and one Global per function, and a procedure
+// named after the library that opens it and fetches every address. Of a row
+// it reads the alias, export name, parameters and comment, and the
+// convention only in the x86 edition, where "CDECL" rows are declared with
+// PrototypeC; on x64 every declaration is a plain Prototype.
 #pragma once
 
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "codegen/function_table.h"
 #include "platform/edition.h"
+#include "codegen/typed_rows.h"
 
 namespace vantorel {
-
-// One row of the function grid as the generator reads it: the Alias,
-// Function, Para and Comment columns and whether its tick is set, and the
-// Conv column, which only the x86 edition reads: its "CDECL" rows are
-// declared with PrototypeC. On x64 every declaration is a plain Prototype.
-struct SourceRow {
-  std::u16string alias;
-  std::u16string function;
-  std::u16string para;
-  std::u16string comment;
-  bool ticked = true;
-  std::u16string conv;
-};
 
 // The most parameters a prototype gets: one per letter a to z.
 inline constexpr int kMaxSourceParameters = 26;
@@ -41,12 +33,14 @@ std::u16string_view SourceBaseName(std::u16string_view path);
 
 // The whole generated text, every line ending with LF: the ticked rows under
 // the names NameLoaderRows gives them, the rows it leaves out in no block.
-// Empty when no row is left to write.
-std::u16string BuildSourceText(std::span<const SourceRow> rows, std::u16string_view libraryPath,
-                               Edition edition = kEdition);
+// Empty when no row is left to write. A row that typed holds a prototype for
+// (TypedPrototypeOf) is declared with its types and parameter names.
+std::u16string BuildSourceText(std::span<const FunctionRow> rows, std::u16string_view libraryPath,
+                               Edition edition = kEdition, const TypedPrototypes* typed = nullptr);
 // The same with the rows' names already made (names of these rows and path).
 struct LoaderNames;
-std::u16string BuildSourceText(std::span<const SourceRow> rows, const LoaderNames& names,
-                               std::u16string_view libraryPath, Edition edition = kEdition);
+std::u16string BuildSourceText(std::span<const FunctionRow> rows, const LoaderNames& names,
+                               std::u16string_view libraryPath, Edition edition = kEdition,
+                               const TypedPrototypes* typed = nullptr);
 
 }  // namespace vantorel

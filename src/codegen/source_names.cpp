@@ -162,7 +162,7 @@ std::uint64_t FoldedHash(std::u16string_view name) {
 // hashes agree.
 class TakenNames {
  public:
-  TakenNames(std::span<const SourceRow> rows, const std::vector<LoaderRow>& names)
+  TakenNames(std::span<const FunctionRow> rows, const std::vector<LoaderRow>& names)
       : rows_(rows), names_(names), slots_(std::bit_ceil(2 * rows.size() + 16)) {}
 
   bool Contains(std::u16string_view name) const { return slots_[SlotOf(name, FoldedHash(name))].row != 0; }
@@ -195,7 +195,7 @@ class TakenNames {
     }
   }
 
-  std::span<const SourceRow> rows_;
+  std::span<const FunctionRow> rows_;
   const std::vector<LoaderRow>& names_;
   std::vector<Slot> slots_;
 };
@@ -239,7 +239,7 @@ std::u16string LoaderProcedureName(std::u16string_view libraryPath) {
   return base + std::u16string(kProcedureSuffix);
 }
 
-LoaderNames NameLoaderRows(std::span<const SourceRow> rows, std::u16string_view libraryPath) {
+LoaderNames NameLoaderRows(std::span<const FunctionRow> rows, std::u16string_view libraryPath) {
   LoaderNames names;
   names.procedure = LoaderProcedureName(libraryPath);
   names.rows.resize(rows.size());
@@ -248,11 +248,11 @@ LoaderNames NameLoaderRows(std::span<const SourceRow> rows, std::u16string_view 
   std::vector<std::uint64_t> hashes;
   hashes.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    const SourceRow& row = rows[i];
+    const FunctionRow& row = rows[i];
     if (!row.ticked) continue;
     LoaderRow& out = names.rows[i];
-    if (row.function.empty() || !FitsPureBasicLiteral(row.function)) {
-      out.leftOut = row.function.empty() ? LeftOut::NoFunctionName : LeftOut::NoLiteral;
+    if (row.exportName.empty() || !FitsPureBasicLiteral(row.exportName)) {
+      out.leftOut = row.exportName.empty() ? LeftOut::NoFunctionName : LeftOut::NoLiteral;
       ++names.leftOut;
       continue;
     }

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "codegen/source_generator.h"
+#include "platform/purebasic_names.h"
 
 namespace vantorel {
 
-inline constexpr std::size_t kMaxPureBasicName = 128;
 // A longer name is cut to this, which leaves room for a "_2" that tells it
 // from another cut the same way.
 inline constexpr std::size_t kCutPureBasicName = 120;
@@ -59,7 +59,7 @@ struct LoaderNames {
 };
 
 // The name a written row has in the source.
-inline std::u16string_view LoaderName(const LoaderRow& names, const SourceRow& row) {
+inline std::u16string_view LoaderName(const LoaderRow& names, const FunctionRow& row) {
   return names.renamed != 0 ? std::u16string_view(names.rename) : std::u16string_view(row.alias);
 }
 
@@ -81,7 +81,7 @@ void AppendPureBasicLiteral(std::u16string& out, std::u16string_view text);
 std::u16string LoaderProcedureName(std::u16string_view libraryPath);
 
 // The names of the ticked rows, in row order, each taken from its alias.
-LoaderNames NameLoaderRows(std::span<const SourceRow> rows, std::u16string_view libraryPath);
+LoaderNames NameLoaderRows(std::span<const FunctionRow> rows, std::u16string_view libraryPath);
 
 // What a renamed row's Alias tip adds: "loader name: _select (same as a
 // PureBasic keyword)". Empty for a row written under its alias.

@@ -4,26 +4,10 @@
 #include "platform/pe_limits.h"
 
 #include <algorithm>
-#include <array>
 
 namespace vantorel {
 namespace {
 
-constexpr std::uint32_t kPeSignature = 0x00004550;
-
-// Where the two optional-header layouts differ.
-struct OptionalHeaderShape {
-  std::uint16_t machine;
-  std::uint16_t magic;
-  std::uint32_t fixedSize;       // fields before the data directories
-  std::uint32_t imageBase;       // offset of ImageBase
-  std::uint32_t imageBaseWidth;  // bytes
-  std::uint32_t directoryCount;  // offset of NumberOfRvaAndSizes
-};
-constexpr OptionalHeaderShape kPe32PlusShape{0x8664, 0x20B, 112, 24, 8, 108};  // x86-64
-constexpr OptionalHeaderShape kPe32Shape{0x014C, 0x10B, 96, 28, 4, 92};        // i386
-constexpr std::uint32_t kSectionHeaderSize = 40;
-constexpr std::uint32_t kMaxImageSize = 0x40000000;  // 1 GiB: far above any editor component
 constexpr std::size_t kMaxNameLength = 4096;
 
 // Every read goes through the shared checked reader; offsets are 64-bit so
@@ -32,7 +16,7 @@ bool Fits(std::span<const std::uint8_t> bytes, std::uint64_t offset, std::uint64
   return ByteReader(bytes).contains(offset, length);
 }
 
-bool FitsImage(std::uint32_t sizeOfImage, ImageDirectory d) {
+bool FitsImage(std::uint32_t sizeOfImage, DataDirectory d) {
   return std::uint64_t{d.rva} + d.size <= sizeOfImage;
 }
 
@@ -51,103 +35,68 @@ void Add(std::span<std::uint8_t> bytes, std::uint64_t offset, T delta) {
 }  // namespace
 
 std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file, Edition edition) {
-  const bool is64 = edition == Edition::X64;
-  const OptionalHeaderShape& shape = is64 ? kPe32PlusShape : kPe32Shape;
-  const std::uint32_t kFixedOptionalHeader = shape.fixedSize;
-  if (ByteReader(file).read16(0) != 0x5A4D) return std::nullopt;
-  const auto lfanew = ByteReader(file).read32(0x3C);
-  // e_lfanew is signed; a negative one points before the file.
-  if (!lfanew || static_cast<std::int32_t>(*lfanew) < 0) return std::nullopt;
+  PeHeaderScan scan = ScanPeHeaders(ByteReader(file));
+  if (scan.fault != PeHeaderFault::None) return std::nullopt;
   ImageLayout layout;
-  layout.is64 = is64;
-  layout.ntOffset = *lfanew;
-  const std::uint64_t nt = *lfanew;
-  if (ByteReader(file).read32(nt) != kPeSignature) return std::nullopt;
+  static_cast<PeHeaders&>(layout) = std::move(scan.headers);
 
-  // The offsets below are those of the edition's layout: an image of the
-  // other kind would be read wrongly, and could not run in this process.
-  const std::uint64_t fileHeader = nt + 4;
-  const std::uint64_t optional = nt + 24;
-  const auto machine = ByteReader(file).read16(fileHeader);
-  const auto sectionCount = ByteReader(file).read16(fileHeader + 2);
-  const auto optionalSize = ByteReader(file).read16(fileHeader + 16);
-  const auto characteristics = ByteReader(file).read16(fileHeader + 18);
-  if (!machine || !sectionCount || !optionalSize || !characteristics) return std::nullopt;
-  if (*machine != shape.machine || *sectionCount > kMaxSections) return std::nullopt;
-  if (*optionalSize < kFixedOptionalHeader || !Fits(file, optional, *optionalSize)) return std::nullopt;
-  if (ByteReader(file).read16(optional) != shape.magic) return std::nullopt;
-  layout.fileCharacteristics = *characteristics;
-
-  layout.entryPoint = *ByteReader(file).read32(optional + 16);
-  layout.preferredBase = is64 ? *ByteReader(file).read64(optional + shape.imageBase)
-                              : *ByteReader(file).read32(optional + shape.imageBase);
-  layout.sectionAlignment = *ByteReader(file).read32(optional + 32);
-  layout.sizeOfImage = *ByteReader(file).read32(optional + 56);
-  layout.sizeOfHeaders = *ByteReader(file).read32(optional + 60);
-  const std::uint32_t directoryCount = std::min(*ByteReader(file).read32(optional + shape.directoryCount), 16u);
-  if (kFixedOptionalHeader + directoryCount * 8u > *optionalSize) return std::nullopt;
+  // An image of the other kind could not run in this process.
+  const bool is64 = edition == Edition::X64;
+  if (layout.is64 != is64 || layout.machine != (is64 ? kMachineAmd64 : kMachineI386)) return std::nullopt;
+  if (layout.numberOfSections > kMaxSections) return std::nullopt;
+  const std::uint64_t optional = std::uint64_t{layout.ntOffset} + 24;
+  const std::uint32_t fixedOptionalHeader = layout.FixedOptionalHeaderSize();
+  if (layout.sizeOfOptionalHeader < fixedOptionalHeader || !Fits(file, optional, layout.sizeOfOptionalHeader))
+    return std::nullopt;
+  const std::uint32_t directoryCount = std::min(layout.numberOfRvaAndSizes, 16u);
+  if (fixedOptionalHeader + directoryCount * 8u > layout.sizeOfOptionalHeader) return std::nullopt;
 
   const std::uint32_t alignment = layout.sectionAlignment;
   if (alignment == 0 || (alignment & (alignment - 1)) != 0) return std::nullopt;
   if (layout.sizeOfImage == 0 || layout.sizeOfImage > kMaxImageSize) return std::nullopt;
   // The loader copies SizeOfHeaders bytes and reads the section table from
   // that copy, so the table must lie inside them.
-  const std::uint64_t tableStart = optional + *optionalSize;
-  const std::uint64_t tableEnd = tableStart + std::uint64_t{*sectionCount} * kSectionHeaderSize;
+  const std::uint64_t tableEnd = layout.sectionTableOffset + std::uint64_t{layout.numberOfSections} * 40;
   if (tableEnd > layout.sizeOfHeaders || layout.sizeOfHeaders > file.size() ||
       layout.sizeOfHeaders > layout.sizeOfImage) {
     return std::nullopt;
   }
 
-  std::array<ImageDirectory, 16> directories{};
-  for (std::uint32_t i = 0; i < directoryCount; ++i) {
-    directories[i].rva = *ByteReader(file).read32(optional + kFixedOptionalHeader + i * 8);
-    directories[i].size = *ByteReader(file).read32(optional + kFixedOptionalHeader + i * 8 + 4);
-  }
-  layout.exports = directories[0];
-  layout.imports = directories[1];
-  layout.exceptions = directories[3];
-  layout.relocations = directories[5];
-  layout.tls = directories[9];
-  for (const ImageDirectory& d : {layout.imports, layout.exceptions, layout.relocations}) {
-    if (d.size != 0 && !FitsImage(layout.sizeOfImage, d)) return std::nullopt;
+  for (unsigned d : {kDirectoryImport, kDirectoryException, kDirectoryBaseRelocation}) {
+    if (layout.directories[d].size != 0 && !FitsImage(layout.sizeOfImage, layout.directories[d])) return std::nullopt;
   }
   // RtlAddFunctionTable wants its entries 32-bit aligned. An x86 image has
   // no such table (its exception handling is frame-based): none is read.
-  if (!is64) layout.exceptions = {};
-  if (layout.exceptions.size != 0 && layout.exceptions.rva % 4 != 0) return std::nullopt;
+  DataDirectory& exceptions = layout.directories[kDirectoryException];
+  if (!is64) exceptions = {};
+  if (exceptions.size != 0 && exceptions.rva % 4 != 0) return std::nullopt;
 
-  layout.sections.reserve(*sectionCount);
-  for (std::uint32_t i = 0; i < *sectionCount; ++i) {
-    const std::uint64_t at = tableStart + std::uint64_t{i} * kSectionHeaderSize;
-    ImageSection s;
-    s.virtualSize = *ByteReader(file).read32(at + 8);
-    s.virtualAddress = *ByteReader(file).read32(at + 12);
-    s.rawSize = *ByteReader(file).read32(at + 16);
-    s.rawOffset = *ByteReader(file).read32(at + 20);
-    s.characteristics = *ByteReader(file).read32(at + 36);
+  layout.extents.reserve(layout.sections.size());
+  for (const PeSection& s : layout.sections) {
     // Sections never overlap the headers: copying them would overwrite the
     // section table being walked.
     if (s.virtualAddress < layout.sizeOfHeaders || s.virtualAddress >= layout.sizeOfImage) return std::nullopt;
     const std::uint32_t room = layout.sizeOfImage - s.virtualAddress;
-    s.extent = std::max(s.virtualSize, s.rawSize);
-    if (s.extent == 0) s.extent = std::min(alignment, room);
-    if (s.extent > room) return std::nullopt;
-    if (s.rawSize != 0 && !Fits(file, s.rawOffset, s.rawSize)) return std::nullopt;
-    layout.sections.push_back(s);
+    std::uint32_t extent = std::max(s.virtualSize, s.sizeOfRawData);
+    if (extent == 0) extent = std::min(alignment, room);
+    if (extent > room) return std::nullopt;
+    if (s.sizeOfRawData != 0 && !Fits(file, s.pointerToRawData, s.sizeOfRawData)) return std::nullopt;
+    layout.extents.push_back(extent);
   }
 
   if (layout.entryPoint != 0) {
-    const bool inCode = std::any_of(layout.sections.begin(), layout.sections.end(), [&](const ImageSection& s) {
-      return (s.characteristics & kScnMemExecute) && layout.entryPoint >= s.virtualAddress &&
-             layout.entryPoint - s.virtualAddress < s.extent;
-    });
+    bool inCode = false;
+    for (std::size_t i = 0; i < layout.sections.size(); ++i) {
+      const PeSection& s = layout.sections[i];
+      inCode = inCode || ((s.characteristics & kScnMemExecute) && layout.entryPoint >= s.virtualAddress &&
+                          layout.entryPoint - s.virtualAddress < layout.extents[i]);
+    }
     if (!inCode) return std::nullopt;
   }
   return layout;
 }
 
-bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, std::int64_t delta) {
+bool ApplyRelocations(std::span<std::uint8_t> image, DataDirectory directory, std::int64_t delta) {
   if (directory.size == 0) return true;
   const std::uint64_t end = std::uint64_t{directory.rva} + directory.size;
   if (end > image.size()) return false;
@@ -180,7 +129,7 @@ bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, s
 }
 
 std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
-                                                       ImageDirectory directory, bool is64) {
+                                                       DataDirectory directory, bool is64) {
   const std::uint64_t thunkSize = is64 ? 8 : 4;
   const unsigned ordinalFlag = is64 ? 63 : 31;
   std::vector<ImportedLibrary> libraries;
@@ -228,7 +177,7 @@ std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uin
   return libraries;
 }
 
-std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, ImageDirectory directory,
+std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, DataDirectory directory,
                                            std::string_view name) {
   if (directory.size < 40 || !Fits(image, directory.rva, directory.size)) return std::nullopt;
   const std::uint64_t d = directory.rva;

@@ -1,8 +1,9 @@
 #pragma once
-// Reading a PE image for mapping it by hand: PE32+ (x86-64) for the 64-bit
-// edition, PE32 (i386) for the x86 edition. Every field is checked
-// against the bytes it comes from before anything trusts it; the Win32 loader
-// only allocates, copies, protects and calls. No Windows headers here.
+// Checking a PE image for mapping it by hand: PE32+ (x86-64) for the 64-bit
+// edition, PE32 (i386) for the x86 edition. The headers come from the one
+// header parser; every field is checked against the bytes it speaks of before
+// anything trusts it; the Win32 loader only allocates, copies, protects and
+// calls. No Windows headers here.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/edition.h"
+#include "platform/pe_image.h"
 
 namespace vantorel {
 
@@ -20,57 +22,27 @@ inline constexpr std::uint32_t kScnMemExecute = 0x20000000;
 inline constexpr std::uint32_t kScnMemRead = 0x40000000;
 inline constexpr std::uint32_t kScnMemWrite = 0x80000000;
 
-struct ImageDirectory {
-  std::uint32_t rva = 0;
-  std::uint32_t size = 0;
+// The headers of an image the loader can map into this process, checked
+// field by field against the file, and what each section covers once mapped:
+// the larger of its virtual and raw sizes, or one section alignment (clipped
+// to the image) when both are 0.
+struct ImageLayout : PeHeaders {
+  std::vector<std::uint32_t> extents;  // one per section
 };
 
-struct ImageSection {
-  std::uint32_t virtualAddress = 0;
-  std::uint32_t virtualSize = 0;
-  std::uint32_t rawOffset = 0;
-  std::uint32_t rawSize = 0;
-  std::uint32_t characteristics = 0;
-  // Bytes the section covers once mapped: the larger of its virtual and raw
-  // sizes, or one section alignment (clipped to the image) when both are 0.
-  std::uint32_t extent = 0;
-};
-
-struct ImageLayout {
-  bool is64 = true;            // PE32+ (x86-64) or PE32 (i386)
-  std::uint32_t ntOffset = 0;  // e_lfanew
-  std::uint64_t preferredBase = 0;
-  std::uint32_t sizeOfImage = 0;
-  std::uint32_t sizeOfHeaders = 0;
-  std::uint32_t sectionAlignment = 0;
-  std::uint32_t entryPoint = 0;  // RVA, 0 = none
-  std::uint16_t fileCharacteristics = 0;
-  ImageDirectory exports;
-  ImageDirectory imports;
-  ImageDirectory exceptions;
-  ImageDirectory relocations;
-  ImageDirectory tls;
-  std::vector<ImageSection> sections;
-
-  // File offset and width of OptionalHeader.ImageBase, which the mapped copy
-  // rewrites: 64 bits at 24 in PE32+, 32 bits at 28 in PE32 (after BaseOfData).
-  std::uint64_t ImageBaseOffset() const { return std::uint64_t{ntOffset} + 24 + (is64 ? 24 : 28); }
-  std::uint32_t ImageBaseWidth() const { return is64 ? 8 : 4; }
-};
-
-// Checks and reads the headers of a PE image held as file bytes, for the
-// given edition's process: an x86-64 PE32+ image for X64, an i386 PE32 one
-// for X86; the other kind is refused. None when anything the loader would use
+// Checks the headers of a PE image held as file bytes for the given
+// edition's process: an x86-64 PE32+ image for X64, an i386 PE32 one for
+// X86; the other kind is refused. None when anything the loader would use
 // lies outside the file or the image: headers, section table, raw data, the
 // import, relocation and exception directories, the entry point (which must
-// be in executable code).
+// be in executable code). An x86 image's exception directory reads as absent.
 std::optional<ImageLayout> ReadImageLayout(std::span<const std::uint8_t> file, Edition edition = kEdition);
 
 // Adds delta to every DIR64 site (and the low half of delta to every HIGHLOW
 // site) listed by the base-relocation directory of a mapped image. Absolute
 // and unknown entry types are skipped. False when a block or a site lies
 // outside the image; sites before the fault have been changed by then.
-bool ApplyRelocations(std::span<std::uint8_t> image, ImageDirectory directory, std::int64_t delta);
+bool ApplyRelocations(std::span<std::uint8_t> image, DataDirectory directory, std::int64_t delta);
 
 // One function an image imports and the address-table slot that receives it.
 struct ImportedFunction {
@@ -91,11 +63,11 @@ struct ImportedLibrary {
 // descriptor, a name or a thunk lies outside the image. The names point into
 // the image.
 std::optional<std::vector<ImportedLibrary>> ReadImports(std::span<const std::uint8_t> image,
-                                                       ImageDirectory directory, bool is64 = true);
+                                                       DataDirectory directory, bool is64 = true);
 
 // The RVA of an export found by name in a mapped image; none when absent,
 // forwarded elsewhere, or when the export table is damaged.
-std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, ImageDirectory directory,
+std::optional<std::uint32_t> FindExportRva(std::span<const std::uint8_t> image, DataDirectory directory,
                                            std::string_view name);
 
 // Page protection (PAGE_* value) for a section's execute, read and write

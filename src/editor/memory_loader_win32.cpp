@@ -23,19 +23,20 @@ std::span<std::uint8_t> Bytes(const MappedImage& image) { return {image.imageBas
 
 void CopySections(MappedImage& image, const ImageLayout& layout, std::span<const std::uint8_t> file) {
   image.sectionAddresses.reserve(layout.sections.size());
-  for (const ImageSection& s : layout.sections) {
+  for (std::size_t i = 0; i < layout.sections.size(); ++i) {
+    const PeSection& s = layout.sections[i];
     unsigned char* at = image.imageBase + s.virtualAddress;
-    if (s.rawSize == 0) {
-      std::memset(at, 0, s.extent);
+    if (s.sizeOfRawData == 0) {
+      std::memset(at, 0, layout.extents[i]);
     } else {
-      std::memcpy(at, file.data() + s.rawOffset, s.rawSize);
+      std::memcpy(at, file.data() + s.pointerToRawData, s.sizeOfRawData);
     }
     image.sectionAddresses.push_back(at);
   }
 }
 
 bool ResolveImports(MappedImage& image, const ImageLayout& layout) {
-  const auto libraries = ReadImports(Bytes(image), layout.imports, layout.is64);
+  const auto libraries = ReadImports(Bytes(image), layout.directories[kDirectoryImport], layout.is64);
   if (!libraries) return false;
   image.libraryHandles.reserve(libraries->size());
   for (const ImportedLibrary& library : *libraries) {
@@ -54,16 +55,16 @@ bool ResolveImports(MappedImage& image, const ImageLayout& layout) {
 
 void ProtectSections(const MappedImage& image, const ImageLayout& layout) {
   for (std::size_t i = 0; i < layout.sections.size(); ++i) {
-    const ImageSection& s = layout.sections[i];
+    const PeSection& s = layout.sections[i];
     unsigned char* at = image.sectionAddresses[i];
     if (s.characteristics & kScnMemDiscardable) {
-      VirtualFree(at, s.extent, MEM_DECOMMIT);
+      VirtualFree(at, layout.extents[i], MEM_DECOMMIT);
       continue;
     }
     // The whole mapped extent, so that a section without raw data (.bss)
     // gets its protection too; the old protection is of no interest.
     DWORD old = 0;
-    VirtualProtect(at, s.extent, SectionProtection(s.characteristics), &old);
+    VirtualProtect(at, layout.extents[i], SectionProtection(s.characteristics), &old);
   }
 }
 
@@ -72,9 +73,10 @@ void ProtectSections(const MappedImage& image, const ImageLayout& layout) {
 // an exception directory and these do nothing.
 #if defined(_WIN64)
 bool AddExceptionTable(MappedImage& image, const ImageLayout& layout) {
-  const std::uint32_t count = layout.exceptions.size / sizeof(RUNTIME_FUNCTION);
+  const DataDirectory exceptions = layout.directories[kDirectoryException];
+  const std::uint32_t count = exceptions.size / sizeof(RUNTIME_FUNCTION);
   if (count == 0) return true;
-  auto* table = reinterpret_cast<RUNTIME_FUNCTION*>(image.imageBase + layout.exceptions.rva);
+  auto* table = reinterpret_cast<RUNTIME_FUNCTION*>(image.imageBase + exceptions.rva);
   if (!RtlAddFunctionTable(table, count, reinterpret_cast<DWORD64>(image.imageBase))) return false;
   image.functionTable = table;
   return true;
@@ -95,7 +97,7 @@ std::unique_ptr<MappedImage> MapImage(std::span<const std::uint8_t> file) {
   if (layout->sectionAlignment < system.dwPageSize) return nullptr;
 
   auto image = std::make_unique<MappedImage>();
-  void* base = VirtualAlloc(reinterpret_cast<void*>(static_cast<std::uintptr_t>(layout->preferredBase)),
+  void* base = VirtualAlloc(reinterpret_cast<void*>(static_cast<std::uintptr_t>(layout->imageBase)),
                             layout->sizeOfImage, MEM_RESERVE, PAGE_READWRITE);
   if (!base) base = VirtualAlloc(nullptr, layout->sizeOfImage, MEM_RESERVE, PAGE_READWRITE);
   if (!base) return nullptr;
@@ -110,16 +112,17 @@ std::unique_ptr<MappedImage> MapImage(std::span<const std::uint8_t> file) {
   const auto actualBase = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(base));
   std::memcpy(image->imageBase + layout->ImageBaseOffset(), &actualBase, layout->ImageBaseWidth());
   image->entryPoint = layout->entryPoint;
-  image->exportRva = layout->exports.rva;
-  image->exportSize = layout->exports.size;
+  image->exportRva = layout->directories[kDirectoryExport].rva;
+  image->exportSize = layout->directories[kDirectoryExport].size;
 
   CopySections(*image, *layout, file);
-  const auto delta = static_cast<std::int64_t>(actualBase - layout->preferredBase);
+  const auto delta = static_cast<std::int64_t>(actualBase - layout->imageBase);
   if (delta != 0) {
     // An image that has to move but cannot be relocated would run with
     // every absolute address wrong.
-    if (layout->relocations.size == 0 || (layout->fileCharacteristics & IMAGE_FILE_RELOCS_STRIPPED)) return nullptr;
-    if (!ApplyRelocations(Bytes(*image), layout->relocations, delta)) return nullptr;
+    const DataDirectory relocations = layout->directories[kDirectoryBaseRelocation];
+    if (relocations.size == 0 || (layout->characteristics & IMAGE_FILE_RELOCS_STRIPPED)) return nullptr;
+    if (!ApplyRelocations(Bytes(*image), relocations, delta)) return nullptr;
   }
   if (!ResolveImports(*image, *layout)) return nullptr;
   ProtectSections(*image, *layout);

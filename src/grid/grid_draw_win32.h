@@ -1,24 +1,54 @@
 #pragma once
-// Painting helpers shared by the list cells, the header and the strip.
+// The grid's painting: list cells and header items through the list view's
+// custom draw, the editors' colours, the list choice's items, and the
+// helpers the strip's painting shares.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "grid/grid_paint.h"
 
 namespace vantorel {
 
-// Vertical gradient over the whole rectangle, top colour to bottom colour.
-void FillGradient(HDC dc, const RECT& r, std::int64_t top, std::int64_t bottom);
-// Solid fill through the DC brush: no GDI object is made per cell.
-void FillColour(HDC dc, const RECT& r, COLORREF colour);
-// A cell's background: the gradient when both ends are set, else backColour.
-void FillCellBackground(HDC dc, const RECT& r, std::int64_t backColour, std::int64_t top, std::int64_t bottom);
-UINT AlignFlags(std::int64_t align);
-// Text turned by 270 degrees (downwards, 5 pixels below the top) or 90
-// degrees (upwards, 5 pixels above the bottom), centred across the area;
-// left out when it does not fit.
-void DrawTurnedText(HDC dc, HFONT font, const std::wstring& text, const RECT& area, bool downwards);
-// Measures wrapped text and draws it centred vertically in the area.
-void DrawCentredText(HDC dc, const std::wstring& text, RECT area, UINT flags);
+class GridList;
+
+// The canvas of the grid's painters (grid_paint.h) over a device context:
+// `listFont` stands in for a null font, `images` are the strip's, and the
+// font heights measured stay in `metrics` from one cell to the next.
+struct GridFontMetrics {
+  HFONT font = nullptr;
+  int height = 0;
+  int smallHeight = 0;
+};
+std::unique_ptr<GridCanvas> MakeGridCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics);
+
+// Paints what the list view shows of the grid, asking the application for
+// each cell's format and type.
+class GridPainter {
+ public:
+  explicit GridPainter(GridList& list) : list_(list) {}
+  GridPainter(const GridPainter&) = delete;
+  GridPainter& operator=(const GridPainter&) = delete;
+
+  LRESULT CustomDrawList(NMLVCUSTOMDRAW* draw);
+  LRESULT CustomDrawHeader(NMCUSTOMDRAW* draw);
+  // Fills the list's client area outside its rows and columns.
+  void EraseEmptyArea(HDC dc);
+  // WM_CTLCOLOREDIT from an editor: the current cell's colours.
+  LRESULT EditorColours(HDC dc, HWND editor);
+  // WM_DRAWITEM of the list choice's items.
+  LRESULT DrawChoiceItem(const DRAWITEMSTRUCT& item);
+  COLORREF EmptyAreaColour() const;
+
+ private:
+  void PaintCell(HDC dc, std::int64_t row, std::int64_t listColumn);
+  void PaintHeaderItem(HDC dc, RECT rect, int item, bool pressed);
+
+  GridList& list_;
+  GridFontMetrics metrics_;
+};
 
 }  // namespace vantorel

@@ -26,7 +26,7 @@ std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap
 
 std::optional<CellBox> TickBoxIn(const CellBox& cell) {
   const int height = cell.bottom - cell.top;
-  const int side = std::min(height / 2 + 1, 14);
+  const int side = std::min(height / 2 + 1, grid_pixels::kMaxTickBox);
   if (side <= 2 || side > cell.right - cell.left) return std::nullopt;
   const int left = cell.left + (cell.right - cell.left - side) / 2;
   const int top = cell.top + (height - side) / 2;
@@ -36,7 +36,8 @@ std::optional<CellBox> TickBoxIn(const CellBox& cell) {
 std::optional<CellBox> ButtonBoxIn(const CellBox& cell, std::int64_t width, std::int64_t height) {
   const std::int64_t cellWidth = cell.right - cell.left;
   const std::int64_t cellHeight = cell.bottom - cell.top;
-  if (width < 0 || height < 0 || (width != 0 && width > cellWidth - 5) || (height != 0 && height > cellHeight - 5))
+  if (width < 0 || height < 0 || (width != 0 && width > cellWidth - grid_pixels::kButtonMargin) ||
+      (height != 0 && height > cellHeight - grid_pixels::kButtonMargin))
     return std::nullopt;
   const int w = static_cast<int>(width != 0 ? width : cellWidth - 1);
   const int h = static_cast<int>(height != 0 ? height : cellHeight - 1);

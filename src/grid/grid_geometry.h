@@ -8,6 +8,68 @@
 
 namespace vantorel {
 
+// Every pixel size the grid uses, in one place, so that they can be scaled
+// together for the display.
+namespace grid_pixels {
+// The sizes this tool gives its grids.
+inline constexpr int kRowHeight = 20;
+inline constexpr int kHeaderHeight = 22;
+inline constexpr int kStripWidth = 24;
+inline constexpr int kStripGap = 1;
+// A header's height before the grid is told one: its font's height and this
+// much more, or the default when the font says nothing.
+inline constexpr int kDefaultHeaderHeight = 20;
+inline constexpr int kHeaderOverFont = 5;
+inline constexpr int kMaxHeaderHeight = 1000;
+// The current cell's frame, drawn inside the cell; its text is inset by
+// this much and the frame's width.
+inline constexpr int kMaxFrameWidth = 64;
+inline constexpr int kCellTextInset = 4;
+// Where an editor waits while no cell of its type is current.
+inline constexpr int kOutOfSight = -30000;
+// Combo box editors: the editable one 3 pixels in and 2 narrower than the
+// rest of the cell; the list one 2 pixels in unless a choice writes at
+// once. The height given to them, the dropped list's height, the item
+// height they start with and the selection field's at most, and how much
+// lower than the row that field is.
+inline constexpr int kEditChoiceLeft = 3;
+inline constexpr int kEditChoiceNarrower = 2;
+inline constexpr int kListChoiceLeft = 2;
+inline constexpr int kChoiceHeight = 20;
+inline constexpr int kListChoiceClassicHeight = 100;
+inline constexpr int kEditChoiceClassicHeight = 200;
+inline constexpr int kChoiceDroppedHeight = 350;
+inline constexpr int kChoiceItemHeight = 15;
+inline constexpr int kChoiceFieldHeight = 16;
+inline constexpr int kChoiceFieldMargin = 6;
+// A current list choice's text stops before its drop-down button.
+inline constexpr int kDropButtonWidth = 20;
+// A column dragged narrower than this could no longer be grabbed again.
+inline constexpr int kMinColumnWidth = 8;
+// Sideways scroll per timer tick while a block is dragged beyond the list.
+inline constexpr int kDragScrollStep = 16;
+// Text margins: strip cells (both sides), header items, turned text from
+// the end it starts at.
+inline constexpr int kStripTextMargin = 6;
+inline constexpr int kHeaderTextInset = 6;
+inline constexpr int kTurnedTextMargin = 5;
+// A tooltip's width unless the application says otherwise, and at most.
+inline constexpr int kTooltipWidth = 250;
+inline constexpr int kMaxTooltipWidth = 4096;
+// Tick boxes at most this big; buttons this much smaller than their cell.
+inline constexpr int kMaxTickBox = 14;
+inline constexpr int kButtonMargin = 5;
+// Progress cells: narrower ones are not drawn; the bar's inset, its room
+// above and below at most, and the label's caption inset of a button.
+inline constexpr int kMinProgressWidth = 29;
+inline constexpr int kProgressInset = 5;
+inline constexpr int kProgressMaxGap = 20;
+inline constexpr int kButtonCaptionInset = 5;
+// Versions of the common controls before 6 draw a line this high over the
+// first row.
+inline constexpr int kClassicTopLine = 2;
+}  // namespace grid_pixels
+
 // Row state word of a GridRow: bits 0-7 icon A, 8-15 icon B (1-based image
 // indexes, 0 = none), 16-19 placement of A, 20-23 placement of B, bit 31 the
 // row starts a strip group.

@@ -10,11 +10,6 @@ namespace {
 // Pool places are 32-bit: beyond that a write is refused.
 constexpr std::size_t kMaxPool = std::numeric_limits<std::uint32_t>::max();
 
-void Reposition(const std::vector<std::int64_t>& order, std::vector<std::int64_t>& position) {
-  position.assign(order.size(), 0);
-  for (std::size_t p = 0; p < order.size(); ++p) position[static_cast<std::size_t>(order[p])] = static_cast<std::int64_t>(p);
-}
-
 }  // namespace
 
 bool GridModel::InsertColumn(std::int64_t column) {
@@ -35,14 +30,8 @@ bool GridModel::InsertColumn(std::int64_t column) {
     cells.insert(cells.end(), first + column + 1, first + Stride());
   }
   cells_ = std::move(cells);
-  // Like the header: the new item takes its index as display position.
-  std::vector<std::int64_t> order;
-  order.reserve(order_.size() + 1);
-  for (std::int64_t c : order_) order.push_back(c >= column ? c + 1 : c);
-  order.insert(order.begin() + std::min<std::int64_t>(column, static_cast<std::int64_t>(order.size())), column);
+  order_.Insert(column);
   ++columns_;
-  order_ = std::move(order);
-  Reposition(order_, position_);
   ++shape_;
   return true;
 }
@@ -61,34 +50,9 @@ bool GridModel::RemoveColumn(std::int64_t column) {
         cells.push_back(ref);
     }
   cells_ = std::move(cells);
-  std::vector<std::int64_t> order;
-  for (std::int64_t c : order_)
-    if (c != column) order.push_back(c > column ? c - 1 : c);
+  order_.Remove(column);
   --columns_;
-  order_ = std::move(order);
-  Reposition(order_, position_);
   ++shape_;
-  return true;
-}
-
-std::int64_t GridModel::PositionOf(std::int64_t column) const {
-  if (column < 0 || column >= columns_) return -1;
-  return position_[static_cast<std::size_t>(column)];
-}
-
-bool GridModel::SetHeaderOrder(const std::vector<std::int32_t>& items) {
-  if (static_cast<std::int64_t>(items.size()) != columns_ + 1) return false;
-  std::vector<bool> seen(items.size(), false);
-  std::vector<std::int64_t> order;
-  order.reserve(static_cast<std::size_t>(columns_));
-  for (std::int32_t item : items) {
-    if (item < 0 || static_cast<std::size_t>(item) >= items.size() || seen[static_cast<std::size_t>(item)])
-      return false;
-    seen[static_cast<std::size_t>(item)] = true;
-    if (item > 0) order.push_back(item - 1);
-  }
-  order_ = std::move(order);
-  Reposition(order_, position_);
   return true;
 }
 
@@ -244,12 +208,6 @@ void GridModel::MaterialiseAll() {
   if (!source_) return;
   for (std::size_t r = 0; r < rows_.size(); ++r) Materialise(static_cast<std::int64_t>(r));
   source_ = nullptr;
-}
-
-void GridModel::ForgetCurrentCell() {
-  editRow = -1;
-  editColumn = -1;
-  editType = 0;
 }
 
 }  // namespace vantorel

@@ -1,13 +1,14 @@
 #pragma once
 // The grid's data, kept apart from any window: rows x columns of text (the
-// hidden column included), one record per row, the header's display order,
-// the current cell with its start and editor texts, and the block. The list
-// view only shows what this holds.
+// hidden column included), one record per row and the header's display
+// order. The list view only shows what this holds.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "grid/grid_column_order.h"
 
 namespace vantorel {
 
@@ -57,12 +58,13 @@ class GridModel {
   bool InsertColumn(std::int64_t column);
   bool RemoveColumn(std::int64_t column);
 
-  // Header display order: grid columns left to right. SetOrder takes the
-  // header's own order of items (the hidden item 0 included, wherever it
-  // is); anything that is not a permutation of the items is refused.
-  const std::vector<std::int64_t>& Order() const { return order_; }
-  std::int64_t PositionOf(std::int64_t column) const;  // -1 when none
-  bool SetHeaderOrder(const std::vector<std::int32_t>& items);
+  // Header display order: grid columns left to right. SetHeaderOrder takes
+  // the header's own order of items (the hidden item 0 included, wherever
+  // it is); anything that is not a permutation of the items is refused.
+  const GridColumnOrder& Columns() const { return order_; }
+  const std::vector<std::int64_t>& Order() const { return order_.Order(); }
+  std::int64_t PositionOf(std::int64_t column) const { return order_.PositionOf(column); }
+  bool SetHeaderOrder(const std::vector<std::int32_t>& items) { return order_.SetHeaderOrder(items); }
 
   // Rows. InsertRow puts a row at `position` (outside the rows: appended)
   // and answers its index, -1 when out of memory.
@@ -100,22 +102,6 @@ class GridModel {
     return true;
   }
 
-  // Editing state. editColumn is a grid column.
-  std::int64_t editRow = -1;
-  std::int64_t editColumn = -1;
-  std::int64_t editType = 0;
-  GridText startText;
-  GridText editText;
-  GridBlock block;
-  std::uint8_t blockMode = 0;      // 0 none, 2 a block being made
-  std::uint8_t selectionKind = 0;  // 0 cells, 1 whole columns, 2 whole rows, 3 no blocks
-  bool HasCurrentCell() const { return editColumn >= 0; }
-  bool IsCurrent(std::int64_t column, std::int64_t row) const {
-    return HasCurrentCell() && row == editRow && column == editColumn;
-  }
-  bool HasBlock() const { return block.anchorColumn >= 0; }
-  void ForgetCurrentCell();
-
  private:
   // Every text lives in one pool, so filling thousands of cells costs no
   // allocation per cell; a cell is its place there (length 0: empty).
@@ -147,8 +133,7 @@ class GridModel {
   std::size_t livePool_ = 0;    // pool units still in use
   std::int64_t columns_ = 0;
   GridCellSource source_;
-  std::vector<std::int64_t> order_;
-  std::vector<std::int64_t> position_;
+  GridColumnOrder order_;
   GridRow headerRow_{0, 0x80000000u, 0};
   std::uint64_t nextId_ = 1;
   std::uint64_t shape_ = 0;

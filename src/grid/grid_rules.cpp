@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "grid/grid_clipboard.h"
+#include "grid/grid_geometry.h"
 
 namespace vantorel {
 namespace {
@@ -252,12 +253,12 @@ GridText ReleasedText(const GridText& text) {
 }
 
 GridText BlockText(const GridModel& model, std::int64_t column, std::int64_t row, std::int64_t width,
-                   std::int64_t height, const GridText& currentText) {
+                   std::int64_t height, GridCell current, const GridText& currentText) {
   const GridBlockCells cells = BlockCells(model, column, row, width, height);
   GridTextBlock block;
   for (std::int64_t r = cells.firstRow; r < cells.endRow && !cells.columns.empty(); ++r) {
     auto& line = block.emplace_back();
-    for (std::int64_t c : cells.columns) line.push_back(model.IsCurrent(c, r) ? currentText : model.Text(c, r));
+    for (std::int64_t c : cells.columns) line.push_back(GridCell{r, c} == current ? currentText : model.Text(c, r));
   }
   return FormatGridBlock(block);
 }
@@ -304,6 +305,8 @@ std::int64_t ColumnInsertItem(std::int64_t position, std::int64_t headerItems) {
   return position < 0 || position >= headerItems - 1 ? headerItems : position + 1;
 }
 
-std::int64_t TooltipMaxWidth(std::int64_t x1) { return x1 < 0 ? -1 : std::clamp<std::int64_t>(x1, 1, 4096); }
+std::int64_t TooltipMaxWidth(std::int64_t x1) {
+  return x1 < 0 ? -1 : std::clamp<std::int64_t>(x1, 1, grid_pixels::kMaxTooltipWidth);
+}
 
 }  // namespace vantorel

@@ -87,7 +87,7 @@ GridText ReleasedText(const GridText& text);
 // Copy: the block's cells row by row in display order, a tab between cells
 // and CR LF after each row; the current cell contributes `currentText`.
 GridText BlockText(const GridModel& model, std::int64_t column, std::int64_t row, std::int64_t width,
-                   std::int64_t height, const GridText& currentText);
+                   std::int64_t height, GridCell current, const GridText& currentText);
 // Paste: the clipboard's cells from `at` on, tab to the next column in
 // display order, line break to the next row; cells beyond the last row or
 // column are dropped.

@@ -1,6 +1,6 @@
 // The row-header strip at the left of the grid's container: its geometry
-// follows the list view's rows, its cells are painted by the container and
-// its mouse handling raises the strip events.
+// follows the list view's rows, the container paints it through the
+// grid's painter and its mouse messages become the strip's rules.
 #include <windows.h>
 #include <windowsx.h>
 #include <commctrl.h>
@@ -13,40 +13,17 @@
 #include "grid/grid_win32.h"
 
 namespace vantorel {
-namespace {
-
-using grid_handles::SavedDc;
-using grid_handles::SelectedObject;
-using grid_handles::UniqueBitmap;
-using grid_handles::UniqueBrush;
-using grid_handles::UniqueDc;
-
 // Where the list's rows are, in container coordinates.
-struct RowGeometry {
-  int listTop = 0;     // client origin of the list view
-  int rowsTop = 0;     // first pixel below the column header
-  int listBottom = 0;  // end of the list's client area
-  int firstRowTop = 0; // top of the list's top row
-  int itemHeight = 0;  // 0 without rows
-  std::int64_t topIndex = 0;
-  std::int64_t count = 0;
-};
-
-void FillSolid(HDC dc, const RECT& r, HBRUSH brush) {
-  if (r.right > r.left && r.bottom > r.top && brush) FillRect(dc, &r, brush);
-}
-
-RowGeometry MeasureRows(HWND container, HWND listWindow, std::int64_t headerHeight, std::int64_t count) {
-  RowGeometry g;
+GridStripRows GridControl::StripRows() {
+  GridStripRows g;
   POINT origin{0, 0};
-  MapWindowPoints(listWindow, container, &origin, 1);
+  MapWindowPoints(listWindow, containerWindow, &origin, 1);
   RECT client{};
   GetClientRect(listWindow, &client);
-  g.listTop = origin.y;
-  g.rowsTop = origin.y + static_cast<int>(headerHeight);
+  g.rowsTop = origin.y + static_cast<int>(list->core.look.headerHeight);
   g.listBottom = origin.y + client.bottom;
-  g.count = count;
-  if (count > 0) {
+  g.count = RowTotal();
+  if (g.count > 0) {
     g.topIndex = SendMessageW(listWindow, LVM_GETTOPINDEX, 0, 0);
     RECT item{};
     item.left = LVIR_BOUNDS;
@@ -58,74 +35,16 @@ RowGeometry MeasureRows(HWND container, HWND listWindow, std::int64_t headerHeig
   return g;
 }
 
-}  // namespace
-
-std::int64_t GridControl::RaiseStripEvent(GridEvent event, std::int64_t row, std::int64_t value, std::int64_t part) {
-  CellEvent record;
-  record.row = row;
-  record.column = -1;
-  record.value = value;
-  record.part = part;
-  return list->Raise(event, record);
-}
-
 RECT GridControl::StripCellRect(std::int64_t row) {
-  RECT cell{};
-  if (!Alive()) return cell;
-  if (row == -1) return RECT{0, 0, static_cast<LONG>(stripWidth), static_cast<LONG>(list->headerHeight)};
-  if (row < 0 || row >= RowTotal()) return cell;
-  auto starts = [this](std::int64_t i) { return StartsGroup(i); };
-  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, RowTotal());
-  if (g.itemHeight <= 0) return cell;
-  const std::int64_t first = StripGroupFirstRow(row, starts);
-  const std::int64_t end = StripGroupEndRow(first, g.count, starts);
-  const std::int64_t top = g.firstRowTop + (first - g.topIndex) * g.itemHeight;
-  const std::int64_t bottom = top + (end - first) * g.itemHeight + 1;
-  if (bottom <= g.rowsTop || top >= g.listBottom) return cell;
-  return RECT{0, static_cast<LONG>(std::max<std::int64_t>(top, g.rowsTop)), static_cast<LONG>(stripWidth),
-              static_cast<LONG>(std::min<std::int64_t>(bottom, g.listBottom))};
-}
-
-GridControl::StripHit GridControl::HitTestStrip(int x, int y) {
-  StripHit hit;
-  if (!Alive() || x < 0 || x >= stripWidth || y < 0) return hit;
-  if (y < list->headerHeight) {
-    hit.row = -1;
-    return hit;
-  }
-  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, RowTotal());
-  if (g.itemHeight <= 0 || y >= g.listBottom) return hit;
-  const int offset = y - g.firstRowTop;
-  const std::int64_t row = g.topIndex + (offset >= 0 ? offset / g.itemHeight : -((-offset + g.itemHeight - 1) / g.itemHeight));
-  if (row < 0 || row >= g.count) return hit;
-  auto starts = [this](std::int64_t i) { return StartsGroup(i); };
-  const std::int64_t first = StripGroupFirstRow(row, starts);
-  hit.row = first;
-  if (flags & grid_flags::kOwnerDrawnStripHeader) return hit;
-  const std::int64_t end = StripGroupEndRow(first, g.count, starts);
-  const auto cellTop = static_cast<int>(g.firstRowTop + (first - g.topIndex) * g.itemHeight);
-  StripCellFacts facts;
-  facts.state = Row(first)->state;
-  facts.indent = StripCellIndent(cellTop, g.rowsTop);
-  facts.cellHeight = static_cast<int>((end - first) * g.itemHeight);
-  facts.stripWidth = static_cast<int>(stripWidth);
-  facts.imageCount = images ? ImageList_GetImageCount(images.get()) : 0;
-  facts.builtInIcons = (flags & grid_flags::kBuiltInStripIcons) != 0;
-  hit.part = StripIconPartAt(facts, x, y - cellTop);
-  return hit;
+  if (!Alive()) return RECT{};
+  const auto span = list->core.strip.CellSpan(row == -1 ? GridStripRows{} : StripRows(), row,
+                                              static_cast<int>(list->core.look.headerHeight));
+  if (!span) return RECT{};
+  return RECT{0, span->first, static_cast<LONG>(list->core.strip.width), span->second};
 }
 
 void GridControl::RefreshStrip() {
   if (!redrawOff && containerWindow) InvalidateRect(containerWindow, nullptr, FALSE);
-}
-
-void GridControl::ForgetStripPress() {
-  if (pressedStripHeader == -2) return;
-  const std::int64_t pressed = pressedStripHeader;
-  pressedStripHeader = -2;
-  pressedInside = false;
-  if (containerWindow && GetCapture() == containerWindow) ReleaseCapture();
-  RefreshStripCell(pressed);
 }
 
 void GridControl::RefreshStripCell(std::int64_t row) {
@@ -134,204 +53,41 @@ void GridControl::RefreshStripCell(std::int64_t row) {
   if (cell.right > cell.left && cell.bottom > cell.top) InvalidateRect(containerWindow, &cell, FALSE);
 }
 
-void GridControl::PaintStripCell(HDC dc, const RECT& cell, int cellHeight, std::int64_t row, bool pressed) {
-  const int width = cell.right - cell.left;
-  const int height = cell.bottom - cell.top;
-  if (width <= 0 || height <= 0) return;
-  HFONT headerFont = headerWindow ? reinterpret_cast<HFONT>(SendMessageW(headerWindow, WM_GETFONT, 0, 0)) : nullptr;
-  if (row == -1 && (flags & grid_flags::kOwnerDrawnStripHeader)) {
-    // The application paints the strip header into an image of its own.
-    UniqueDc memory(CreateCompatibleDC(dc));
-    UniqueBitmap image(CreateCompatibleBitmap(dc, width, height));
-    if (!memory || !image) return;
-    SelectedObject selectedImage(memory.get(), image.get());
-    SelectedObject selectedFont(memory.get(), headerFont ? headerFont : list->ListFont());
-    const RECT all{0, 0, width, height};
-    FillRect(memory.get(), &all, SharedGridState().faceBrush);
-    CellEvent draw;
-    draw.row = -1;
-    draw.column = -1;
-    draw.value = reinterpret_cast<std::intptr_t>(memory.get());
-    draw.x1 = width;
-    draw.x2 = height;
-    list->Raise(GridEvent::OwnerDraw, draw);
-    BitBlt(dc, cell.left, cell.top, width, height, memory.get(), 0, 0, SRCCOPY);
-    return;
-  }
+void GridControl::CaptureStrip() { SetCapture(containerWindow); }
 
-  CellEvent format = list->FormatRecord(row, -1);
-  if (row == -1 && headerFont) format.font = headerFont;
-  list->Raise(GridEvent::CellFormat, format);
-  if (list->flags & grid_flags::kDrawHeader) {
-    if (format.gradientTop != -1 && format.gradientBottom != -1) {
-      FillGradient(dc, cell, format.gradientTop, format.gradientBottom);
-    } else {
-      UniqueBrush back(CreateSolidBrush(static_cast<COLORREF>(format.backColour)));
-      FillSolid(dc, cell, back.get());
-    }
-    UniqueBrush frame(CreateSolidBrush(static_cast<COLORREF>(list->headerFrameColour)));
-    FrameRect(dc, &cell, frame.get());
-  } else {
-    RECT button = cell;
-    DrawFrameControl(dc, &button, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-  }
-
-  const std::wstring text = row >= 0 ? list->ItemText(row, 0) : std::wstring();
-  if (!text.empty()) {
-    SavedDc saved(dc);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, static_cast<COLORREF>(format.textColour));
-    HFONT font = format.font ? format.font : list->ListFont();
-    SelectObject(dc, font);
-    RECT area{cell.left + static_cast<LONG>(stripTextLeft), cell.top,
-              cell.right - static_cast<LONG>(stripTextRight), cell.top + cellHeight};
-    if (pressed && !(list->flags & grid_flags::kDrawHeader)) OffsetRect(&area, 1, 1);
-    if (format.value == 1 || format.value == 2) {
-      DrawTurnedText(dc, font, text, area, format.value == 1);
-    } else {
-      const UINT flagsText = AlignFlags(format.align) | DT_WORDBREAK | DT_NOPREFIX;
-      RECT measured = area;
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, flagsText | DT_CALCRECT);
-      area.top += std::max<LONG>(0, ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2);
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area, flagsText | DT_END_ELLIPSIS);
-    }
-  }
-
-  const GridRow* record = Row(row);
-  if (!images || !record || cellHeight <= kStripIconMinCellHeight) return;
-  const int count = ImageList_GetImageCount(images.get());
-  const int iconA = row_state::IconA(record->state);
-  const int iconB = row_state::IconB(record->state);
-  const int half = kStripIconSize / 2;
-  if (iconA >= 1 && iconA <= count)
-    ImageList_Draw(images.get(), iconA - 1, dc, cell.left + kStripIconInset - half,
-                   cell.top + StripIconTop(row_state::PlacementA(record->state), cellHeight, record->indent),
-                   ILD_TRANSPARENT);
-  if (iconB >= 1 && iconB <= count)
-    ImageList_Draw(images.get(), iconB - 1, dc, cell.left + static_cast<int>(stripWidth) - kStripIconInset - half,
-                   cell.top + StripIconTop(row_state::PlacementB(record->state), cellHeight, record->indent),
-                   ILD_TRANSPARENT);
+void GridControl::ReleaseStrip() {
+  if (containerWindow && GetCapture() == containerWindow) ReleaseCapture();
 }
+
+bool GridControl::StripCellsPress() { return !(GetWindowLongPtrW(listWindow, GWL_STYLE) & LVS_NOSORTHEADER); }
+
+void GridControl::FocusList() { SetFocus(listWindow); }
 
 void GridControl::PaintStrip(HDC dc, const RECT& update) {
   if (!Alive()) return;
-  GridShared& shared = SharedGridState();
+  auto colourOf = [](HBRUSH brush) {
+    LOGBRUSH facts{};
+    return GetObjectW(brush, sizeof(facts), &facts) ? static_cast<std::int64_t>(facts.lbColor) : -1;
+  };
   RECT client{};
   GetClientRect(containerWindow, &client);
-  const auto count = RowTotal();
-  const RowGeometry g = MeasureRows(containerWindow, listWindow, list->headerHeight, count);
-  stripTopIndex = static_cast<int>(g.topIndex);
-  const LONG width = static_cast<LONG>(stripWidth);
-  const LONG stripRight = static_cast<LONG>(stripWidth + stripGap);
-  auto touches = [&update](const RECT& r) {
-    RECT common{};
-    return IntersectRect(&common, &r, &update) != FALSE;
+  GridStripPaint paint;
+  paint.rows = StripRows();
+  stripTopIndex = static_cast<int>(paint.rows.topIndex);
+  paint.client = CellBox{client.left, client.top, client.right, client.bottom};
+  paint.update = CellBox{update.left, update.top, update.right, update.bottom};
+  paint.headerShown = list->HeaderItemCount() > 1 || paint.rows.count > 0;
+  paint.listHidden = listHidden;
+  paint.emptyColour = colourOf(emptyAreaBrush);
+  paint.stripColour = colourOf(stripBrush);
+  HFONT headerFont = headerWindow ? reinterpret_cast<HFONT>(SendMessageW(headerWindow, WM_GETFONT, 0, 0)) : nullptr;
+  paint.format = [this, headerFont](std::int64_t row) {
+    CellEvent format = list->FormatRecord(row, -1);
+    if (row == -1 && headerFont) format.font = headerFont;
+    return format;
   };
-
-  const RECT headerCell{0, 0, width, static_cast<LONG>(list->headerHeight)};
-  if (touches(headerCell)) {
-    if (list->HeaderItemCount() > 1 || count > 0) {
-      // Painted off-screen and copied in one transfer, so it never flickers.
-      const RECT local{0, 0, headerCell.right, headerCell.bottom};
-      UniqueDc memory(CreateCompatibleDC(dc));
-      UniqueBitmap image(memory ? CreateCompatibleBitmap(dc, std::max<LONG>(local.right, 1), std::max<LONG>(local.bottom, 1))
-                                : nullptr);
-      const bool pressed = pressedStripHeader == -1 && pressedInside;
-      if (memory && image) {
-        {
-          SelectedObject selected(memory.get(), image.get());
-          PaintStripCell(memory.get(), local, local.bottom, -1, pressed);
-          BitBlt(dc, 0, 0, local.right, local.bottom, memory.get(), 0, 0, SRCCOPY);
-        }
-      } else {
-        PaintStripCell(dc, headerCell, headerCell.bottom, -1, pressed);
-      }
-    } else
-      FillSolid(dc, headerCell, emptyAreaBrush);
-  }
-
-  LONG lastBottom = g.rowsTop;
-  if (g.itemHeight > 0 && width > 0) {
-    SavedDc saved(dc);
-    IntersectClipRect(dc, 0, g.rowsTop, width, g.listBottom);
-    auto starts = [this](std::int64_t i) { return StartsGroup(i); };
-    for (std::int64_t first = StripGroupFirstRow(g.topIndex, starts); first < count;) {
-      const std::int64_t end = StripGroupEndRow(first, count, starts);
-      const auto top = static_cast<LONG>(g.firstRowTop + (first - g.topIndex) * g.itemHeight);
-      if (top >= g.listBottom) break;
-      const auto height = static_cast<LONG>((end - first) * g.itemHeight);
-      // Cells overlap their lower neighbour by one pixel so they share an edge.
-      const RECT cell{0, top, width, top + height + (end < count ? 1 : 0)};
-      GridRow& record = *Row(first);
-      record.indent = static_cast<std::uint8_t>(StripCellIndent(top, g.rowsTop));
-      if (touches(cell))
-        PaintStripCell(dc, cell, height, first, pressedStripHeader == first && pressedInside);
-      lastBottom = std::max(lastBottom, std::min<LONG>(top + height, g.listBottom));
-      first = end;
-    }
-  }
-
-  FillSolid(dc, RECT{0, lastBottom, stripRight, g.listBottom}, emptyAreaBrush);
-  FillSolid(dc, RECT{width, 0, stripRight, lastBottom}, stripBrush);
-  if (listHidden) FillSolid(dc, RECT{stripRight, 0, client.right, client.bottom}, emptyAreaBrush);
-  if (g.listBottom < client.bottom) FillSolid(dc, RECT{0, g.listBottom, stripRight, client.bottom}, shared.faceBrush);
-}
-
-void GridControl::OnStripMouse(UINT message, WPARAM keys, int x, int y) {
-  const StripHit hit = HitTestStrip(x, y);
-  const auto value = static_cast<std::int64_t>(keys);
-  switch (message) {
-    case WM_LBUTTONDOWN: {
-      if (hit.row == -10) return;
-      std::int64_t result = RaiseStripEvent(GridEvent::LeftButtonDown, hit.row, value);
-      if (hit.part != 0) result = RaiseStripEvent(GridEvent::StripClick, hit.row, 0, hit.part);
-      if (!Alive()) return;
-      if (result != 0) {
-        if (GetWindowLongPtrW(listWindow, GWL_STYLE) & LVS_NOSORTHEADER) {
-          SetFocus(listWindow);
-        } else {
-          SetCapture(containerWindow);
-          pressedStripHeader = hit.row;
-          pressedInside = true;
-        }
-      }
-      RefreshStripCell(hit.row);
-      return;
-    }
-    case WM_LBUTTONUP: {
-      if (hit.row != -10) RaiseStripEvent(GridEvent::LeftButtonUp, hit.row, value);
-      if (!Alive() || pressedStripHeader == -2) return;
-      const std::int64_t pressed = pressedStripHeader;
-      if (flags & grid_flags::kOwnerDrawnStripHeader) RaiseStripEvent(GridEvent::LeftButtonUp, pressed, value);
-      // A callback that changed the rows has let the press go.
-      if (!Alive() || pressedStripHeader != pressed) return;
-      pressedStripHeader = -2;
-      pressedInside = false;
-      if (GetCapture() == containerWindow) ReleaseCapture();
-      RefreshStripCell(pressed);
-      if (hit.row == pressed) RaiseStripEvent(GridEvent::HeaderClick, pressed, 0);
-      return;
-    }
-    case WM_MOUSEMOVE: {
-      if (pressedStripHeader == -2) return;
-      const bool over = hit.row == pressedStripHeader;
-      if (over != pressedInside) {
-        pressedInside = over;
-        RefreshStripCell(pressedStripHeader);
-      } else if (over && (flags & grid_flags::kOwnerDrawnStripHeader)) {
-        RaiseStripEvent(GridEvent::StripHeaderDrag, pressedStripHeader, value);
-      }
-      return;
-    }
-    case WM_RBUTTONDOWN:
-      if (hit.row != -10) RaiseStripEvent(GridEvent::RightButtonDown, hit.row, value);
-      return;
-    case WM_RBUTTONUP:
-      RaiseStripEvent(GridEvent::RightButtonUp, hit.row, value);
-      return;
-    default:
-      return;
-  }
+  const auto canvas = MakeGridCanvas(dc, list->ListFont(), images.get(), stripMetrics);
+  vantorel::PaintStrip(list->core, *canvas, paint);
 }
 
 LRESULT GridControl::OnContainerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -355,11 +111,21 @@ LRESULT GridControl::OnContainerMessage(HWND window, UINT message, WPARAM wParam
     case WM_LBUTTONUP:
     case WM_MOUSEMOVE:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-      if (Alive()) OnStripMouse(message, wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_RBUTTONUP: {
+      if (!Alive()) return 0;
+      GridStrip& strip = list->core.strip;
+      const int images = this->images ? ImageList_GetImageCount(this->images.get()) : 0;
+      const GridStripHit hit = strip.HitTest(StripRows(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam),
+                                             static_cast<int>(list->core.look.headerHeight), images);
+      const auto keys = static_cast<std::int64_t>(wParam);
+      if (message == WM_LBUTTONDOWN) strip.OnButtonDown(hit, keys);
+      if (message == WM_LBUTTONUP) strip.OnButtonUp(hit, keys);
+      if (message == WM_MOUSEMOVE) strip.OnMove(hit, keys);
+      if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) strip.OnRightButton(message == WM_RBUTTONDOWN, hit, keys);
       return 0;
+    }
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != window) ForgetStripPress();
+      if (reinterpret_cast<HWND>(lParam) != window && list) list->core.strip.ForgetPress();
       return CallWindowProcW(oldContainerProc, window, message, wParam, lParam);
     case WM_NCDESTROY: {
       const WNDPROC old = oldContainerProc;

@@ -20,8 +20,6 @@ using grid_handles::UniqueDc;
 using grid_handles::UniqueIcon;
 
 constexpr wchar_t kContainerClass[] = L"VantorelGridContainer";
-constexpr std::int64_t kMaxHeaderHeight = 1000;
-constexpr std::int64_t kMaxFrameWidth = 64;
 
 bool RegisterContainerClass() {
   static const bool registered = [] {
@@ -141,16 +139,20 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   ShowWindow(lv, SW_SHOW);
 
   for (HWND window : {grid->containerWindow, lv, grid->headerWindow}) SetGridProperty(window, kGridProp, grid.get());
+  GridCore& core = grid->list->core;
+  core.notifier.grid = grid.get();
+  core.strip.view = grid.get();
+  core.strip.flags = flags;
   grid->oldContainerProc = Subclass(grid->containerWindow, &GridControl::ContainerProc);
   grid->oldListProc = Subclass(lv, &GridControl::ListProc);
   grid->oldHeaderProc = Subclass(grid->headerWindow, &GridControl::HeaderProc);
 
-  grid->pressedStripHeader = -2;
+  core.strip.pressed = -2;
   grid->SetColour(6, -1);
   grid->SetColour(8, -1);
-  grid->stripTextLeft = 6;
-  grid->stripTextRight = 6;
-  grid->list->model.Row(-1)->state = row_state::kGroupStart;
+  core.strip.textLeft = grid_pixels::kStripTextMargin;
+  core.strip.textRight = grid_pixels::kStripTextMargin;
+  core.model.Row(-1)->state = row_state::kGroupStart;
   // The header takes the grid's height only when the list view lays it out.
   RelayoutList(lv);
   return grid;
@@ -166,14 +168,9 @@ bool GridControl::Alive() const {
   return list && containerWindow && listWindow && list->listWindow == listWindow;
 }
 
-GridRow* GridControl::Row(std::int64_t row) { return list ? list->model.Row(row) : nullptr; }
+GridRow* GridControl::Row(std::int64_t row) { return list ? list->core.model.Row(row) : nullptr; }
 
-std::int64_t GridControl::RowTotal() const { return list ? list->model.RowCount() : 0; }
-
-bool GridControl::StartsGroup(std::int64_t row) {
-  const GridRow* record = Row(row);
-  return record && row_state::StartsGroup(record->state);
-}
+std::int64_t GridControl::RowTotal() const { return list ? list->core.model.RowCount() : 0; }
 
 void GridControl::InvalidateList() {
   RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE);
@@ -183,26 +180,18 @@ void GridControl::AddColumn(std::int64_t position, const std::wstring& title, st
   if (!Alive()) return;
   const std::int64_t items = list->HeaderItemCount();
   if (items >= GridList::kMaxHeaderItems) return;
-  list->EndEditing();
-  ForgetStripPress();
+  list->core.BeforeShapeChange();
   const std::int64_t index = ColumnInsertItem(position, items);
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
   column.pszText = const_cast<wchar_t*>(title.c_str());
   column.cx = static_cast<int>(width);
   SendMessageW(listWindow, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
-  list->ReadColumnOrder();
   RefreshStrip();
 }
 
 std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text, std::int64_t flag) {
-  if (!Alive()) return 0;
-  // A list view item count is an int.
-  if (RowTotal() >= INT_MAX) return 0;
-  list->EndEditing();
-  ForgetStripPress();
-  if (!Alive()) return 0;
-  if (list->model.InsertRow(position, GridTextOf(text), static_cast<std::uint64_t>(flag) << 31) < 0) return 0;
+  if (!Alive() || !list->core.AddRow(position, GridTextOf(text), flag) || !Alive()) return 0;
   // While the application fills with redraw off, SetRedraw counts and repaints once at the end.
   list->SyncItemCount();
   if (!redrawOff) {
@@ -213,11 +202,7 @@ std::int64_t GridControl::AddRow(std::int64_t position, const std::wstring& text
 }
 
 bool GridControl::AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source) {
-  if (!Alive() || count < 0 || count > INT_MAX - RowTotal()) return false;
-  list->EndEditing();
-  ForgetStripPress();
-  if (!Alive() || !list->model.AppendSourceRows(count, static_cast<std::uint64_t>(flag) << 31, std::move(source)))
-    return false;
+  if (!Alive() || !list->core.AddSourceRows(count, flag, std::move(source)) || !Alive()) return false;
   list->SyncItemCount();
   if (!redrawOff) {
     RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
@@ -270,11 +255,7 @@ void GridControl::ResumeRedraw(const std::function<void()>& layout) {
 }
 
 void GridControl::ClearRows() {
-  if (!Alive()) return;
-  list->EndEditing();
-  ForgetStripPress();
-  if (!Alive()) return;
-  list->model.ClearRows();
+  if (!Alive() || !list->core.ClearRows() || !Alive()) return;
   list->SyncItemCount();
   if (!redrawOff) InvalidateRect(listWindow, nullptr, TRUE);
   RefreshStrip();
@@ -282,32 +263,32 @@ void GridControl::ClearRows() {
 
 void GridControl::CopyBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
   if (!Alive()) return;
-  list->CopyBlockToClipboard(column, row, width, height);
+  list->core.intake.CopyBlock(column, row, width, height);
 }
 
 void GridControl::SetCallback(GridCallback callback) {
   if (!Alive()) return;
-  list->callback = std::move(callback);
+  list->core.notifier.callback = std::move(callback);
   RedrawWindow(listWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_INTERNALPAINT | RDW_ERASE | RDW_FRAME);
   RefreshStrip();
 }
 
 void GridControl::ClearBlock(std::int64_t column, std::int64_t row, std::int64_t width, std::int64_t height) {
   if (!Alive()) return;
-  list->EmptyBlock(column, row, width, height);
+  list->core.intake.EmptyBlock(column, row, width, height);
 }
 
 void GridControl::Free() {
   // Nothing is asked of the application while the grid comes down.
-  if (list) list->callback = nullptr;
+  if (list) list->core.notifier.callback = nullptr;
   if (containerWindow && IsWindow(containerWindow)) DestroyWindow(containerWindow);
   containerWindow = nullptr;
   listWindow = nullptr;
   headerWindow = nullptr;
   // Freed from inside a callback, the engine's procedures are still on the
   // stack: it is kept, emptied, until the grid itself goes.
-  if (list && list->raising > 0) {
-    list->model.ClearRows();
+  if (list && list->core.notifier.raising > 0) {
+    list->core.model.ClearRows();
     retiredLists.push_back(std::move(list));
   }
   list.reset();
@@ -319,28 +300,22 @@ void GridControl::Free() {
 }
 
 void GridControl::SetBlock(std::int32_t column, std::int32_t row, std::int32_t width, std::int32_t height) {
-  if (!Alive()) return;
-  list->ReadColumnOrder();
-  // A block that starts outside the cells is refused; one that reaches past
-  // them is cut at the grid's edges.
-  const auto block = CheckedBlock(list->model, column, row, width, height);
-  if (!block) return;
-  list->model.block = *block;
+  if (!Alive() || !list->core.SetBlock(column, row, width, height)) return;
   InvalidateList();
 }
 
 std::wstring GridControl::GetCellText(std::int64_t column, std::int64_t row) {
   if (!Alive()) return {};
-  return WideOf(list->model.Text(column, row));
+  return WideOf(list->core.model.Text(column, row));
 }
 
 std::int64_t GridControl::GetColumnOrder(std::span<std::int32_t> buffer) {
   if (!Alive()) return -1;
-  list->ReadColumnOrder();
+  const std::vector<std::int32_t>& items = list->core.model.Columns().HeaderItems();
   const std::int64_t count =
       std::min({list->HeaderItemCount(), static_cast<std::int64_t>(buffer.size()),
-                static_cast<std::int64_t>(GridList::kMaxHeaderItems)});
-  std::copy_n(list->displayOrder.begin(), std::max<std::int64_t>(count, 0), buffer.begin());
+                static_cast<std::int64_t>(GridList::kMaxHeaderItems), static_cast<std::int64_t>(items.size())});
+  std::copy_n(items.begin(), std::max<std::int64_t>(count, 0), buffer.begin());
   return count;
 }
 
@@ -354,7 +329,7 @@ HWND GridControl::GetWindow() { return Alive() ? containerWindow : nullptr; }
 
 std::int64_t GridControl::GetColumnCount() { return Alive() ? list->HeaderItemCount() - 1 : -1; }
 
-std::int64_t GridControl::GetRowCount() { return Alive() ? list->model.RowCount() : -1; }
+std::int64_t GridControl::GetRowCount() { return Alive() ? list->core.model.RowCount() : -1; }
 
 std::int64_t GridControl::GetRowValue(std::int64_t row) {
   if (!Alive()) return 0;
@@ -369,13 +344,13 @@ std::uint64_t GridControl::GetRowState(std::int64_t row) {
 }
 
 std::int64_t GridControl::GetCurrentColumn() {
-  if (!Alive() || !list->HasCurrentCell()) return -1;
-  return list->model.editColumn;
+  if (!Alive() || !list->core.session.HasCurrentCell()) return -1;
+  return list->core.session.column;
 }
 
 std::int64_t GridControl::GetCurrentRow() {
-  if (!Alive() || !list->HasCurrentCell()) return -1;
-  return list->model.editRow;
+  if (!Alive() || !list->core.session.HasCurrentCell()) return -1;
+  return list->core.session.row;
 }
 
 std::int64_t GridControl::GetData() { return Alive() ? GetWindowLongPtrW(containerWindow, GWLP_USERDATA) : 0; }
@@ -390,14 +365,10 @@ std::int64_t GridControl::GetX() { return Alive() ? RectInParent(containerWindow
 
 std::int64_t GridControl::GetY() { return Alive() ? RectInParent(containerWindow).top : -1; }
 
-bool GridControl::IsEditChanged() {
-  if (!Alive() || !list->HasCurrentCell()) return false;
-  list->model.editText = GridTextOf(list->EditorText());
-  return list->model.editText != list->model.startText;
-}
+bool GridControl::IsEditChanged() { return Alive() && list->core.session.Changed(); }
 
 void GridControl::EndEdit() {
-  if (Alive()) list->EndEditing();
+  if (Alive()) list->core.EndEditing();
 }
 
 void GridControl::Hide(bool state) {
@@ -431,28 +402,22 @@ void GridControl::RefreshCell(std::int64_t column, std::int64_t row, bool update
 }
 
 void GridControl::EnsureCellVisible(std::int64_t column, std::int64_t row) {
-  if (Alive()) list->EnsureCellVisible(row, column);
+  if (Alive()) list->EnsureCellVisible(GridCell{row, column});
 }
 
 void GridControl::Paste() {
-  if (Alive()) list->PasteClipboard();
+  if (Alive()) list->core.intake.Paste();
 }
 
 void GridControl::RemoveColumn(std::int64_t column) {
   if (!Alive() || column < 0 || column >= list->HeaderItemCount() - 1) return;
-  list->EndEditing();
-  ForgetStripPress();
+  list->core.BeforeShapeChange();
   SendMessageW(listWindow, LVM_DELETECOLUMN, static_cast<WPARAM>(column + 1), 0);
-  list->ReadColumnOrder();
   RefreshStrip();
 }
 
 void GridControl::RemoveRow(std::int64_t row) {
-  if (!Alive() || row < 0 || row >= RowTotal()) return;
-  // The current cell, the block and held buttons would point at other rows afterwards.
-  list->EndEditing();
-  ForgetStripPress();
-  if (!Alive() || !list->model.RemoveRow(row)) return;
+  if (!Alive() || !list->core.RemoveRow(row) || !Alive()) return;
   list->SyncItemCount();
   if (!redrawOff) InvalidateRect(listWindow, nullptr, FALSE);
   RefreshStrip();
@@ -460,7 +425,7 @@ void GridControl::RemoveRow(std::int64_t row) {
 
 void GridControl::Resize(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
   if (!Alive()) return;
-  list->EndEditing();
+  list->core.EndEditing();
   MoveWindow(containerWindow, static_cast<int>(x), static_cast<int>(y), static_cast<int>(width),
              static_cast<int>(height), TRUE);
   // The list keeps the container's full height; Layout places it sideways.
@@ -473,30 +438,21 @@ void GridControl::Resize(std::int64_t x, std::int64_t y, std::int64_t width, std
 }
 
 void GridControl::SetCurrentCell(std::int64_t column, std::int64_t row, std::int64_t flag) {
-  if (!Alive()) return;
-  list->Commit();
-  if (column >= 0 && column < list->HeaderItemCount() - 1) list->OpenCell(row, column + 1, flag != 0);
+  if (Alive()) list->core.SetCurrentCell(column, row, flag != 0);
 }
 
 void GridControl::SetCellText(std::int64_t column, std::int64_t row, const std::wstring& text) {
-  if (!Alive() || !list->model.HasCell(column, row)) return;
-  list->SetItemText(row, column + 1, text);
-  if (column == -1 && !redrawOff) RefreshStripCell(row);
-  list->FollowEditedCell(row, column + 1);
+  if (Alive()) list->core.SetCellText(column, row, std::wstring_view(text));
 }
 
 void GridControl::SetCellText(std::int64_t column, std::int64_t row, std::u16string_view text) {
-  if (!Alive() || !list->model.SetText(column, row, text)) return;
-  list->InvalidateCell(row, column + 1);
-  if (column == -1 && !redrawOff) RefreshStripCell(row);
-  list->FollowEditedCell(row, column + 1);
+  if (Alive()) list->core.SetCellText(column, row, text);
 }
 
 void GridControl::SetHeaderHeight(std::int64_t pixels) {
-  // A negative or huge height would go into the header's layout as it is.
-  if (!Alive() || pixels < 0 || pixels > kMaxHeaderHeight) return;
-  list->EndEditing();
-  list->headerHeight = pixels;
+  if (!Alive() || pixels < 0 || pixels > grid_pixels::kMaxHeaderHeight) return;
+  list->core.EndEditing();
+  list->core.look.SetHeaderHeight(pixels);
   ShowWindow(listWindow, SW_HIDE);
   if (!listHidden) ShowWindow(listWindow, SW_SHOW);
   RelayoutList(listWindow);
@@ -505,11 +461,9 @@ void GridControl::SetHeaderHeight(std::int64_t pixels) {
 
 void GridControl::ResetColumnOrder() {
   if (!Alive()) return;
-  const std::int64_t count = std::min<std::int64_t>(list->HeaderItemCount(), GridList::kMaxHeaderItems);
-  std::vector<int> order(static_cast<std::size_t>(std::max<std::int64_t>(count, 0)));
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+  const std::vector<std::int32_t> order =
+      GridColumnOrder::HeaderIdentity(std::min<std::int64_t>(list->HeaderItemCount(), GridList::kMaxHeaderItems));
   SendMessageW(listWindow, LVM_SETCOLUMNORDERARRAY, order.size(), reinterpret_cast<LPARAM>(order.data()));
-  list->ReadColumnOrder();
   InvalidateRect(listWindow, nullptr, TRUE);
   InvalidateRect(headerWindow, nullptr, TRUE);
 }
@@ -523,46 +477,18 @@ void GridControl::SetFont(HFONT font) {
 void GridControl::SetColour(std::int64_t index, std::int64_t value) {
   if (!Alive()) return;
   GridShared& shared = SharedGridState();
-  const bool unset = value == -1;
-  switch (index) {
-    case 1:
-      if (unset) return;
-      list->headerFrameColour = value;
-      break;
-    case 2:
-      if (unset) return;
-      list->currentFrameColour = value;
-      break;
-    case 3:
-      // The frame is drawn inside the cell and insets its text.
-      if (value < 0 || value > kMaxFrameWidth) return;
-      list->currentFrameWidth = value;
-      break;
-    case 4:
-      list->blockColour = value;
-      break;
-    case 5:
-      if (unset) return;
-      list->gridLineColour = value;
-      break;
-    case 6:
-      list->emptyAreaColour = value;
-      ownEmptyAreaBrush.reset(unset ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
-      emptyAreaBrush = ownEmptyAreaBrush ? ownEmptyAreaBrush.get()
-                                         : (shared.commonControlsMajor >= 6 ? shared.whiteBrush : shared.faceBrush);
-      RefreshStrip();
-      break;
-    case 7:
-      if (value < 0 || value > 3) return;
-      list->SetSelectionKind(value);
-      break;
-    case 8:
-      ownStripBrush.reset(unset ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
-      stripBrush = ownStripBrush ? ownStripBrush.get() : shared.faceBrush;
-      RefreshStrip();
-      return;
-    default:
-      return;
+  if (index == 8) {
+    ownStripBrush.reset(value == -1 ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
+    stripBrush = ownStripBrush ? ownStripBrush.get() : shared.faceBrush;
+    RefreshStrip();
+    return;
+  }
+  if (!list->core.SetColour(index, value)) return;
+  if (index == 6) {
+    ownEmptyAreaBrush.reset(value == -1 ? nullptr : CreateSolidBrush(static_cast<COLORREF>(value)));
+    emptyAreaBrush = ownEmptyAreaBrush ? ownEmptyAreaBrush.get()
+                                       : (shared.commonControlsMajor >= 6 ? shared.whiteBrush : shared.faceBrush);
+    RefreshStrip();
   }
   InvalidateList();
 }
@@ -573,44 +499,18 @@ void GridControl::SetRowValue(std::int64_t row, std::int64_t value) {
 }
 
 void GridControl::SetStrip(std::int64_t width, std::int64_t gap) {
-  if (!Alive()) return;
-  bool changed = false;
-  if (width >= 0 && width != stripWidth) {
-    stripWidth = width;
-    changed = true;
-  }
-  if (gap >= 0 && gap != stripGap) {
-    stripGap = gap;
-    changed = true;
-  }
-  if (!changed) return;
-  list->EndEditing();
+  if (!Alive() || !list->core.strip.SetSize(width, gap)) return;
+  list->core.EndEditing();
   Layout();
 }
 
 void GridControl::SetStripTextMargins(std::int64_t left, std::int64_t right) {
-  if (!Alive()) return;
-  bool changed = false;
-  if (left != -1 && left != stripTextLeft) {
-    stripTextLeft = left;
-    changed = true;
-  }
-  if (right != -1 && right != stripTextRight) {
-    stripTextRight = right;
-    changed = true;
-  }
-  if (changed) RefreshStrip();
+  if (Alive() && list->core.strip.SetTextMargins(left, right)) RefreshStrip();
 }
 
 void GridControl::SetRowState(std::int64_t row, std::int64_t iconA, std::int64_t iconB, std::int64_t placeA,
                               std::int64_t placeB, bool redraw) {
-  if (!Alive()) return;
-  GridRow* r = Row(row);
-  if (!r) return;
-  const std::uint64_t state = ApplyRowStateChange(r->state, {iconA, iconB, placeA, placeB});
-  if (state == r->state) return;
-  r->state = state;
-  if (redraw) RefreshStripCell(row);
+  if (Alive() && list->core.SetRowState(row, {iconA, iconB, placeA, placeB}) && redraw) RefreshStripCell(row);
 }
 
 void GridControl::SetData(std::int64_t value) {
@@ -620,7 +520,8 @@ void GridControl::SetData(std::int64_t value) {
 void GridControl::Layout() {
   RECT client{};
   GetClientRect(containerWindow, &client);
-  const auto left = ListLeftBesideStrip(stripWidth, stripGap, client.right, SharedGridState().scrollBarWidth);
+  const GridStrip& strip = list->core.strip;
+  const auto left = ListLeftBesideStrip(strip.width, strip.gap, client.right, SharedGridState().scrollBarWidth);
   const RECT current = RectInParent(listWindow);
   if (left) {
     SetWindowPos(listWindow, nullptr, *left, current.top, client.right - *left, current.bottom - current.top,

@@ -15,4 +15,10 @@ std::wstring FullPathOf(const std::wstring& path) {
   return full;
 }
 
+void EnterFolderOf(const std::wstring& path) {
+  const std::size_t at = path.find_last_of(L"\\/");
+  if (at == std::wstring::npos) return;
+  SetCurrentDirectoryW(path.substr(0, at + 1).c_str());
+}
+
 }  // namespace vantorel

@@ -8,4 +8,9 @@ namespace vantorel {
 // ".." resolved); the path unchanged when the system cannot resolve it.
 std::wstring FullPathOf(const std::wstring& path);
 
+// Makes the folder part of path (up to and including its last "\" or "/")
+// the process's current directory, so the user's relative paths resolve
+// beside that file; nothing for a path without a folder.
+void EnterFolderOf(const std::wstring& path);
+
 }  // namespace vantorel

@@ -3,6 +3,7 @@
 // answer them from a script instead of a window nobody will click.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace vantorel {
@@ -18,6 +19,10 @@ class Prompts {
                                    const std::wstring& filter) = 0;
   virtual std::wstring AskSaveFile(HWND owner, const std::wstring& title, const std::wstring& initialPath,
                                    const std::wstring& filter) = 0;
+  // One line of text: a box titled title with the label and an edit field
+  // holding initial, OK and Cancel; empty optional when cancelled.
+  virtual std::optional<std::wstring> AskText(HWND owner, const std::wstring& title, const std::wstring& label,
+                                              const std::wstring& initial) = 0;
 };
 
 // The implementation in force: the system's unless a test installed another.

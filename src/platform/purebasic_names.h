@@ -4,10 +4,14 @@
 // named like one, whatever the letter case.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
 namespace vantorel {
+
+// PureBasic's longest name.
+inline constexpr std::size_t kMaxPureBasicName = 128;
 
 // Each list in lower case, sorted, without repeats.
 std::span<const std::string_view> PureBasicKeywords();

@@ -12,6 +12,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,16 +70,14 @@ struct TempDir {
   fs::path path;
 };
 
-std::string SourceBytes(const FunctionList& rows, std::u16string_view path) {
-  std::vector<SourceRow> source;
-  for (const FunctionEntry& e : rows) source.push_back({e.Alias, e.Function, e.Para, e.Comment, e.checked == 1, e.Conv});
-  const std::u16string text = BuildSourceText(source, path);
+std::string SourceBytes(const FunctionRows& rows, std::u16string_view path) {
+  const std::u16string text = BuildSourceText(rows, path);
   return text.empty() ? std::string() : EncodeSourceText(text);
 }
 
-FunctionList FreshRows(const Strings& names) {
-  FunctionList rows;
-  for (const std::string& n : names) rows.push_back(MakeFunctionEntry(DecodeCodePage(n, kWesternCodePage)));
+FunctionRows FreshRows(const Strings& names) {
+  FunctionRows rows;
+  for (const std::string& n : names) rows.push_back(MakeFunctionRow(DecodeCodePage(n, kWesternCodePage)));
   return rows;
 }
 
@@ -259,11 +258,11 @@ TEST(Cli, SourceAndProjectFiles) {
 
   // --project: the rows come from the file, with ticks, aliases, Para and
   // comments; a moved or changed library is a warning, not a failure.
-  FunctionList rows = FreshRows(namedNames);
-  rows[1].checked = 0;
-  rows[2].Alias = u"Answer";
-  rows[2].Para = u"2";
-  rows[3].Comment = u"mal \u00E9";
+  FunctionRows rows = FreshRows(namedNames);
+  rows[1].ticked = false;
+  rows[2].alias = u"Answer";
+  rows[2].parameters = u"2";
+  rows[3].comment = u"mal \u00E9";
   const std::string sha1 = Utf8FromUtf16(content->sha1);
   struct ProjectCase {
     std::u16string dll, sha1;
@@ -503,17 +502,17 @@ std::vector<Slot> CliSlots(const std::string& json) {
 // PureBasic's rules, for freshly listed rows (no parameters, no comments):
 // every alias and name as it stands, the base name as the procedure's.
 std::string UnrenamedSource(const Strings& rawNames, const std::string& file) {
-  const FunctionList rows = FreshRows(rawNames);
+  const FunctionRows rows = FreshRows(rawNames);
   if (rows.empty()) return {};
   const std::u16string path = Utf16FromUtf8(file);
   std::u16string text = u";" + std::u16string(74, u'=') + u"\n; Generated with Vantorel - a tool by the Vantorel developers, 2026\n;" +
                         std::u16string(74, u'=') + u"\n\n";
-  for (const FunctionEntry& e : rows) text += u"Prototype " + e.Alias + u"()\n";
+  for (const FunctionRow& r : rows) text += u"Prototype " + r.alias + u"()\n";
   text += u"\n";
-  for (const FunctionEntry& e : rows) text += u"Global " + e.Alias + u"." + e.Alias + u"\n";
+  for (const FunctionRow& r : rows) text += u"Global " + r.alias + u"." + r.alias + u"\n";
   text += u"\nProcedure.i " + std::u16string(SourceBaseName(path)) + u"_LoadDLL()\n  Protected hDLL.i\n\n" +
           u"  hDLL = OpenLibrary(#PB_Any, \"" + std::u16string(SourceFilePart(path)) + u"\")\n  If hDLL <> 0\n";
-  for (const FunctionEntry& e : rows) text += u"    " + e.Alias + u" = GetFunction(hDLL, \"" + e.Function + u"\")\n";
+  for (const FunctionRow& r : rows) text += u"    " + r.alias + u" = GetFunction(hDLL, \"" + r.exportName + u"\")\n";
   text += u"\n    ProcedureReturn hDLL\n  EndIf\n\n  ProcedureReturn #False\nEndProcedure\n";
   return EncodeSourceText(text);
 }
@@ -646,6 +645,63 @@ TEST(Cli, SourcesOfMinGWRuntimeLibrariesArePureBasic) {
   }
   // libstdc++'s long names and base names such as libgcc_s_seh-1.
   if (tally.unchanged + tally.mended > 0) EXPECT_GT(tally.mended, 0u);
+}
+
+// Headers on the command line: Wine's user32 and kernel32 with MinGW-w64's
+// headers give typed sources PureBasic takes; the project written with them
+// gives the same source again; a header that cannot be used fails alone.
+TEST(Cli, HeadersTypeTheSourceAndTheProjectKeepsThem) {
+  TempDir dir;
+  const std::string wine = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/";
+  const std::string include = "/usr/share/mingw-w64/include";
+  struct Case {
+    std::string dll, header, line;
+    std::size_t typedAtLeast;
+  };
+  const Case cases[] = {
+      {"user32.dll", include + "/winuser.h",
+       "\r\nPrototype.l MessageBoxW(hWnd.i, lpText.p-unicode, lpCaption.p-unicode, uType.l); int MessageBoxW(HWND "
+       "hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)\r\n",
+       600},
+      {"kernel32.dll", include + "/windows.h",
+       "\r\nPrototype.l MulDiv(nNumber.l, nNumerator.l, nDenominator.l); int MulDiv(int nNumber, int nNumerator, int "
+       "nDenominator)\r\n",
+       400},
+  };
+  for (const Case& c : cases) {
+    if (!fs::exists(wine + c.dll)) continue;
+    const Captured plain = RunCli({"source", wine + c.dll});
+    const Captured typed = RunCli({"source", "--header", c.header, "--include", include, wine + c.dll});
+    ASSERT_EQ(typed.status, 0) << typed.err;
+    const auto problems = purebasic_check::CheckLoaderSource(typed.out, PureBasicWords());
+    EXPECT_TRUE(problems.empty()) << c.dll << " line " << problems.front().line << ": "
+                                  << purebasic_check::CauseName(problems.front().cause) << " '" << problems.front().text
+                                  << "'";
+    EXPECT_NE(typed.out.find(c.line), std::string::npos) << c.dll;
+    // Only Prototype lines change, and as many as the header declares.
+    std::size_t changed = 0;
+    std::istringstream a(plain.out), b(typed.out);
+    for (std::string x, y; std::getline(a, x) && std::getline(b, y);) {
+      if (x == y) continue;
+      ++changed;
+      EXPECT_TRUE(x.starts_with("Prototype ") && y.starts_with("Prototype")) << x << " / " << y;
+    }
+    EXPECT_GE(changed, c.typedAtLeast) << c.dll;
+
+    const std::string project = dir / (c.dll + ".prj");
+    // <windows.h> beside the header is read first without --include too.
+    ASSERT_EQ(RunCli({"project", "--header", c.header, "-o", project, wine + c.dll}).status, 0);
+    EXPECT_NE(ReadAll(project).find("\r\nPrototype = "), std::string::npos);
+    EXPECT_TRUE(RunCli({"source", "--project", project}).out == typed.out) << c.dll;
+  }
+
+  WriteAll(dir / "bad.h", std::string("int f(void);\0\0", 15));
+  const Captured bad = RunCli({"source", "--header", dir / "bad.h", "--header", dir / "none.h", Data("named.dll")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, "vantorel: " + (dir / "bad.h") + ": is not a text file; nothing taken from it\n" + "vantorel: " +
+                         (dir / "none.h") + ": cannot be read; nothing taken from it\n");
+  EXPECT_EQ(bad.out, RunCli({"source", Data("named.dll")}).out);
+  EXPECT_EQ(RunCli({"source", "--header", Data("named.dll")}).status, 1) << "--header needs a value and a library";
 }
 
 INSTANTIATE_TEST_SUITE_P(Wine, WineCorpus,

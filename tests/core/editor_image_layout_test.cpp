@@ -32,15 +32,15 @@ Bytes Sample() {
 TEST(EditorImageLayout, ReadsWhatTheLoaderUses) {
   const auto layout = ReadImageLayout(Sample());
   ASSERT_TRUE(layout);
-  EXPECT_EQ(layout->preferredBase, ImageBuilder{}.preferredBase);
+  EXPECT_EQ(layout->imageBase, ImageBuilder{}.preferredBase);
   EXPECT_EQ(layout->sizeOfImage, 0x5000u);
   EXPECT_EQ(layout->entryPoint, 0x1000u);
-  EXPECT_EQ(layout->relocations.rva, 0x4000u);
+  EXPECT_EQ(layout->directories[kDirectoryBaseRelocation].rva, 0x4000u);
   ASSERT_EQ(layout->sections.size(), 4u);
-  EXPECT_EQ(layout->sections[1].rawOffset, 0x600u);
-  EXPECT_EQ(layout->sections[0].extent, 0x1000u) << "the larger of virtual and raw size";
-  EXPECT_EQ(layout->sections[2].rawSize, 0u);
-  EXPECT_EQ(layout->sections[2].extent, 0x800u) << "without raw data: the virtual size";
+  EXPECT_EQ(layout->sections[1].pointerToRawData, 0x600u);
+  EXPECT_EQ(layout->extents[0], 0x1000u) << "the larger of virtual and raw size";
+  EXPECT_EQ(layout->sections[2].sizeOfRawData, 0u);
+  EXPECT_EQ(layout->extents[2], 0x800u) << "without raw data: the virtual size";
 }
 
 TEST(EditorImageLayout, TruncatedOrDamagedImagesAreRefused) {
@@ -74,7 +74,7 @@ TEST(EditorImageLayout, TruncatedOrDamagedImagesAreRefused) {
 }
 
 // 0x3000 bytes of mapped image with the relocation table at 0x2000.
-ImageDirectory PlaceBlocks(Bytes& image, const std::vector<Bytes>& blocks) {
+DataDirectory PlaceBlocks(Bytes& image, const std::vector<Bytes>& blocks) {
   image.resize(0x3000);
   std::size_t at = 0x2000;
   for (const Bytes& block : blocks) std::copy(block.begin(), block.end(), image.begin() + at), at += block.size();
@@ -169,11 +169,11 @@ TEST(EditorImageLayout, EachEditionReadsItsOwnKindOnly) {
   const auto layout = ReadImageLayout(pe32, Edition::X86);
   ASSERT_TRUE(layout);
   EXPECT_FALSE(layout->is64);
-  EXPECT_EQ(layout->preferredBase, 0x6F400000u);
+  EXPECT_EQ(layout->imageBase, 0x6F400000u);
   EXPECT_EQ(layout->ImageBaseOffset(), kOptionalHeader + 28u);
   EXPECT_EQ(layout->ImageBaseWidth(), 4u);
-  EXPECT_EQ(layout->imports.rva, b.Rva(idata));
-  EXPECT_EQ(layout->exceptions.size, 0u) << "x86 exception handling is frame-based";
+  EXPECT_EQ(layout->directories[kDirectoryImport].rva, b.Rva(idata));
+  EXPECT_EQ(layout->directories[kDirectoryException].size, 0u) << "x86 exception handling is frame-based";
   ASSERT_EQ(layout->sections.size(), 2u);
   EXPECT_EQ(layout->sections[1].virtualAddress, 0x2000u);
 
@@ -184,7 +184,7 @@ TEST(EditorImageLayout, EachEditionReadsItsOwnKindOnly) {
 
   Bytes image(b.SizeOfImage());
   std::copy(table.bytes.begin(), table.bytes.end(), image.begin() + b.Rva(idata));
-  const auto imports = ReadImports(image, layout->imports, false);
+  const auto imports = ReadImports(image, layout->directories[kDirectoryImport], false);
   ASSERT_TRUE(imports);
   ASSERT_EQ(imports->size(), 1u);
   const auto& functions = (*imports)[0].functions;
@@ -212,7 +212,7 @@ TEST(EditorImageLayout, EachEditionReadsItsOwnKindOnly) {
 
 TEST(EditorImports, DamagedTablesAreRefused) {
   const auto table = BuildImports(0x1000, {{"KERNEL32.dll", {{"Sleep"}}}});
-  const ImageDirectory dir{0x1000, table.descriptorsSize};
+  const DataDirectory dir{0x1000, table.descriptorsSize};
   const std::size_t d = 0x1000;
   const std::vector<std::pair<std::string, std::function<void(Bytes&)>>> damages = {
       {"library name outside", [&](Bytes& b) { Put32(b, d + 12, 0x10000); }},

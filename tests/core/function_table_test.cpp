@@ -40,22 +40,22 @@ TEST(MakeAlias, CountsUtf16CodeUnits) {
   EXPECT_EQ(MakeAlias(u"\U0001F600x"), u"x");
 }
 
-TEST(FunctionEntry, FreshEntryOfAnOpenedLibrary) {
-  const FunctionEntry e = MakeFunctionEntry(u"_Func@12");
-  EXPECT_EQ(e.Function, u"_Func@12");
-  EXPECT_EQ(e.Alias, u"Func");
-  EXPECT_EQ(e.Para, u"?");
-  EXPECT_EQ(e.Conv, u"FASTCALL");
-  EXPECT_EQ(e.Comment, u"");
-  EXPECT_EQ(e.checked, 1);
-  const FunctionEntry unnamed = MakeFunctionEntry(u"");
-  EXPECT_EQ(unnamed.Alias, u"");
-  EXPECT_EQ(unnamed.Para, u"?");
+TEST(FunctionRow, FreshRowOfAnOpenedLibrary) {
+  const FunctionRow e = MakeFunctionRow(u"_Func@12");
+  EXPECT_EQ(e.exportName, u"_Func@12");
+  EXPECT_EQ(e.alias, u"Func");
+  EXPECT_EQ(e.parameters, u"?");
+  EXPECT_EQ(e.convention, u"FASTCALL");
+  EXPECT_EQ(e.comment, u"");
+  EXPECT_TRUE(e.ticked);
+  const FunctionRow unnamed = MakeFunctionRow(u"");
+  EXPECT_EQ(unnamed.alias, u"");
+  EXPECT_EQ(unnamed.parameters, u"?");
 }
 
 // The x86 edition starts every row as STDCALL and reads the parameter count
 // from a stdcall decoration "_Name@N"; the 64-bit edition reads nothing.
-TEST(FunctionEntry, EditionsConventionAndStdcallParameterCount) {
+TEST(FunctionRow, EditionsConventionAndStdcallParameterCount) {
   const struct {
     const char16_t* name;
     const char16_t* para;  // in the x86 edition
@@ -69,19 +69,19 @@ TEST(FunctionEntry, EditionsConventionAndStdcallParameterCount) {
       {u"_f@1000000000", u"?"},      {u"PlainName", u"?"},      {u"", u"?"},
   };
   for (const auto& c : cases) {
-    const FunctionEntry x86 = MakeFunctionEntry(c.name, Edition::X86);
-    EXPECT_EQ(x86.Para, c.para) << std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name));
-    EXPECT_EQ(x86.Conv, u"STDCALL");
-    EXPECT_EQ(x86.Function, c.name);
-    EXPECT_EQ(x86.Alias, MakeAlias(c.name));
-    EXPECT_EQ(x86.checked, 1);
-    const FunctionEntry x64 = MakeFunctionEntry(c.name, Edition::X64);
-    EXPECT_EQ(x64.Para, u"?");
-    EXPECT_EQ(x64.Conv, u"FASTCALL");
+    const FunctionRow x86 = MakeFunctionRow(c.name, Edition::X86);
+    EXPECT_EQ(x86.parameters, c.para) << std::string(c.name, c.name + std::char_traits<char16_t>::length(c.name));
+    EXPECT_EQ(x86.convention, u"STDCALL");
+    EXPECT_EQ(x86.exportName, c.name);
+    EXPECT_EQ(x86.alias, MakeAlias(c.name));
+    EXPECT_TRUE(x86.ticked);
+    const FunctionRow x64 = MakeFunctionRow(c.name, Edition::X64);
+    EXPECT_EQ(x64.parameters, u"?");
+    EXPECT_EQ(x64.convention, u"FASTCALL");
   }
 }
 
-TEST(FunctionEntry, OnlyCdeclRowsOfTheX86EditionArePrototypeC) {
+TEST(FunctionRow, OnlyCdeclRowsOfTheX86EditionArePrototypeC) {
   for (const char16_t* conv : {u"CDECL", u"cdecl", u"CDecl"}) {
     EXPECT_TRUE(IsCdeclRow(conv, Edition::X86));
     EXPECT_FALSE(IsCdeclRow(conv, Edition::X64)) << "one convention on x64";

@@ -229,11 +229,10 @@ TEST(GridRules, CopiedTextAndPastedCellsFollowDisplayOrder) {
             (std::vector<GridCellWrite>{{1, 0, u"x"}, {1, 1, u"y"}, {2, 0, u"p"}}));
   EXPECT_TRUE(PasteWrites(m, {3, 0}, u"x").empty());
   EXPECT_TRUE(PasteWrites(m, {0, 0}, u"").empty());
-  m.editRow = 1;
-  m.editColumn = 0;
-  EXPECT_EQ(BlockText(m, 2, 0, 2, 2, u"typing"), u"r0c2\tr0c0\r\nr1c2\ttyping\r\n");
-  EXPECT_EQ(BlockText(m, 1, 2, 5, 5, u""), u"r2c1\r\n");
-  EXPECT_EQ(BlockText(m, 5, 0, 1, 1, u""), u"");
+  const GridCell current{1, 0};
+  EXPECT_EQ(BlockText(m, 2, 0, 2, 2, current, u"typing"), u"r0c2\tr0c0\r\nr1c2\ttyping\r\n");
+  EXPECT_EQ(BlockText(m, 1, 2, 5, 5, current, u""), u"r2c1\r\n");
+  EXPECT_EQ(BlockText(m, 5, 0, 1, 1, current, u""), u"");
 }
 
 // Text that arrives at once keeps what typing could put there, offered a

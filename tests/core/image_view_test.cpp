@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "analysis/file_image.h"
 #include "pe_builder.h"
 
 namespace vantorel {
@@ -103,9 +104,10 @@ TEST(LayOutImage, PlacesSectionsAndCapsEverySize) {
   EXPECT_EQ((*image)[0x9000], 0xBB);
 
   // File-offset translation sees the same bytes without laying out.
-  const ByteReader bytes(file.bytes.data(), file.bytes.size());
-  const auto headers = *ReadPeHeaders(bytes);
-  const FileRvaReader rvas(bytes, headers);
+  const auto headers = *ReadPeHeaders(ByteReader(file.bytes.data(), file.bytes.size()));
+  const MemoryByteSource source(file.bytes);
+  const SourceReader reader(source);
+  const FileRvaReader rvas(reader, headers);
   EXPECT_EQ((*rvas.span(0x12FF, 1))[0], 0xAA);
   EXPECT_FALSE(rvas.span(0x2000, 4)) << "bss has no file bytes";
   EXPECT_EQ(rvas.spanUpTo(0x9000, 0x10000)->size(), 0x200u) << "cut at the raw data's end";

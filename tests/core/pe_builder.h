@@ -5,13 +5,34 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/byte_source.h"
+
 namespace vantorel::testing {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Bytes reachable only through ReadAt, as a file's are; counts what is read.
+class FileLikeSource final : public ByteSource {
+ public:
+  explicit FileLikeSource(const Bytes& bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  std::size_t ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+    if (offset >= bytes_.size()) return 0;
+    const std::size_t n = std::min<std::size_t>(out.size(), bytes_.size() - static_cast<std::size_t>(offset));
+    std::memcpy(out.data(), bytes_.data() + offset, n);
+    read += n;
+    return n;
+  }
+  mutable std::uint64_t read = 0;
+
+ private:
+  const Bytes& bytes_;
+};
 
 inline void Put16(Bytes& b, std::size_t at, std::uint16_t v) {
   if (b.size() < at + 2) b.resize(at + 2);

@@ -11,30 +11,24 @@ namespace {
 
 using namespace std::string_literals;
 
-FunctionEntry Row(int checked, std::u16string alias, std::u16string function, std::u16string para,
-                  std::u16string conv, std::u16string comment) {
-  FunctionEntry e;
-  e.checked = checked;
-  e.Alias = std::move(alias);
-  e.Function = std::move(function);
-  e.Para = std::move(para);
-  e.Conv = std::move(conv);
-  e.Comment = std::move(comment);
-  return e;
+// A row as a project file holds it: "checked" 1 is the only tick.
+FunctionRow Row(int checked, std::u16string alias, std::u16string function, std::u16string para,
+                std::u16string conv, std::u16string comment) {
+  return {std::move(function), std::move(alias), std::move(para), std::move(conv), std::move(comment), checked == 1};
 }
 
 const std::string kHeader =
     "\xEF\xBB\xBF\r\n"
     "; Vantorel project: the library and its function table\r\n";
 
-void ExpectRow(const FunctionEntry& e, int checked, std::u16string_view alias, std::u16string_view function,
+void ExpectRow(const FunctionRow& r, int checked, std::u16string_view alias, std::u16string_view function,
                std::u16string_view para, std::u16string_view conv, std::u16string_view comment) {
-  EXPECT_EQ(e.checked, checked);
-  EXPECT_EQ(e.Alias, alias);
-  EXPECT_EQ(e.Function, function);
-  EXPECT_EQ(e.Para, para);
-  EXPECT_EQ(e.Conv, conv);
-  EXPECT_EQ(e.Comment, comment);
+  EXPECT_EQ(r.ticked, checked == 1);
+  EXPECT_EQ(r.alias, alias);
+  EXPECT_EQ(r.exportName, function);
+  EXPECT_EQ(r.parameters, para);
+  EXPECT_EQ(r.convention, conv);
+  EXPECT_EQ(r.comment, comment);
 }
 
 TEST(ProjectFileWrite, HeaderKeysAndOneGroupPerRowInOrder) {
@@ -42,7 +36,7 @@ TEST(ProjectFileWrite, HeaderKeysAndOneGroupPerRowInOrder) {
             kHeader + "DLL = C:\\Libs\\user32.dll\r\nSHA1 = \r\n")
       << "an empty table gives the four lines only; an empty value keeps the blank after '='";
 
-  const std::vector<FunctionEntry> rows{
+  const std::vector<FunctionRow> rows{
       Row(1, u"MessageBoxW", u"MessageBoxW", u"4", u"FASTCALL", u"zeigt \u00FCber \u20AC"),
       Row(5, u"", u"", u"?", u"FASTCALL", u"  two = signs ; here"),
       Row(1, u"Beep", u"Beep", u"2", u"FASTCALL", u"line\r\nbreak\n"),
@@ -61,7 +55,7 @@ TEST(ProjectFileWrite, HeaderKeysAndOneGroupPerRowInOrder) {
 }
 
 TEST(ProjectFileRead, ReadsBackWhatWasWrittenExceptLeadingBlanks) {
-  const std::vector<FunctionEntry> rows{
+  const std::vector<FunctionRow> rows{
       Row(1, u"A\u00E9", u"\U0001F600fn", u"3", u"FASTCALL", u"  padded  "),
       Row(0, u"B", u"B", u"?", u"FASTCALL", u""),
       Row(1, u"C", u"C", u"0", u"", u"x=y"),
@@ -84,17 +78,13 @@ TEST(ProjectFileRead, ReadsBackWhatWasWrittenExceptLeadingBlanks) {
 // A project saved by one edition opens in the other: the Conv text travels
 // as it is, and only the x86 edition's source makes a CDECL row a PrototypeC.
 TEST(ProjectFileRead, ConventionsOfEitherEditionSurvive) {
-  const std::vector<FunctionEntry> rows{Row(1, u"S", u"_S@8", u"2", u"STDCALL", u""),
+  const std::vector<FunctionRow> rows{Row(1, u"S", u"_S@8", u"2", u"STDCALL", u""),
                                         Row(1, u"C", u"C", u"1", u"CDECL", u""),
                                         Row(1, u"F", u"F", u"?", u"FASTCALL", u"")};
   const auto read = ReadProjectText(WriteProjectText(u"C:\\x.dll", u"", rows));
   ASSERT_TRUE(read);
-  std::vector<SourceRow> source;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(read->rows[i].Conv, rows[i].Conv);
-    const FunctionEntry& e = read->rows[i];
-    source.push_back({e.Alias, e.Function, e.Para, e.Comment, true, e.Conv});
-  }
+  for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(read->rows[i].convention, rows[i].convention);
+  const FunctionRows& source = read->rows;
   const std::u16string x86 = BuildSourceText(source, read->dll, Edition::X86);
   // S, C and F are native type letters: PureBasic takes them with "_" only.
   EXPECT_NE(x86.find(u"\nPrototype _S(a, b)\nPrototypeC _C(a)\nPrototype _F()\n"), std::u16string::npos);
@@ -137,11 +127,11 @@ TEST(ProjectFileRead, WithoutByteOrderMarkEveryByteIsOneCharacter) {
   ASSERT_TRUE(latin);
   EXPECT_EQ(latin->dll, u"C:\\caf\u00E9.dll");
   ASSERT_EQ(latin->rows.size(), 1u);
-  EXPECT_EQ(latin->rows[0].Alias, u"\u00C3\u00A9\u0080");
+  EXPECT_EQ(latin->rows[0].alias, u"\u00C3\u00A9\u0080");
 
   const auto utf8 = ReadProjectText("\xEF\xBB\xBF[1]\r\nAlias = \xC3\xA9\xFF\r\n");
   ASSERT_TRUE(utf8);
-  EXPECT_EQ(utf8->rows[0].Alias, u"\u00E9\uFFFD") << "ill-formed UTF-8 reads as U+FFFD";
+  EXPECT_EQ(utf8->rows[0].alias, u"\u00E9\uFFFD") << "ill-formed UTF-8 reads as U+FFFD";
 }
 
 TEST(ProjectFileRead, CheckedValues) {

@@ -36,7 +36,7 @@ class Checker {
     number_ = number;
     if (line.empty() || line.starts_with(";")) return;
     if (Fixed(line)) return;
-    if (Take(line, "Prototype ") || Take(line, "PrototypeC ")) return PrototypeLine(line);
+    if (Take(line, "PrototypeC") || Take(line, "Prototype")) return PrototypeLine(line);
     if (Take(line, "Global ")) return GlobalLine(line);
     if (Take(line, "Procedure.i ")) return ProcedureLine(line);
     if (Take(line, "  hDLL = OpenLibrary(#PB_Any, ")) {
@@ -102,7 +102,25 @@ class Checker {
     if (!fresh) Report(at->second == name ? Cause::Duplicate : Cause::DuplicateIgnoringCase, name);
   }
 
+  // A native type or a pseudo-type for strings passed to the function.
+  static bool KnownType(std::string_view type, bool parameter) {
+    for (std::string_view known : {"b", "a", "c", "w", "u", "l", "q", "f", "d", "i", "s"}) {
+      if (type == known) return true;
+    }
+    for (std::string_view pseudo : {"p-ascii", "p-unicode", "p-utf8", "p-bstr", "p-variant"}) {
+      if (parameter && type == pseudo) return true;
+    }
+    return false;
+  }
+
+  // After the keyword: " Name(...)" or, with a result type, ".l Name(...)".
   void PrototypeLine(std::string_view line) {
+    if (Take(line, ".")) {
+      const std::size_t blank = line.find(' ');
+      if (blank == std::string_view::npos || !KnownType(line.substr(0, blank), false)) return Report(Cause::UnknownLine, line);
+      line.remove_prefix(blank);
+    }
+    if (!Take(line, " ")) return Report(Cause::UnknownLine, line);
     const std::size_t open = line.find('(');
     const std::size_t close = line.find(')');
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
@@ -110,12 +128,18 @@ class Checker {
     const std::string_view rest = line.substr(close + 1);
     if (!rest.empty() && !rest.starts_with(";")) return Report(Cause::UnknownLine, line);
     const std::string_view name = line.substr(0, open);
-    // Parameters: names, apart from the native type rule.
+    // Parameters: names, apart from the native type rule, each once, and
+    // each with a known type when it has one.
     std::string_view parameters = line.substr(open + 1, close - open - 1);
+    std::map<std::string, std::string> declared;
     while (!parameters.empty()) {
       const std::size_t comma = parameters.find(", ");
-      const std::string_view parameter = parameters.substr(0, comma);
-      Name(parameter, false);
+      std::string_view parameter = parameters.substr(0, comma);
+      if (const std::size_t dot = parameter.find('.'); dot != std::string_view::npos) {
+        if (!KnownType(parameter.substr(dot + 1), true)) Report(Cause::UnknownLine, parameter);
+        parameter = parameter.substr(0, dot);
+      }
+      if (Name(parameter, false)) Declare(declared, parameter);
       parameters = comma == std::string_view::npos ? std::string_view() : parameters.substr(comma + 2);
     }
     Name(name, true);

@@ -1,4 +1,6 @@
 // A checker of PureBasic's naming rules over a generated loader source,
+// typed Prototypes included (a result type, parameters "name.type" of a
+// native type or a string pseudo-type, each name once),
 // written from the language's reference rather than from the generator: a
 // name is A-Z, a-z, 0-9 and "_", does not start with a digit, is no keyword,
 // no command, no native type letter as a Prototype, at most 128 characters

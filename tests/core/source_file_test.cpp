@@ -33,6 +33,28 @@ TEST(SourceFileBytes, BomThenEveryLineWithCrLf) {
             "  x\r\n");
 }
 
+// A generated text is saved as its lines would be: every kind of line end,
+// surrogates paired or not beside them, non-ASCII runs between ASCII ones.
+TEST(SourceFileBytes, TextEncodesAsItsLines) {
+  const char16_t hi = 0xD83D, lo = 0xDE00;
+  const std::u16string texts[] = {
+      u"",          u"abc",        u"a\r\nb\rc\nd", u"\r\n",        u"x\n",         u"\r\r\n\n\r",
+      u"\u00E9t\u00E9\r\n\u20AC", {u'a', hi, lo, u'b'}, {hi, u'\r', lo}, {u'x', hi}, {lo, u'\n', hi, lo, hi},
+  };
+  for (const std::u16string& text : texts) {
+    std::vector<std::u16string> lines(1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] != u'\r' && text[i] != u'\n') {
+        lines.back() += text[i];
+        continue;
+      }
+      if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      lines.emplace_back();
+    }
+    EXPECT_EQ(EncodeSourceText(text), EncodeSourceFile(lines)) << Utf8FromUtf16(text);
+  }
+}
+
 TEST(SourceUtf8, EncodesAllPlanesAndReplacesUnpairedSurrogates) {
   EXPECT_EQ(Utf8FromUtf16(u""), "");
   EXPECT_EQ(Utf8FromUtf16(u"A\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF"),

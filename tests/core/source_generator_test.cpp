@@ -18,11 +18,11 @@ const std::u16string kBanner =
     u";==========================================================================\n"
     u"\n";
 
-SourceRow Row(std::u16string alias, std::u16string para, std::u16string comment = u"", bool ticked = true) {
-  SourceRow row;
-  row.function = alias;
+FunctionRow Row(std::u16string alias, std::u16string para, std::u16string comment = u"", bool ticked = true) {
+  FunctionRow row;
+  row.exportName = alias;
   row.alias = std::move(alias);
-  row.para = std::move(para);
+  row.parameters = std::move(para);
   row.comment = std::move(comment);
   row.ticked = ticked;
   return row;
@@ -44,12 +44,12 @@ std::string Narrow(std::u16string_view s) { return std::string(s.begin(), s.end(
 
 // The Prototype line of a single ticked row with this Para.
 std::u16string PrototypeFor(std::u16string para) {
-  const std::vector<SourceRow> rows{Row(u"Fn", std::move(para))};
+  const std::vector<FunctionRow> rows{Row(u"Fn", std::move(para))};
   return Lines(BuildSourceText(rows, u"x.dll")).at(4);
 }
 
 TEST(SourceGenerator, WorkedExampleByteForByte) {
-  std::vector<SourceRow> rows{Row(u"MessageBoxW", u"4", u"show a box"), Row(u"GetForegroundWindow", u"0")};
+  std::vector<FunctionRow> rows{Row(u"MessageBoxW", u"4", u"show a box"), Row(u"GetForegroundWindow", u"0")};
   const std::u16string expected = kBanner +
                                   u"Prototype MessageBoxW(a, b, c, d); show a box\n"
                                   u"Prototype GetForegroundWindow()\n"
@@ -86,14 +86,14 @@ TEST(SourceGenerator, WorkedExampleByteForByte) {
 TEST(SourceGenerator, EmptyWithoutRowsOrWithoutTicks) {
   EXPECT_EQ(BuildSourceText({}, u"C:\\Libs\\user32.dll"), u"");
   EXPECT_EQ(BuildSourceText({}, u""), u"");
-  const std::vector<SourceRow> unticked{Row(u"A", u"1", u"", false), Row(u"B", u"2", u"c", false)};
+  const std::vector<FunctionRow> unticked{Row(u"A", u"1", u"", false), Row(u"B", u"2", u"c", false)};
   EXPECT_EQ(BuildSourceText(unticked, u"C:\\Libs\\user32.dll"), u"") << "no banner either";
 }
 
 TEST(SourceGenerator, OnlyTickedRowsInRowOrderInEveryBlock) {
-  std::vector<SourceRow> rows{Row(u"One", u"1", u"", false), Row(u"Two", u"2"), Row(u"Three", u"?", u"", false),
+  std::vector<FunctionRow> rows{Row(u"One", u"1", u"", false), Row(u"Two", u"2"), Row(u"Three", u"?", u"", false),
                               Row(u"Four", u"?")};
-  rows[1].function = u"_Two@8";
+  rows[1].exportName = u"_Two@8";
   const std::vector<std::u16string> lines = Lines(BuildSourceText(rows, u"lib.dll"));
   ASSERT_EQ(lines.size(), 23u);
   EXPECT_EQ(lines[4], u"Prototype Two(a, b)");
@@ -110,11 +110,11 @@ TEST(SourceGenerator, OnlyTickedRowsInRowOrderInEveryBlock) {
 // other (STDCALL, or FASTCALL from a project of the 64-bit edition) a
 // Prototype. The 64-bit edition writes Prototype whatever the row says.
 TEST(SourceGenerator, CdeclRowsArePrototypeCInTheX86EditionOnly) {
-  std::vector<SourceRow> rows{Row(u"Std", u"2"), Row(u"Cee", u"1", u"note"), Row(u"Fast", u"0"), Row(u"Low", u"")};
-  rows[0].conv = u"STDCALL";
-  rows[1].conv = u"CDECL";
-  rows[2].conv = u"FASTCALL";
-  rows[3].conv = u"cdecl";
+  std::vector<FunctionRow> rows{Row(u"Std", u"2"), Row(u"Cee", u"1", u"note"), Row(u"Fast", u"0"), Row(u"Low", u"")};
+  rows[0].convention = u"STDCALL";
+  rows[1].convention = u"CDECL";
+  rows[2].convention = u"FASTCALL";
+  rows[3].convention = u"cdecl";
   const auto x86 = Lines(BuildSourceText(rows, u"x.dll", Edition::X86));
   EXPECT_EQ(x86.at(4), u"Prototype Std(a, b)");
   EXPECT_EQ(x86.at(5), u"PrototypeC Cee(a); note");
@@ -137,8 +137,8 @@ TEST(SourceGenerator, ParameterListsFromParaText) {
 }
 
 TEST(SourceGenerator, CommentsAsWrittenAndRowsLeftOutOfEveryBlock) {
-  std::vector<SourceRow> rows{Row(u"Ab", u"1", u"x"), Row(u"Dup", u"?", u"\u00E9t\u00E9 \U0001F600"), Row(u"Gone", u"2")};
-  rows[2].function.clear();
+  std::vector<FunctionRow> rows{Row(u"Ab", u"1", u"x"), Row(u"Dup", u"?", u"\u00E9t\u00E9 \U0001F600"), Row(u"Gone", u"2")};
+  rows[2].exportName.clear();
   const std::vector<std::u16string> lines = Lines(BuildSourceText(rows, u"lib.dll"));
   ASSERT_EQ(lines.size(), 23u);
   EXPECT_EQ(lines[4], u"Prototype Ab(a); x") << "the comment right after )";
@@ -148,15 +148,15 @@ TEST(SourceGenerator, CommentsAsWrittenAndRowsLeftOutOfEveryBlock) {
   EXPECT_EQ(lines[16], u"    Dup = GetFunction(hDLL, \"Dup\")");
   EXPECT_EQ(lines[17], u"");
   // No row left to write: no text, as when none is ticked.
-  rows[0].function = u"tab\there";
-  rows[1].function = u"line\nbreak";
+  rows[0].exportName = u"tab\there";
+  rows[1].exportName = u"line\nbreak";
   EXPECT_EQ(BuildSourceText(rows, u"lib.dll"), u"");
 }
 
 // A ticked row with this alias and function name (the alias when not given).
-SourceRow Named(std::u16string alias, std::optional<std::u16string> function = std::nullopt) {
-  SourceRow row = Row(alias, u"?");
-  if (function) row.function = std::move(*function);
+FunctionRow Named(std::u16string alias, std::optional<std::u16string> function = std::nullopt) {
+  FunctionRow row = Row(alias, u"?");
+  if (function) row.exportName = std::move(*function);
   return row;
 }
 
@@ -164,7 +164,7 @@ TEST(SourceGenerator, LoaderNamesFollowPureBasicsRules) {
   const std::u16string long200(200, u'x'), long128(128, u'y'), n8192(8192, u'n');
   struct Case {
     std::u16string path;
-    std::vector<SourceRow> rows;
+    std::vector<FunctionRow> rows;
     std::vector<std::u16string> fetches;  // the GetFunction lines, without their indent
   };
   const Case cases[] = {
@@ -223,7 +223,7 @@ TEST(SourceGenerator, LoaderNamesFollowPureBasicsRules) {
 }
 
 TEST(SourceGenerator, LibraryNameGivesProcedureAndOpenLibraryLines) {
-  const std::vector<SourceRow> rows{Row(u"F", u"?")};
+  const std::vector<FunctionRow> rows{Row(u"F", u"?")};
   struct Case {
     std::u16string path, procedure, open;
   };
@@ -274,7 +274,7 @@ TEST(SourceGenerator, KnowsEveryKeywordAndCommandOfTheWordLists) {
 
 // The Alias tip's line: the name and every reason.
 TEST(SourceGenerator, RenameNotesNameEveryReason) {
-  const std::vector<SourceRow> rows{Named(u"select"), Named(u"ok"), Named(u""), Named(u"OK"), Named(u"9 lives")};
+  const std::vector<FunctionRow> rows{Named(u"select"), Named(u"ok"), Named(u""), Named(u"OK"), Named(u"9 lives")};
   const LoaderNames names = NameLoaderRows(rows, u"x.dll");
   EXPECT_EQ(names.written, 4u);
   EXPECT_EQ(names.renamed, 3u);

@@ -19,6 +19,7 @@
 #include "analysis/version_resource.h"
 #include "codegen/function_table.h"
 #include "codegen/source_generator.h"
+#include "platform/code_page_win32.h"
 #include "platform/text_win32.h"
 #include "test_support.h"
 
@@ -92,14 +93,12 @@ bool DisabledByTestEnvironment(const std::wstring& path) {
 
 // The loader source of a listing fetches every named row, in order, by its
 // export name, with one Prototype each; rows without a name are left out.
-void ExpectSourceAgrees(const FunctionList& listing, const std::wstring& path) {
-  std::vector<SourceRow> rows;
+void ExpectSourceAgrees(const FunctionRows& listing, const std::wstring& path) {
   std::vector<std::u16string> named;
-  for (const FunctionEntry& f : listing) {
-    rows.push_back({f.Alias, f.Function, f.Para, f.Comment, f.checked == 1, f.Conv});
-    if (!f.Function.empty()) named.push_back(f.Function);
+  for (const FunctionRow& f : listing) {
+    if (!f.exportName.empty()) named.push_back(f.exportName);
   }
-  const std::u16string text = BuildSourceText(rows, ToU16(path));
+  const std::u16string text = BuildSourceText(listing, ToU16(path));
   std::vector<std::u16string> fetches;
   std::size_t prototypes = 0;
   std::size_t start = 0;
@@ -128,7 +127,7 @@ TEST(WineCorpus, LoadedImageListsWhatTheFileHolds) {
     HMODULE mapped = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
     if (!mapped && DisabledByTestEnvironment(path)) continue;
     ASSERT_NE(mapped, nullptr) << FileName(path);
-    const FunctionList loaded = MakeFunctionList(ListLoadedExports(mapped));
+    const FunctionRows loaded = MakeFunctionRows(WalkMappedExports(mapped, true).entries(), DecodeAnsi);
     FreeLibrary(mapped);
 
     const auto bytes = ReadWholeFile(path);
@@ -145,11 +144,11 @@ TEST(WineCorpus, LoadedImageListsWhatTheFileHolds) {
       const bool forwarder = fromFile[i].rva - std::uint64_t{exportDirectory.rva} < exportDirectory.size;
       const auto target = forwarder ? ImageView(*image).readCString(fromFile[i].rva, 256) : std::nullopt;
       if (testing::kX86Edition && target && target->find("16.") != std::string_view::npos &&
-          loaded[i].Function.empty()) {
+          loaded[i].exportName.empty()) {
         ++resolvedForwarders;
         continue;
       }
-      ASSERT_EQ(ToWide(loaded[i].Function), FromAnsi(fromFile[i].name)) << FileName(path) << " slot " << i;
+      ASSERT_EQ(ToWide(loaded[i].exportName), FromAnsi(fromFile[i].name)) << FileName(path) << " slot " << i;
     }
     ExpectSourceAgrees(loaded, path);
     withExports += loaded.empty() ? 0 : 1;

@@ -9,7 +9,8 @@
 
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
+#include "grid/grid_list_win32.h"
 #include "editor/editor_win32.h"
 #include "main_window_fixture.h"
 #include "platform/edition.h"
@@ -53,13 +54,18 @@ TEST_F(EditionWindow, TitleAboutConventionsAndSource) {
   for (std::int64_t r = 0; r < 6; ++r) EXPECT_EQ(grid.GetCellText(4, r), kX86Edition ? L"STDCALL" : L"FASTCALL");
   CellEvent type;
   type.column = 4;
-  OnFunctionGridEvent(&grid, GridEvent::CellType, type, nullptr);
+  OnFunctionGridEvent(&grid, GridEvent::CellType, type, App().Session.rows, nullptr);
   EXPECT_EQ(type.type, 3);
   EXPECT_EQ(type.text, kX86Edition ? L"STDCALL\nCDECL" : L"FASTCALL");
 
   // The last row is _StdFunc@12; made CDECL (as a project of the x86 edition
   // may say in either edition), only the x86 edition writes PrototypeC.
-  grid.SetCellText(4, 5, L"CDECL");
+  CellEvent conv;
+  conv.column = 4;
+  conv.row = 5;
+  conv.text = L"CDECL";
+  ASSERT_EQ(grid.list->Raise(GridEvent::EditDone, conv), 1) << "the grid takes the text";
+  grid.SetCellText(4, 5, conv.text);
   TabCtrl_SetCurSel(Main().tabPanel, kPreviewTab);
   NMHDR header{Main().tabPanel, 0, TCN_SELCHANGE};
   SendMessageW(Main().window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&header));
@@ -82,11 +88,11 @@ TEST_F(EditionWindow, DroppedLibraryOfTheOtherKind) {
     EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid 32Bit-File\nuse Vantorel.exe");
     EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
     EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
-    EXPECT_TRUE(App().CurrentPath.empty());
+    EXPECT_TRUE(CurrentPath().empty());
     EXPECT_EQ(Title(), L"Vantorel x86");
   } else {
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(App().CurrentPath, other);
+    EXPECT_EQ(CurrentPath(), other);
     EXPECT_EQ(App().LibraryHandle, nullptr);
   }
   // The 64-bit window now holds the dropped path: further drops would start
@@ -94,7 +100,7 @@ TEST_F(EditionWindow, DroppedLibraryOfTheOtherKind) {
   if (!kX86Edition) return;
   // A library of its own kind, dropped next, opens as always.
   HandleDroppedFiles({OwnTestData(L"named.dll")});
-  EXPECT_EQ(App().CurrentPath, OwnTestData(L"named.dll"));
+  EXPECT_EQ(CurrentPath(), OwnTestData(L"named.dll"));
   EXPECT_EQ(prompts.messages.size(), 1u);
 }
 

@@ -1,7 +1,7 @@
 // The function grid's fill under Wine: afterwards the grid answers the table
 // it was given, whatever happens to that table or to the rows, and fits its
 // window.
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -19,8 +19,8 @@ namespace {
 
 using Row = std::vector<std::u16string>;  // Nr to Comment
 
-Row Cells(const std::u16string& number, const FunctionEntry& e) {
-  return {number, e.Alias, e.Function, e.Para, e.Conv, e.Comment};
+Row Cells(const std::u16string& number, const FunctionRow& e) {
+  return {number, e.alias, e.exportName, e.parameters, e.convention, e.comment};
 }
 
 TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
@@ -60,20 +60,20 @@ TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
 
   // More rows than the window shows; texts inside and beyond the strings'
   // inline size, empty ones, text outside the BMP, unticked rows.
-  FunctionList list;
+  FunctionRows list;
   for (int i = 0; i < 40; ++i) {
     const std::u16string n(1, static_cast<char16_t>(u'A' + i % 26));
-    FunctionEntry e = MakeFunctionEntry(i % 7 == 3 ? u"" : u"Export_" + n + u"_with_a_longer_name");
-    if (i % 5 == 1) e.Comment = u"\u20AC \U0001F600 comment " + n;
-    if (i % 3 == 2) e.checked = 0;
+    FunctionRow e = MakeFunctionRow(i % 7 == 3 ? u"" : u"Export_" + n + u"_with_a_longer_name");
+    if (i % 5 == 1) e.comment = u"\u20AC \U0001F600 comment " + n;
+    if (i % 3 == 2) e.ticked = false;
     const std::string number = std::to_string(i + 1);
     expected.push_back(Cells(std::u16string(number.begin(), number.end()), e));
-    ticked.push_back(e.checked == 1);
+    ticked.push_back(e.ticked);
     list.push_back(e);
   }
   FillFunctionGrid(*grid, list);
   // The rows are the grid's own: the application may change or drop its list.
-  for (FunctionEntry& e : list) e = MakeFunctionEntry(u"Changed");
+  for (FunctionRow& e : list) e = MakeFunctionRow(u"Changed");
   list = {};
   check("filled");
 
@@ -92,7 +92,7 @@ TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
   check("edited, removed and appended");
 
   // A second fill replaces every row, written ones included.
-  const FunctionList two{MakeFunctionEntry(u"First"), MakeFunctionEntry(u"Second")};
+  const FunctionRows two{MakeFunctionRow(u"First"), MakeFunctionRow(u"Second")};
   FillFunctionGrid(*grid, two);
   expected = {Cells(u"1", two[0]), Cells(u"2", two[1])};
   ticked = {true, true};

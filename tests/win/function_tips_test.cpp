@@ -8,7 +8,7 @@
 #include "analysis/version_info_win32.h"
 #include "app/app_state_win32.h"
 #include "app/main_window_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "codegen/project_file.h"
 #include "grid/grid_list_win32.h"
 #include "main_window_fixture.h"
@@ -71,21 +71,21 @@ TEST_F(FunctionTips, EveryKindOfExportThroughTheGridsCallback) {
   }
   EXPECT_EQ(Ask(Main().functionGrid->GetRowCount(), 2), L"");
   ReleaseLibrary();
-  EXPECT_FALSE(App().Exports.has_value());
+  EXPECT_FALSE(App().Session.exports.has_value());
 }
 
 // A project's rows are found by name, in any order; a name the library lacks
 // tells only what its decoration says, an unnamed row nothing.
 TEST_F(FunctionTips, ProjectRowsAreFoundByName) {
   const std::wstring library = OwnTestData(L"decorated.dll");
-  FunctionList rows;
+  FunctionRows rows;
   for (const char16_t* name : {u"_StdFunc@12", u"?Method@Widget@@QEAAHH@Z", u"", u"_Gone@16", u"End"})
-    rows.push_back(MakeFunctionEntry(name));
+    rows.push_back(MakeFunctionRow(name));
   testing::TempFolder folder;
   const std::string text = WriteProjectText(ToU16(library), ToU16(FileFingerprint(library)), rows);
   ASSERT_EQ(LoadProject(folder.Write(L"tips.prj", {text.begin(), text.end()})), LoadProjectResult::Loaded);
   RefreshMainView();
-  EXPECT_FALSE(App().Exports.has_value()) << "walked on the first tip, not when the project opens";
+  EXPECT_FALSE(App().Session.exports.has_value()) << "walked on the first tip, not when the project opens";
   EXPECT_EQ(Ask(0, 2), kStdFuncTip);
   EXPECT_EQ(Ask(1, 1), kMethodTip);
   EXPECT_EQ(Ask(2, 2), L"");
@@ -115,7 +115,11 @@ TEST_F(FunctionTips, AliasTipNamesTheLoadersNameForARenamedRow) {
   EXPECT_EQ(Ask(select, 2).find(L"loader name"), std::wstring::npos) << "the Function cell's tip is the export's";
   EXPECT_EQ(Ask(send, 1).find(L"loader name"), std::wstring::npos);
   // Unticked, the row is in no source: nothing to tell.
-  grid.SetRowState(select, kUnticked, -1, -1, -1, true);
+  CellEvent click;
+  click.column = -1;
+  click.row = select;
+  grid.list->Raise(GridEvent::StripClick, click);
+  ASSERT_EQ(grid.GetRowState(select) & 0xFF, static_cast<std::uint64_t>(kUnticked));
   EXPECT_EQ(Ask(select, 1).find(L"loader name"), std::wstring::npos);
 }
 

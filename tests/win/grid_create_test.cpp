@@ -38,7 +38,7 @@ TEST(GridCreate, BuildsContainerListAndHeaderWithTheirProperties) {
   EXPECT_EQ(GetWindowLongPtrW(g.listWindow, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GridControl::ListProc));
   EXPECT_EQ(GetWindowLongPtrW(g.headerWindow, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&GridControl::HeaderProc));
 
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   EXPECT_EQ(g.GetRowState(-1), 0x80000000u);
 }
 
@@ -61,7 +61,7 @@ TEST(GridCreate, FlagsChooseEngineFlagsBorderAndListStyles) {
   for (const Case& c : cases) {
     auto g = GridControl::Create(parent, 0, 0, 200, 100, 20, c.flags);
     ASSERT_TRUE(g);
-    EXPECT_EQ(g->list->flags, c.engine) << std::hex << c.flags;
+    EXPECT_EQ(g->list->core.look.flags, c.engine) << std::hex << c.flags;
     EXPECT_EQ(GetWindowLongPtrW(g->GetWindow(), GWL_STYLE) & (WS_BORDER | WS_DLGFRAME), c.style) << std::hex << c.flags;
     EXPECT_EQ(GetWindowLongPtrW(g->GetWindow(), GWL_EXSTYLE) & (WS_EX_STATICEDGE | WS_EX_CLIENTEDGE), c.exStyle);
   }
@@ -219,7 +219,7 @@ TEST(GridCreate, EnginesSharingAParentSubclassItOnceInEitherOrder) {
     // Notifications of either list reach its own engine through the shared
     // subclass; a bare engine passes no GridControl.
     Recorder recorder;
-    (order == 0 ? b : a)->callback = recorder.Callback();
+    (order == 0 ? b : a)->core.notifier.callback = recorder.Callback();
     HWND survivor = (order == 0 ? b : a)->listWindow;
     (order == 0 ? a : b).reset();
     EXPECT_EQ(SendMessageW(parent, grid_testing::kPing, 0, 0), grid_testing::kPong);

@@ -219,7 +219,7 @@ TEST(GridDraw, EditorsTakeTheCurrentCellsColours) {
   GridList& list = t.list();
   HDC dc = CreateCompatibleDC(nullptr);
   const auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-      list.listWindow, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list.editBox)));
+      list.listWindow, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list.editors.editBox)));
   EXPECT_EQ(GetBkColor(dc), RGB(10, 20, 30));
   EXPECT_EQ(GetTextColor(dc), RGB(200, 100, 50));
   ASSERT_NE(brush, nullptr);
@@ -233,7 +233,7 @@ TEST(GridDraw, EditorsTakeTheCurrentCellsColours) {
   SelectObject(dc, old);
   DeleteObject(pixel);
   const auto choice = SendMessageW(list.listWindow, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                   reinterpret_cast<LPARAM>(list.listChoice));
+                                   reinterpret_cast<LPARAM>(list.editors.listChoice));
   EXPECT_EQ(reinterpret_cast<HGDIOBJ>(choice), GetStockObject(NULL_BRUSH));
   DeleteDC(dc);
 }

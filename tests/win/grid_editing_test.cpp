@@ -39,17 +39,17 @@ TEST(GridEditing, SetCurrentCellOpensTheTextBoxOverTheCell) {
   ASSERT_FALSE(t.recorder.Of(GridEvent::CellType).empty());
   EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.row, 2);
   EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.column, 1);
-  EXPECT_EQ(Text(g.list->editBox), L"r2c1");
-  EXPECT_EQ(GetFocus(), g.list->editBox);
+  EXPECT_EQ(Text(g.list->editors.editBox), L"r2c1");
+  EXPECT_EQ(GetFocus(), g.list->editors.editBox);
   RECT cell{};
   cell.top = 2;
   cell.left = LVIR_BOUNDS;
   SendMessageW(g.listWindow, LVM_GETSUBITEMRECT, 2, reinterpret_cast<LPARAM>(&cell));
-  const RECT box = EditorRect(t, g.list->editBox);
+  const RECT box = EditorRect(t, g.list->editors.editBox);
   EXPECT_EQ(box.left, cell.left + 5) << "inset by 4 + the current frame width";
   EXPECT_EQ(box.bottom, cell.bottom - 1);
   EXPECT_FALSE(g.IsEditChanged());
-  SetWindowTextW(g.list->editBox, L"changed");
+  SetWindowTextW(g.list->editors.editBox, L"changed");
   EXPECT_TRUE(g.IsEditChanged());
   // Cells that do not exist are not opened.
   g.EndEdit();
@@ -57,11 +57,11 @@ TEST(GridEditing, SetCurrentCellOpensTheTextBoxOverTheCell) {
   g.SetCurrentCell(0, 4, 0);
   EXPECT_EQ(g.GetCurrentColumn(), -1);
   // A text longer than a box lets anyone type opens none, and stays whole.
-  const std::wstring longText(GridList::kEditorTextLimit + 1, L'7');
+  const std::wstring longText(kEditorTextLimit + 1, L'7');
   g.SetCellText(1, 3, longText);
   g.SetCurrentCell(1, 3, 1);
   EXPECT_EQ(g.GetCurrentRow(), 3);
-  EXPECT_LT(EditorRect(t, g.list->editBox).bottom, 0);
+  EXPECT_LT(EditorRect(t, g.list->editors.editBox).bottom, 0);
   EXPECT_EQ(GetFocus(), g.listWindow);
   g.EndEdit();
   EXPECT_EQ(g.GetCellText(1, 3), longText);
@@ -76,7 +76,7 @@ TEST(GridEditing, EditDoneDecidesWhatTheCellKeeps) {
     if (event == GridEvent::EditDone) record.text += L"!";
   };
   g.SetCurrentCell(0, 1, 0);
-  SetWindowTextW(g.list->editBox, L"new");
+  SetWindowTextW(g.list->editors.editBox, L"new");
   g.EndEdit();
   ASSERT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
   const CellEvent done = t.recorder.Of(GridEvent::EditDone)[0].record;
@@ -84,13 +84,13 @@ TEST(GridEditing, EditDoneDecidesWhatTheCellKeeps) {
   EXPECT_EQ(done.column, 0);
   EXPECT_EQ(g.GetCellText(0, 1), L"new!");
   EXPECT_EQ(g.GetCurrentColumn(), -1);
-  EXPECT_NE(EditorRect(t, g.list->editBox).left, 5) << "moved out of sight";
+  EXPECT_NE(EditorRect(t, g.list->editors.editBox).left, 5) << "moved out of sight";
 
   // Refused: the text from before the edit comes back.
   t.recorder.react = nullptr;
   t.recorder.answers[GridEvent::EditDone] = 0;
   g.SetCurrentCell(1, 0, 0);
-  SetWindowTextW(g.list->editBox, L"refused");
+  SetWindowTextW(g.list->editors.editBox, L"refused");
   g.SetCurrentCell(1, 1, 0);  // moving on commits
   EXPECT_EQ(g.GetCellText(1, 0), L"r0c1");
   EXPECT_EQ(g.GetCurrentRow(), 1);
@@ -108,14 +108,14 @@ TEST(GridEditing, SetCellTextOnTheEditedCellBecomesItsStartText) {
   g.SetCurrentCell(1, 0, 0);
   t.recorder.events.clear();
   g.SetCellText(1, 0, L"from the application");
-  EXPECT_EQ(Text(g.list->editBox), L"from the application");
-  EXPECT_EQ(g.list->model.startText, u"from the application");
+  EXPECT_EQ(Text(g.list->editors.editBox), L"from the application");
+  EXPECT_EQ(g.list->core.session.startText, u"from the application");
   EXPECT_FALSE(g.IsEditChanged());
   ASSERT_EQ(t.recorder.Of(GridEvent::CellType).size(), 1u) << "the cell's type is asked again";
   EXPECT_EQ(t.recorder.Of(GridEvent::CellType)[0].record.column, 1);
   // Other cells leave the edit alone.
   g.SetCellText(0, 0, L"elsewhere");
-  EXPECT_EQ(g.list->model.startText, u"from the application");
+  EXPECT_EQ(g.list->core.session.startText, u"from the application");
 }
 
 TEST(GridEditing, ApplicationWritingTheCellInEditDoneAndRefusingKeepsItsText) {
@@ -129,7 +129,7 @@ TEST(GridEditing, ApplicationWritingTheCellInEditDoneAndRefusingKeepsItsText) {
     grid->EndEdit();  // a commit from inside the commit does nothing
   };
   g.SetCurrentCell(1, 1, 0);
-  SetWindowTextW(g.list->editBox, L"raw");
+  SetWindowTextW(g.list->editors.editBox, L"raw");
   g.EndEdit();
   EXPECT_EQ(g.GetCellText(1, 1), L"cleaned raw");
   EXPECT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
@@ -151,11 +151,11 @@ TEST(GridEditing, ChoiceCellsFillTheirListFromTheTypeAnswer) {
   };
   g.SetCellText(0, 0, L"cdecl");
   g.SetCurrentCell(0, 0, 0);
-  HWND choice = g.list->listChoice;
+  HWND choice = g.list->editors.listChoice;
   EXPECT_EQ(SendMessageW(choice, CB_GETCOUNT, 0, 0), 4) << "an empty piece is an empty item";
   EXPECT_EQ(SendMessageW(choice, CB_GETCURSEL, 0, 0), 1) << "found without regard to case";
   EXPECT_GT(EditorRect(t, choice).left, -1000);
-  EXPECT_EQ(g.list->model.editType, 3);
+  EXPECT_EQ(g.list->core.session.type, 3);
   // The choice made is what the commit reports.
   SendMessageW(choice, CB_SETCURSEL, 3, 0);
   t.recorder.events.clear();
@@ -163,8 +163,8 @@ TEST(GridEditing, ChoiceCellsFillTheirListFromTheTypeAnswer) {
   ASSERT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
   EXPECT_EQ(t.recorder.Of(GridEvent::EditDone)[0].record.text, L"stdcall");
   EXPECT_LT(EditorRect(t, choice).left, -1000) << "the list choice goes out of sight";
-  EXPECT_EQ(SendMessageW(g.list->editChoice, CB_GETCOUNT, 0, 0), 1);
-  EXPECT_EQ(Text(g.list->editChoice), L"r0c1");
+  EXPECT_EQ(SendMessageW(g.list->editors.editChoice, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(Text(g.list->editors.editChoice), L"r0c1");
 }
 
 TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
@@ -173,15 +173,15 @@ TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
   GridControl& g = *t.grid;
   g.SetCurrentCell(0, 0, 0);
   g.SetColour(7, 1);  // a whole-column block at the current column
-  EXPECT_EQ(g.list->model.block.anchorColumn, 0);
-  EXPECT_EQ(g.list->model.block.height, 3);
-  SetWindowTextW(g.list->editBox, L"pending");
+  EXPECT_EQ(g.list->core.selection.block.anchorColumn, 0);
+  EXPECT_EQ(g.list->core.selection.block.height, 3);
+  SetWindowTextW(g.list->editors.editBox, L"pending");
   t.recorder.events.clear();
   g.AddRow(-1, L"", 1);
   EXPECT_EQ(t.recorder.Sequence(), (std::vector<GridEvent>{GridEvent::BlockCleared, GridEvent::EditDone}));
   EXPECT_EQ(g.GetCellText(0, 0), L"pending");
   EXPECT_EQ(g.GetCurrentRow(), -1);
-  EXPECT_FALSE(g.list->HasBlock());
+  EXPECT_FALSE(g.list->core.selection.HasBlock());
   for (auto change : {+[](GridControl& grid) { grid.AddColumn(-1, L"x", 10); },
                       +[](GridControl& grid) { grid.ClearRows(); }}) {
     g.AddRow(-1, L"", 1);
@@ -190,7 +190,7 @@ TEST(GridEditing, StructuralChangesEndTheEditAndDropTheBlock) {
     EXPECT_EQ(g.GetCurrentRow(), -1);
   }
   g.SetColour(7, 3);
-  EXPECT_EQ(g.list->model.selectionKind, 3);
+  EXPECT_EQ(g.list->core.selection.kind, 3);
 }
 
 TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
@@ -203,7 +203,7 @@ TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
   int order[] = {0, 3, 1, 2};
   SendMessageW(g.listWindow, LVM_SETCOLUMNORDERARRAY, 4, reinterpret_cast<LPARAM>(order));
   g.SetCurrentCell(0, 0, 0);
-  SetWindowTextW(g.list->editBox, L"editing");
+  SetWindowTextW(g.list->editors.editBox, L"editing");
   g.CopyBlock(2, 0, 2, 1);
   EXPECT_EQ(ClipboardText(), L"r0c2\tediting\r\n");
   // Blocks reaching past the grid are cut at its edges.
@@ -215,8 +215,8 @@ TEST(GridEditing, CopyBlockFollowsHeaderDisplayOrderAndTheEditorsText) {
   EXPECT_EQ(g.GetCellText(0, 1), L"");
   EXPECT_EQ(g.GetCellText(1, 0), L"");
   EXPECT_EQ(g.GetCellText(2, 0), L"r0c2");
-  EXPECT_EQ(Text(g.list->editBox), L"");
-  EXPECT_EQ(g.list->model.startText, u"");
+  EXPECT_EQ(Text(g.list->editors.editBox), L"");
+  EXPECT_EQ(g.list->core.session.startText, u"");
 }
 
 TEST(GridEditing, PasteWritesFromTheCurrentCellThroughEditDone) {
@@ -231,7 +231,7 @@ TEST(GridEditing, PasteWritesFromTheCurrentCellThroughEditDone) {
   EXPECT_EQ(g.GetCellText(1, 0), L"b");
   EXPECT_EQ(g.GetCellText(0, 1), L"c");
   EXPECT_EQ(g.GetCellText(1, 1), L"r1c1");
-  EXPECT_EQ(Text(g.list->editBox), L"a") << "the editor shows the pasted text";
+  EXPECT_EQ(Text(g.list->editors.editBox), L"a") << "the editor shows the pasted text";
   EXPECT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 3u);
   EXPECT_EQ(t.recorder.Of(GridEvent::CellType).size(), 4u) << "one per cell, and one for the edited cell again";
 
@@ -292,7 +292,7 @@ TEST(GridEditing, TheEditorStaysOverItsCellWhenTheListScrolls) {
     c.scroll();
     const RECT cell = g.list->CellRect(4, 1);
     ASSERT_TRUE(SendMessageW(list, LVM_GETTOPINDEX, 0, 0) != top || cell.left != before.left) << "it scrolled";
-    const RECT box = EditorRect(t, g.list->editBox);
+    const RECT box = EditorRect(t, g.list->editors.editBox);
     if (c.shown) {
       EXPECT_EQ(box.left, cell.left + 5);
       EXPECT_EQ(box.top, cell.top + 1);
@@ -310,7 +310,7 @@ TEST(GridEditing, TextArrivingInAnEditorKeepsWhatTypingCouldPutThere) {
   TestGrid t(2);
   t.AddRows(1);
   GridControl& g = *t.grid;
-  HWND box = g.list->editBox;
+  HWND box = g.list->editors.editBox;
   t.recorder.react = [&t](GridControl*, GridEvent event, CellEvent& record) {
     if (event == GridEvent::EditChar) t.recorder.answers[event] = iswdigit(static_cast<wint_t>(record.value)) ? 1 : 0;
   };
@@ -345,7 +345,7 @@ TEST(GridEditing, TextArrivingInAnEditorKeepsWhatTypingCouldPutThere) {
     t.recorder.events.clear();
     c.action();
     EXPECT_EQ(Text(box), c.result);
-    EXPECT_EQ(g.list->model.editText, GridTextOf(c.result));
+    EXPECT_EQ(g.list->core.session.editText, GridTextOf(c.result));
   }
   // The paste's characters were asked in order, each at its place in the text so far.
   g.SetCellText(0, 0, L"12");

@@ -85,11 +85,11 @@ TEST(GridEvents, StripCellPressedAndReleasedOverItselfGivesHeaderClickWithItsRow
   t.recorder.events.clear();
   const LPARAM beside = StripPoint(t, 2, 1);  // left of the tick box
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, beside);
-  EXPECT_EQ(g.pressedStripHeader, 2);
-  EXPECT_TRUE(g.pressedInside);
+  EXPECT_EQ(g.list->core.strip.pressed, 2);
+  EXPECT_TRUE(g.list->core.strip.pressedInside);
   EXPECT_EQ(GetCapture(), g.containerWindow);
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, beside);
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   EXPECT_NE(GetCapture(), g.containerWindow);
   EXPECT_EQ(t.recorder.Sequence(),
             (std::vector<GridEvent>{GridEvent::LeftButtonDown, GridEvent::LeftButtonUp, GridEvent::HeaderClick}));
@@ -116,7 +116,7 @@ TEST(GridEvents, StripClickAnsweredWithZeroLeavesTheCellUnpressed) {
   t.recorder.events.clear();
   const LPARAM onTick = StripPoint(t, 1, 12);
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, onTick);
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   EXPECT_NE(GetCapture(), g.containerWindow);
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, onTick);
   EXPECT_EQ(t.recorder.Sequence(),
@@ -130,7 +130,7 @@ TEST(GridEvents, StripClickAnsweredWithZeroLeavesTheCellUnpressed) {
   // holds the cell pressed.
   t.recorder.answers = {{GridEvent::LeftButtonDown, 0}};
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, onTick);
-  EXPECT_EQ(g.pressedStripHeader, 1);
+  EXPECT_EQ(g.list->core.strip.pressed, 1);
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, onTick);
 }
 
@@ -167,15 +167,15 @@ TEST(GridEvents, LeavingThePressedCellUnpressesItAndReleaseOutsideClicksNothing)
   GridControl& g = *t.grid;
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, StripPoint(t, 0, 1));
   SendMessageW(g.containerWindow, WM_MOUSEMOVE, MK_LBUTTON, StripPoint(t, 1, 1));
-  EXPECT_EQ(g.pressedStripHeader, 0);
-  EXPECT_FALSE(g.pressedInside);
+  EXPECT_EQ(g.list->core.strip.pressed, 0);
+  EXPECT_FALSE(g.list->core.strip.pressedInside);
   SendMessageW(g.containerWindow, WM_MOUSEMOVE, MK_LBUTTON, StripPoint(t, 0, 2));
-  EXPECT_TRUE(g.pressedInside);
+  EXPECT_TRUE(g.list->core.strip.pressedInside);
   SendMessageW(g.containerWindow, WM_MOUSEMOVE, MK_LBUTTON, At(300, 5));
-  EXPECT_FALSE(g.pressedInside);
+  EXPECT_FALSE(g.list->core.strip.pressedInside);
   t.recorder.events.clear();
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, StripPoint(t, 1, 1));
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   EXPECT_TRUE(t.recorder.Of(GridEvent::HeaderClick).empty());
   ASSERT_EQ(t.recorder.Of(GridEvent::LeftButtonUp).size(), 1u);
   EXPECT_EQ(t.recorder.Of(GridEvent::LeftButtonUp)[0].record.row, 1) << "reported for the cell under the mouse";
@@ -244,12 +244,12 @@ TEST(GridEvents, WithoutACallbackEverythingIsAccepted) {
   GridControl& g = *t.grid;
   g.SetCallback(nullptr);
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, StripPoint(t, 0, 12));
-  EXPECT_EQ(g.pressedStripHeader, 0) << "StripClick counts as 1";
+  EXPECT_EQ(g.list->core.strip.pressed, 0) << "StripClick counts as 1";
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, StripPoint(t, 0, 12));
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   // An edit is committed as typed.
   g.SetCurrentCell(1, 1, 0);
-  SetWindowTextW(g.list->editBox, L"typed");
+  SetWindowTextW(g.list->editors.editBox, L"typed");
   g.EndEdit();
   EXPECT_EQ(g.GetCellText(1, 1), L"typed");
   // Clipboard actions go through.
@@ -266,7 +266,7 @@ TEST(GridEvents, NoSortHeaderStyleOnlyFocusesTheList) {
   GridControl& g = *t.grid;
   SetFocus(grid_testing::Host());
   SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, StripPoint(t, 0, 1));
-  EXPECT_EQ(g.pressedStripHeader, -2);
+  EXPECT_EQ(g.list->core.strip.pressed, -2);
   EXPECT_EQ(GetFocus(), g.listWindow);
   SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, StripPoint(t, 0, 1));
   EXPECT_TRUE(t.recorder.Of(GridEvent::HeaderClick).empty());

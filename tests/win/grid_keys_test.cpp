@@ -69,23 +69,23 @@ TEST(GridKeys, MovesGoThroughCellFocusWithTheKeyAndCommit) {
 
   // An edit is committed by the move; a vetoed CellFocus leaves everything.
   g.SetCurrentCell(1, 1, 1);
-  SetWindowTextW(g.list->editBox, L"typed");
+  SetWindowTextW(g.list->editors.editBox, L"typed");
   t.recorder.events.clear();
   t.recorder.answers[GridEvent::CellFocus] = 0;
   Press(g.listWindow, VK_DOWN);
   EXPECT_EQ(g.GetCurrentRow(), 1);
   EXPECT_TRUE(t.recorder.Of(GridEvent::EditDone).empty());
-  EXPECT_EQ(Text(g.list->editBox), L"typed");
+  EXPECT_EQ(Text(g.list->editors.editBox), L"typed");
   t.recorder.answers.erase(GridEvent::CellFocus);
   Press(g.listWindow, VK_DOWN);
   EXPECT_EQ(g.GetCurrentRow(), 2);
   EXPECT_EQ(t.recorder.Sequence(), (std::vector<GridEvent>{GridEvent::CellFocus, GridEvent::CellFocus,
                                                            GridEvent::EditDone}));
   EXPECT_EQ(g.GetCellText(1, 1), L"typed");
-  EXPECT_EQ(GetFocus(), g.list->editBox);
+  EXPECT_EQ(GetFocus(), g.list->editors.editBox);
   // The text box passes the vertical keys on; Left and Right stay its own.
-  Press(g.list->editBox, VK_DOWN);
-  Press(g.list->editBox, VK_RIGHT);
+  Press(g.list->editors.editBox, VK_DOWN);
+  Press(g.list->editors.editBox, VK_RIGHT);
   EXPECT_EQ(g.GetCurrentRow(), 3);
   EXPECT_EQ(g.GetCurrentColumn(), 1);
 }
@@ -95,9 +95,9 @@ TEST(GridKeys, TabWrapsOnReleaseFromListAndEditors) {
   t.AddRows(3);
   GridControl& g = *t.grid;
   g.SetCurrentCell(2, 2, 1);
-  SendMessageW(g.list->editBox, WM_KEYDOWN, VK_TAB, 1);
+  SendMessageW(g.list->editors.editBox, WM_KEYDOWN, VK_TAB, 1);
   EXPECT_EQ(g.GetCurrentRow(), 2) << "Tab acts on release";
-  SendMessageW(g.list->editBox, WM_KEYUP, VK_TAB, 0xC0000001);
+  SendMessageW(g.list->editors.editBox, WM_KEYUP, VK_TAB, 0xC0000001);
   EXPECT_EQ(g.GetCurrentColumn(), 0);
   EXPECT_EQ(g.GetCurrentRow(), 0);
   Press(g.listWindow, VK_TAB, {VK_SHIFT});
@@ -109,16 +109,16 @@ TEST(GridKeys, TabWrapsOnReleaseFromListAndEditors) {
   EXPECT_EQ(g.GetCurrentRow(), 0);
   // Enter typed into the editor moves like Tab (Shift+Enter like Shift+Tab)
   // and never reaches the text.
-  SetWindowTextW(g.list->editBox, L"new");
-  Type(g.list->editBox, L'\r');
+  SetWindowTextW(g.list->editors.editBox, L"new");
+  Type(g.list->editors.editBox, L'\r');
   EXPECT_EQ(g.GetCurrentColumn(), 2);
   EXPECT_EQ(g.GetCellText(1, 0), L"new");
   Hold({VK_SHIFT}, true);
-  Type(g.list->editBox, L'\r');
+  Type(g.list->editors.editBox, L'\r');
   Hold({VK_SHIFT}, false);
   EXPECT_EQ(g.GetCurrentColumn(), 1);
-  EXPECT_EQ(Text(g.list->editBox), L"new");
-  for (HWND window : {g.listWindow, g.list->editBox, g.list->listChoice, g.list->editChoiceEdit})
+  EXPECT_EQ(Text(g.list->editors.editBox), L"new");
+  for (HWND window : {g.listWindow, g.list->editors.editBox, g.list->editors.listChoice, g.list->editors.editChoiceEdit})
     EXPECT_EQ(SendMessageW(window, WM_GETDLGCODE, 0, 0), DLGC_WANTTAB | DLGC_WANTALLKEYS);
 }
 
@@ -128,25 +128,25 @@ TEST(GridKeys, ShiftExtendsTheBlockAndEscapeDropsIt) {
   GridControl& g = *t.grid;
   g.SetCurrentCell(1, 1, 1);
   Press(g.listWindow, VK_RIGHT);  // a move starts a one-cell block at its target
-  EXPECT_EQ(g.list->model.block, (GridBlock{2, 1, 1, 1, 1, 2}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{2, 1, 1, 1, 1, 2}));
   t.recorder.events.clear();
   Press(g.listWindow, VK_DOWN, {VK_SHIFT});
   Press(g.listWindow, VK_DOWN, {VK_SHIFT});
   Press(g.listWindow, VK_LEFT, {VK_SHIFT});
   Press(g.listWindow, VK_LEFT, {VK_SHIFT});
-  EXPECT_EQ(g.list->model.block, (GridBlock{0, 1, 3, 3, 3, 0}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{0, 1, 3, 3, 3, 0}));
   EXPECT_TRUE(t.recorder.Of(GridEvent::CellFocus).empty()) << "Shift moves the corner, not the cell";
   EXPECT_EQ(g.GetCurrentColumn(), 2);
   // Escape puts the start text back into the editor and drops the block.
-  SetWindowTextW(g.list->editBox, L"scratch");
+  SetWindowTextW(g.list->editors.editBox, L"scratch");
   Press(g.listWindow, VK_ESCAPE);
-  EXPECT_FALSE(g.list->HasBlock());
+  EXPECT_FALSE(g.list->core.selection.HasBlock());
   EXPECT_EQ(t.recorder.Of(GridEvent::BlockCleared).size(), 1u);
-  EXPECT_EQ(Text(g.list->editBox), L"r1c2");
+  EXPECT_EQ(Text(g.list->editors.editBox), L"r1c2");
   // Escape inside the editor too, and the commit after it finds no change.
-  SetWindowTextW(g.list->editBox, L"scratch");
-  Press(g.list->editBox, VK_ESCAPE, {}, 27);
-  EXPECT_EQ(Text(g.list->editBox), L"r1c2");
+  SetWindowTextW(g.list->editors.editBox, L"scratch");
+  Press(g.list->editors.editBox, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(Text(g.list->editors.editBox), L"r1c2");
   t.recorder.events.clear();
   g.EndEdit();
   EXPECT_TRUE(t.recorder.Of(GridEvent::EditDone).empty());
@@ -180,7 +180,7 @@ TEST(GridKeys, SpaceTogglesTicksAndStepsProgressWithoutEditDone) {
     Press(g.listWindow, VK_SPACE, c.ctrl ? std::initializer_list<int>{VK_CONTROL} : std::initializer_list<int>{},
           L' ');
     EXPECT_EQ(g.GetCellText(c.column, 0), c.after);
-    EXPECT_EQ(g.list->model.editText, GridTextOf(c.after));
+    EXPECT_EQ(g.list->core.session.editText, GridTextOf(c.after));
     EXPECT_TRUE(t.recorder.Of(GridEvent::EditDone).empty());
   }
 }
@@ -189,7 +189,7 @@ TEST(GridKeys, TypingAsksEditDeleteAndEditCharWhoseVetoDropsTheKey) {
   TestGrid t(2);
   t.AddRows(1);
   GridControl& g = *t.grid;
-  HWND box = g.list->editBox;
+  HWND box = g.list->editors.editBox;
   struct Case {
     const char* name;
     DWORD selStart, selEnd;
@@ -231,7 +231,7 @@ TEST(GridKeys, TypingAsksEditDeleteAndEditCharWhoseVetoDropsTheKey) {
       EXPECT_EQ(e.record.x1 * 10 + e.record.x2, c.selStart * 10 + c.selEnd);
     }
     EXPECT_EQ(Text(box), c.result);
-    EXPECT_EQ(g.list->model.editText, GridTextOf(c.result));
+    EXPECT_EQ(g.list->core.session.editText, GridTextOf(c.result));
   }
   // The Delete key asks for the character after the caret.
   SendMessageW(box, EM_SETSEL, 0, 0);
@@ -262,26 +262,26 @@ TEST(GridKeys, ChoicesAndButtonsFromTheKeyboard) {
   g.SetCellText(0, 0, L"two");
   g.SetCurrentCell(0, 0, 1);
   t.recorder.events.clear();
-  SendMessageW(g.list->listChoice, WM_KEYDOWN, VK_DOWN, 1);
+  SendMessageW(g.list->editors.listChoice, WM_KEYDOWN, VK_DOWN, 1);
   ASSERT_EQ(changes(), 1u);
   EXPECT_EQ(t.recorder.Of(GridEvent::ChoiceChanged)[0].record.text, L"three");
   EXPECT_EQ(g.GetCellText(0, 0), L"three");
-  SendMessageW(g.list->listChoice, CB_SHOWDROPDOWN, TRUE, 0);
-  Press(g.list->listChoice, VK_ESCAPE, {}, 27);
+  SendMessageW(g.list->editors.listChoice, CB_SHOWDROPDOWN, TRUE, 0);
+  Press(g.list->editors.listChoice, VK_ESCAPE, {}, 27);
   EXPECT_EQ(g.GetCellText(0, 0), L"two");
-  EXPECT_EQ(g.list->EditorText(), L"two");
+  EXPECT_EQ(WideOf(g.list->core.session.EditorText()), L"two");
   ASSERT_EQ(changes(), 2u);
   EXPECT_EQ(t.recorder.Of(GridEvent::ChoiceChanged)[1].record.text, L"two");
-  Press(g.list->listChoice, VK_ESCAPE, {}, 27);
+  Press(g.list->editors.listChoice, VK_ESCAPE, {}, 27);
   EXPECT_EQ(changes(), 2u) << "nothing changed, nothing reported";
   // The editable choice the same through its inner edit.
   g.SetCurrentCell(1, 0, 1);
   t.recorder.events.clear();
-  Press(g.list->editChoiceEdit, VK_ESCAPE, {}, 27);
+  Press(g.list->editors.editChoiceEdit, VK_ESCAPE, {}, 27);
   EXPECT_EQ(changes(), 0u);
-  SetWindowTextW(g.list->editChoice, L"typed");
-  Press(g.list->editChoiceEdit, VK_ESCAPE, {}, 27);
-  EXPECT_EQ(Text(g.list->editChoice), L"r0c1");
+  SetWindowTextW(g.list->editors.editChoice, L"typed");
+  Press(g.list->editors.editChoiceEdit, VK_ESCAPE, {}, 27);
+  EXPECT_EQ(Text(g.list->editors.editChoice), L"r0c1");
   EXPECT_EQ(changes(), 1u);
   // Enter on a button cell: pressed once however long it is held, clicked on release.
   g.SetCurrentCell(2, 0, 1);
@@ -304,7 +304,7 @@ TEST(GridKeys, ClipboardAndDeleteKeysAskTheirQueries) {
   HWND lv = g.listWindow;
   g.SetCurrentCell(0, 0, 1);
   Press(lv, 'A', {VK_CONTROL});
-  EXPECT_EQ(g.list->model.block, (GridBlock{0, 0, 3, 3, 2, 2}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{0, 0, 3, 3, 2, 2}));
   EXPECT_EQ(g.GetCurrentColumn(), -1) << "Ctrl+A ends editing";
 
   // Copy: a veto leaves the clipboard alone.
@@ -371,7 +371,7 @@ TEST(GridKeys, AMoveFindsItsRowAgainAfterCallbacksChangedTheRows) {
     t.AddRows(5);
     GridControl& g = *t.grid;
     g.SetCurrentCell(0, 1, 1);
-    SetWindowTextW(g.list->editBox, L"typed");
+    SetWindowTextW(g.list->editors.editBox, L"typed");
     bool done = false;
     t.recorder.react = [&](GridControl* grid, GridEvent event, CellEvent&) {
       if (event != c.when || done) return;
@@ -406,7 +406,7 @@ TEST(GridKeys, TheBlocksCornerLeadsTabAndComesIntoViewSideways) {
   g.SetCurrentCell(1, 0, 1);
   Press(g.listWindow, VK_LEFT);  // current (0, 0) with its one-cell block
   for (int i = 0; i < 10; ++i) Press(g.listWindow, VK_RIGHT, {VK_SHIFT});
-  ASSERT_EQ(g.list->model.block.currentColumn, 10);
+  ASSERT_EQ(g.list->core.selection.block.currentColumn, 10);
   RECT client{};
   GetClientRect(g.listWindow, &client);
   const RECT corner = g.list->CellRect(0, 10);

@@ -79,7 +79,7 @@ TEST(GridMouse, ClickMovesThroughCellFocusCommittingFirstAndVetoLeavesAll) {
   t.AddRows(5);
   GridControl& g = *t.grid;
   g.SetCurrentCell(0, 0, 1);
-  SetWindowTextW(g.list->editBox, L"typed");
+  SetWindowTextW(g.list->editors.editBox, L"typed");
   t.recorder.events.clear();
   Click(g.listWindow, CellCentre(g, 2, 1), MK_CONTROL);
   EXPECT_EQ(t.recorder.Sequence(),
@@ -89,13 +89,13 @@ TEST(GridMouse, ClickMovesThroughCellFocusCommittingFirstAndVetoLeavesAll) {
   EXPECT_EQ(g.GetCellText(0, 0), L"typed");
   EXPECT_EQ(g.GetCurrentRow(), 2);
   EXPECT_EQ(g.GetCurrentColumn(), 1);
-  EXPECT_EQ(g.list->model.block, (GridBlock{1, 2, 1, 1, 2, 1}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{1, 2, 1, 1, 2, 1}));
   EXPECT_EQ(GetCapture(), nullptr) << "no block drag without the button held on the cell";
 
   t.recorder.answers[GridEvent::CellFocus] = 0;
   Click(g.listWindow, CellCentre(g, 4, 2));
   EXPECT_EQ(g.GetCurrentRow(), 2);
-  EXPECT_EQ(g.list->model.block, (GridBlock{1, 2, 1, 1, 2, 1}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{1, 2, 1, 1, 2, 1}));
   t.recorder.answers.erase(GridEvent::CellFocus);
 
   // The hidden column and the empty area below the rows are no cells.
@@ -108,7 +108,7 @@ TEST(GridMouse, ClickMovesThroughCellFocusCommittingFirstAndVetoLeavesAll) {
   // Shift+click spans the block from the current cell.
   Click(g.listWindow, CellCentre(g, 4, 0), MK_SHIFT);
   EXPECT_EQ(g.GetCurrentRow(), 2);
-  EXPECT_EQ(g.list->model.block, (GridBlock{0, 2, 2, 3, 4, 0}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{0, 2, 2, 3, 4, 0}));
 }
 
 TEST(GridMouse, TickBoxesToggleAndOtherCellsOnlyThroughEditDone) {
@@ -196,26 +196,26 @@ TEST(GridMouse, ClickOnTheEditedCellPlacesTheCaretAndEditorReportsItsOwnButtons)
   GridControl& g = *t.grid;
   g.SetCellText(1, 1, L"abcdefghij");
   g.SetCurrentCell(1, 1, 1);
-  SendMessageW(g.list->editBox, EM_SETSEL, 0, 0);
+  SendMessageW(g.list->editors.editBox, EM_SETSEL, 0, 0);
   const RECT cell = g.list->CellRect(1, 1);
   t.recorder.events.clear();
   Click(g.listWindow, POINT{cell.right - 8, (cell.top + cell.bottom) / 2});
   DWORD start = 0;
-  SendMessageW(g.list->editBox, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
+  SendMessageW(g.list->editors.editBox, EM_GETSEL, reinterpret_cast<WPARAM>(&start), 0);
   EXPECT_EQ(start, 10u) << "the caret lands where the click was";
   EXPECT_TRUE(t.recorder.Of(GridEvent::CellFocus).empty());
   EXPECT_EQ(t.recorder.Of(GridEvent::LeftButtonDown).size(), 1u) << "the passed click is not reported twice";
   // The box holds the mouse after the passed press: the release comes to it
   // and is that click's, not the box's own.
-  SendMessageW(g.list->editBox, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  SendMessageW(g.list->editors.editBox, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   EXPECT_TRUE(t.recorder.Of(GridEvent::LeftButtonUp).empty());
   // Clicks straight into the editor report for the current cell.
   t.recorder.events.clear();
-  SendMessageW(g.list->editBox, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
-  SendMessageW(g.list->editBox, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
-  SendMessageW(g.list->editBox, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  SendMessageW(g.list->editors.editBox, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(g.list->editors.editBox, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(g.list->editors.editBox, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
   t.recorder.answers[GridEvent::RightButtonUp] = 0;
-  SendMessageW(g.list->editBox, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(g.list->editBox), MAKELPARAM(-1, -1));
+  SendMessageW(g.list->editors.editBox, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(g.list->editors.editBox), MAKELPARAM(-1, -1));
   EXPECT_EQ(t.recorder.Sequence(), (std::vector<GridEvent>{GridEvent::RightButtonDown, GridEvent::DoubleClick,
                                                            GridEvent::LeftButtonUp, GridEvent::RightButtonUp}));
   for (const auto& e : t.recorder.events) EXPECT_EQ(e.record.row * 10 + e.record.column, 11);
@@ -266,36 +266,36 @@ TEST(GridMouse, DraggingMakesABlockAnyWayAndScrollsBeyondTheList) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "kind " << c.kind << " to " << c.toRow << "," << c.toColumn);
     g.EndEdit();
-    g.list->SetSelectionKind(c.kind);
+    g.list->core.session.SetSelectionKind(c.kind);
     const POINT from = CellCentre(g, c.fromRow, c.fromColumn);
-    drag(from, CellCentre(g, c.toRow, c.toColumn), [&] { return g.list->model.block == c.expected; });
+    drag(from, CellCentre(g, c.toRow, c.toColumn), [&] { return g.list->core.selection.block == c.expected; });
     EXPECT_EQ(GetCapture(), list);
-    EXPECT_EQ(g.list->model.block, c.expected);
+    EXPECT_EQ(g.list->core.selection.block, c.expected);
     HoldLeftButton(false);
     SendMessageW(list, WM_LBUTTONUP, 0, At(from));
     EXPECT_EQ(GetCapture(), nullptr);
   }
-  g.list->SetSelectionKind(0);
+  g.list->core.session.SetSelectionKind(0);
   // Held below the list, the block grows downwards as the list scrolls.
   g.EndEdit();
   const POINT from = CellCentre(g, 1, 1);
   RECT client{};
   GetClientRect(list, &client);
-  drag(from, POINT{from.x, client.bottom + 30}, [&] { return g.list->model.block.height > 12; });
+  drag(from, POINT{from.x, client.bottom + 30}, [&] { return g.list->core.selection.block.height > 12; });
   HoldLeftButton(false);
   SendMessageW(list, WM_LBUTTONUP, 0, At(from));
   EXPECT_GT(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 0);
-  EXPECT_GT(g.list->model.block.height, 12);
-  EXPECT_EQ(g.list->model.block.anchorRow, 1);
+  EXPECT_GT(g.list->core.selection.block.height, 12);
+  EXPECT_EQ(g.list->core.selection.block.anchorRow, 1);
   // With selectionKind 3 a click makes no block and drags nothing.
   g.EndEdit();
-  g.list->SetSelectionKind(3);
+  g.list->core.session.SetSelectionKind(3);
   PutCursor(list, from);
   HoldLeftButton(true);
   SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(g, 1, 1)));
   HoldLeftButton(false);
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_FALSE(g.list->HasBlock());
+  EXPECT_FALSE(g.list->core.selection.HasBlock());
   SendMessageW(list, WM_LBUTTONUP, 0, 0);
 }
 
@@ -347,12 +347,12 @@ TEST(GridMouse, HeldButtonsAndStripCellsAreLetGoWhenRowsChangeOrFocusGoes) {
   for (const bool rowsChange : {true, false}) {
     SCOPED_TRACE(rowsChange ? "rows change" : "capture goes");
     SendMessageW(g.containerWindow, WM_LBUTTONDOWN, MK_LBUTTON, strip);
-    ASSERT_EQ(g.pressedStripHeader, 2);
+    ASSERT_EQ(g.list->core.strip.pressed, 2);
     if (rowsChange)
       g.AddRow(0, L"", 1);
     else
       ReleaseCapture();
-    EXPECT_EQ(g.pressedStripHeader, -2);
+    EXPECT_EQ(g.list->core.strip.pressed, -2);
     EXPECT_NE(GetCapture(), g.containerWindow);
     t.recorder.events.clear();
     SendMessageW(g.containerWindow, WM_LBUTTONUP, 0, strip);
@@ -368,11 +368,11 @@ TEST(GridMouse, FocusLeavingTheGridCommitsUnlessSelectionShowsAlways) {
     GridControl& g = *t.grid;
     HWND outside = CreateWindowW(L"BUTTON", L"x", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, t.parent, nullptr, nullptr, nullptr);
     g.SetCurrentCell(1, 1, 1);
-    SetFocus(g.list->editBox);
-    SetWindowTextW(g.list->editBox, L"changed");
+    SetFocus(g.list->editors.editBox);
+    SetWindowTextW(g.list->editors.editBox, L"changed");
     SetFocus(g.listWindow);  // inside the grid: nothing ends
     EXPECT_EQ(g.GetCurrentRow(), 1);
-    SetFocus(g.list->editBox);
+    SetFocus(g.list->editors.editBox);
     SetFocus(outside);
     EXPECT_EQ(g.GetCellText(1, 1), showAlways ? L"r1c1" : L"changed");
     EXPECT_EQ(g.GetCurrentRow(), showAlways ? 1 : -1);
@@ -411,16 +411,16 @@ TEST(GridMouse, HyperlinkCellsAndTooltipsFollowThePointer) {
         SendMessageW(list, WM_MOUSEMOVE, 0, At(link));
         SendMessageW(list, WM_SETCURSOR, reinterpret_cast<WPARAM>(list), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
       },
-      [&] { return g.list->hotRow == 1 && g.list->hotColumn == 2 && GetCursor() == hand; });
-  EXPECT_EQ(g.list->hotRow, 1);
-  EXPECT_EQ(g.list->hotColumn, 2);
+      [&] { return g.list->core.pointer.hotRow == 1 && g.list->core.pointer.hotColumn == 2 && GetCursor() == hand; });
+  EXPECT_EQ(g.list->core.pointer.hotRow, 1);
+  EXPECT_EQ(g.list->core.pointer.hotColumn, 2);
   EXPECT_EQ(GetCursor(), hand);
   // An empty link cell is no link; leaving the list clears the hot cell.
   SendMessageW(list, WM_MOUSEMOVE, 0, At(CellCentre(g, 2, 2)));
-  EXPECT_EQ(g.list->hotRow, -1);
+  EXPECT_EQ(g.list->core.pointer.hotRow, -1);
   SendMessageW(list, WM_MOUSEMOVE, 0, At(link));
   SendMessageW(list, WM_MOUSELEAVE, 0, 0);
-  EXPECT_EQ(g.list->hotRow, -1);
+  EXPECT_EQ(g.list->core.pointer.hotRow, -1);
 
   // A titled tip for column 0, none for the others.
   t.recorder.events.clear();
@@ -551,7 +551,7 @@ TEST(GridMouse, ADraggedColumnOrderKeepsTheHiddenColumnAndWithFlag0x200TheFirst)
     ASSERT_EQ(layout.size(), 1u);
     EXPECT_EQ(layout[0].record.value, 0);
     EXPECT_EQ(layout[0].record.row * 10 + layout[0].record.column, -10 + 2) << "the dragged column, row -1";
-    EXPECT_EQ(g.list->model.Order().front(), flags & 0x200 ? 0 : 2);
+    EXPECT_EQ(g.list->core.model.Order().front(), flags & 0x200 ? 0 : 2);
   }
 }
 

@@ -210,7 +210,7 @@ TEST(GridOperations, StripLayoutPlacesOrHidesTheList) {
   EXPECT_EQ(list.top, 0);
   EXPECT_EQ(list.bottom, 150);
   g->SetStrip(-1, 6);  // width kept, gap changed
-  EXPECT_EQ(g->stripWidth, 24);
+  EXPECT_EQ(g->list->core.strip.width, 24);
   EXPECT_EQ(RectIn(g->listWindow, g->containerWindow).left, 30);
   g->SetStrip(24, 1);
 
@@ -258,12 +258,12 @@ TEST(GridOperations, ColoursGoToTheirIndexes) {
   g.SetColour(4, 0x444444);
   g.SetColour(1, -1);  // ignored
   g.SetColour(4, -1);  // stored: no block colour
-  EXPECT_EQ(l.headerFrameColour, 0x111111);
-  EXPECT_EQ(l.blockColour, -1);
+  EXPECT_EQ(l.core.look.headerFrameColour, 0x111111);
+  EXPECT_EQ(l.core.look.blockColour, -1);
   g.SetColour(3, 2);
   g.SetColour(5, 0x555555);
-  EXPECT_EQ(l.currentFrameWidth, 2);
-  EXPECT_EQ(l.gridLineColour, 0x555555);
+  EXPECT_EQ(l.core.look.currentFrameWidth, 2);
+  EXPECT_EQ(l.core.look.gridLineColour, 0x555555);
 
   // Indexes 6 and 8 own a brush of their colour, or fall back to shared ones.
   const GridShared& shared = SharedGridState();
@@ -272,7 +272,7 @@ TEST(GridOperations, ColoursGoToTheirIndexes) {
   GetObjectW(g.emptyAreaBrush, sizeof(brush), &brush);
   EXPECT_EQ(brush.lbColor, 0x00FF00u);
   g.SetColour(6, -1);
-  EXPECT_EQ(l.emptyAreaColour, -1);
+  EXPECT_EQ(l.core.look.emptyAreaColour, -1);
   EXPECT_FALSE(g.ownEmptyAreaBrush);
   EXPECT_EQ(g.emptyAreaBrush, shared.commonControlsMajor >= 6 ? shared.whiteBrush : shared.faceBrush);
   g.SetColour(8, 0x0000FF);
@@ -283,7 +283,7 @@ TEST(GridOperations, ColoursGoToTheirIndexes) {
 
   g.SetColour(7, 2);
   g.SetColour(7, 4);
-  EXPECT_EQ(l.model.selectionKind, 2) << "only 0-3";
+  EXPECT_EQ(l.core.selection.kind, 2) << "only 0-3";
 
   // And the painting takes them: header frame, grid lines, a 2-pixel frame.
   g.SetColour(7, 0);
@@ -423,7 +423,7 @@ TEST(GridOperations, EveryOperationFailsQuietlyOnceTheWindowsAreGone) {
   EXPECT_FALSE(g.IsEditChanged());
   // Setters: nothing happens and nothing is asked.
   const auto rowsBefore = g.RowTotal();
-  const auto stripWidth = g.stripWidth;
+  const auto stripWidth = g.list->core.strip.width;
   t.recorder.events.clear();
   g.AddColumn(-1, L"x", 10);
   g.SetRedraw(true, true);
@@ -456,8 +456,8 @@ TEST(GridOperations, EveryOperationFailsQuietlyOnceTheWindowsAreGone) {
   g.SetRowState(0, 2, 2, 1, 1, true);
   g.SetData(5);
   EXPECT_EQ(g.RowTotal(), rowsBefore);
-  EXPECT_EQ(g.stripWidth, stripWidth);
-  EXPECT_EQ(g.stripTextLeft, 6);
+  EXPECT_EQ(g.list->core.strip.width, stripWidth);
+  EXPECT_EQ(g.list->core.strip.textLeft, 6);
   EXPECT_FALSE(g.ownEmptyAreaBrush);
   EXPECT_EQ(g.Row(0)->userValue, 0);
   EXPECT_EQ(g.Row(0)->state, 0x80000001u);

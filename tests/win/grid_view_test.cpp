@@ -104,7 +104,7 @@ TEST(GridView, CommitsAndPastesWriteTheirCellsAfterTheCallbackMovedRows) {
       g.Paste();
     } else {
       g.SetCurrentCell(1, 1, 0);
-      SetWindowTextW(g.list->editBox, L"new");
+      SetWindowTextW(g.list->editors.editBox, L"new");
       g.EndEdit();
     }
     SCOPED_TRACE(paste ? "paste" : "commit");
@@ -125,7 +125,7 @@ TEST(GridView, FreeFromInsideACallbackLeavesAGridThatAnswersAsGone) {
       {GridEvent::EditDone,
        [](TestGrid& t) {
          t.grid->SetCurrentCell(0, 0, 0);
-         SetWindowTextW(t.grid->list->editBox, L"x");
+         SetWindowTextW(t.grid->list->editors.editBox, L"x");
          t.grid->EndEdit();
        }},
       {GridEvent::CellFormat, [](TestGrid& t) { Snapshot shot(t.grid->listWindow, 200, 100); }},
@@ -162,7 +162,7 @@ TEST(GridView, PasteInsideEditDoneDoesNotNestCommits) {
     --depth;
   };
   g.SetCurrentCell(0, 0, 0);
-  SetWindowTextW(g.list->editBox, L"typed");
+  SetWindowTextW(g.list->editors.editBox, L"typed");
   g.EndEdit();
   EXPECT_EQ(deepest, 1);
   EXPECT_EQ(t.recorder.Of(GridEvent::EditDone).size(), 1u);
@@ -273,11 +273,11 @@ TEST(GridView, OutOfRangeBlocksHeightsAndFrameWidthsAreRefused) {
   GridControl& g = *t.grid;
   const GridBlock none{};
   g.SetBlock(7, 0, 1, 1);  // no such column
-  EXPECT_EQ(g.list->model.block, none);
+  EXPECT_EQ(g.list->core.selection.block, none);
   g.SetBlock(0, 9, 1, 1);
-  EXPECT_EQ(g.list->model.block, none);
+  EXPECT_EQ(g.list->core.selection.block, none);
   g.SetBlock(1, 2, 5, INT_MAX);  // cut at the edges, no overflow
-  EXPECT_EQ(g.list->model.block, (GridBlock{1, 2, 2, 2, 3, 2}));
+  EXPECT_EQ(g.list->core.selection.block, (GridBlock{1, 2, 2, 2, 3, 2}));
   {
     Snapshot shot(g.listWindow, 400, 200);
     const RECT first = CellRect(t, 2, 0);
@@ -293,7 +293,7 @@ TEST(GridView, OutOfRangeBlocksHeightsAndFrameWidthsAreRefused) {
   g.SetColour(3, 3);
   g.SetColour(3, -7);
   g.SetColour(3, 1LL << 40);
-  EXPECT_EQ(g.list->currentFrameWidth, 3);
+  EXPECT_EQ(g.list->core.look.currentFrameWidth, 3);
 }
 
 }  // namespace

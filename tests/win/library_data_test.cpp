@@ -22,16 +22,14 @@ class OpenTestLibrary : public ::testing::Test {
  protected:
   void TearDown() override {
     ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
+    App().Session = {};
   }
   std::vector<std::u16string> Names() const {
     std::vector<std::u16string> names;
-    for (const auto& f : App().FunctionList) names.push_back(f.Function);
+    for (const auto& f : App().Session.rows) names.push_back(f.exportName);
     return names;
   }
-  const VersionStrings& Strings() const { return App().LibraryInfo.versionStrings; }
+  const VersionStrings& Strings() const { return App().Session.library.versionStrings; }
   testing::ScriptedPrompts prompts;
 };
 
@@ -43,13 +41,13 @@ TEST_F(OpenTestLibrary, RowsFollowTheAddressTable) {
 
 TEST_F(OpenTestLibrary, OrdinalOnlyExportsAreUnnamedTickedRows) {
   LoadLibraryFile(OwnTestData(L"ordinal_only.dll"));
-  ASSERT_EQ(App().FunctionList.size(), 4u);
-  for (const auto& f : App().FunctionList) {
-    EXPECT_EQ(f.Function, u"");
-    EXPECT_EQ(f.Alias, u"");
-    EXPECT_EQ(f.Para, u"?");
-    EXPECT_EQ(f.Conv, testing::FreshConvention());
-    EXPECT_EQ(f.checked, 1);
+  ASSERT_EQ(App().Session.rows.size(), 4u);
+  for (const auto& f : App().Session.rows) {
+    EXPECT_EQ(f.exportName, u"");
+    EXPECT_EQ(f.alias, u"");
+    EXPECT_EQ(f.parameters, u"?");
+    EXPECT_EQ(f.convention, testing::FreshConvention());
+    EXPECT_TRUE(f.ticked);
   }
 }
 
@@ -65,16 +63,16 @@ TEST_F(OpenTestLibrary, SeveralNamesForOneSlotListTheLast) {
 
 TEST_F(OpenTestLibrary, DecoratedNamesGetCleanAliases) {
   LoadLibraryFile(OwnTestData(L"decorated.dll"));
-  ASSERT_EQ(App().FunctionList.size(), 6u);
+  ASSERT_EQ(App().Session.rows.size(), 6u);
   std::vector<std::u16string> aliases;
-  for (const auto& f : App().FunctionList) aliases.push_back(f.Alias);
+  for (const auto& f : App().Session.rows) aliases.push_back(f.alias);
   // As many leading characters go as the name has "@": only the stdcall form
   // with its underscore comes out whole.
   EXPECT_EQ(aliases, (std::vector<std::u16string>{u"unc", u"hodWidgetQEAAHH", u"stFunc", u"PlainName",
                                                     u"tdNoUnderscore", u"StdFunc"}));
   // The x86 edition reads the stdcall decoration: _StdFunc@12 pushes 12 bytes.
   std::vector<std::u16string> paras;
-  for (const auto& f : App().FunctionList) paras.push_back(f.Para);
+  for (const auto& f : App().Session.rows) paras.push_back(f.parameters);
   const std::u16string last = testing::kX86Edition ? u"3" : u"?";
   EXPECT_EQ(paras, (std::vector<std::u16string>{u"?", u"?", u"?", u"?", u"?", last}));
 }
@@ -84,7 +82,7 @@ TEST_F(OpenTestLibrary, NamesAreReadInTheAnsiCodePage) {
   LoadLibraryFile(OwnTestData(L"ansi_names.dll"));
   EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Gr\u00F6\u00DFe", u"\u00C4pfel", u"Caf\u00E9",
                                                   u"Preis\u20AC", u"Plain"}));
-  EXPECT_EQ(App().FunctionList[0].Alias, u"Gre") << "letters outside A-Z are dropped";
+  EXPECT_EQ(App().Session.rows[0].alias, u"Gre") << "letters outside A-Z are dropped";
 }
 
 TEST_F(OpenTestLibrary, FullVersionResourceTrimmedInKeyOrder) {
@@ -114,7 +112,7 @@ TEST_F(OpenTestLibrary, CodePageFde9IsFormattedUnsigned) {
 }
 
 TEST_F(OpenTestLibrary, NoVersionResourceGivesThirteenEmptyStrings) {
-  App().LibraryInfo.versionStrings[0] = u"left over";
+  App().Session.library.versionStrings[0] = u"left over";
   LoadLibraryFile(OwnTestData(L"named.dll"));
   for (const auto& s : Strings()) EXPECT_EQ(s, u"");
 }
@@ -122,9 +120,9 @@ TEST_F(OpenTestLibrary, NoVersionResourceGivesThirteenEmptyStrings) {
 TEST_F(OpenTestLibrary, DroppedLibraryOfTheOtherKindKeepsPathAndVersions) {
   const std::wstring lib = OtherTestData(L"version_full.dll");
   LoadLibraryFile(lib);
-  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_EQ(CurrentPath(), lib);
   EXPECT_EQ(App().LibraryHandle, nullptr);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
   EXPECT_EQ(Strings()[0], u"1.2.3.4");
 }
 
@@ -151,8 +149,8 @@ TEST_F(OpenTestLibrary, MalformedLibrariesOpenWithoutHarm) {
   ASSERT_GE(files.size(), 10u);
   for (const auto& path : files) {
     LoadLibraryFile(path);
-    EXPECT_EQ(App().CurrentPath, path);
-    EXPECT_LE(App().FunctionList.size(), 65536u) << std::string(path.begin(), path.end());
+    EXPECT_EQ(CurrentPath(), path);
+    EXPECT_LE(App().Session.rows.size(), 65536u) << std::string(path.begin(), path.end());
   }
   // The hostile files are 64-bit images: the x86 edition's loader refuses
   // them all, which the loop above has shown to be harmless.
@@ -162,7 +160,7 @@ TEST_F(OpenTestLibrary, MalformedLibrariesOpenWithoutHarm) {
   EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Alpha", u"Beta", u"", u"Gamma"}));
   LoadLibraryFile(Data(L"malformed\\exports_dir_in_headers.dll"));
   if (App().LibraryHandle) {
-    EXPECT_TRUE(App().FunctionList.empty()) << "a directory outside every section lists nothing";
+    EXPECT_TRUE(App().Session.rows.empty()) << "a directory outside every section lists nothing";
   }
 
   // Tables in a section the loader maps no-access: a read there faults, so

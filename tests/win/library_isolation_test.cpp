@@ -96,7 +96,7 @@ TEST_F(OpeningRunsNothing, OpenCommandDropCommandLineAndProject) {
     for (const std::wstring way : {L"Open command", L"drop", L"command line", L"project"}) {
       SCOPED_TRACE(std::wstring(library.file) + L" by " + way);
       ReleaseLibrary();  // a drop onto an open library would start a copy
-      App().CurrentPath.clear();
+      App().Session.library.path.clear();
       if (way == L"Open command") {
         prompts.fileAnswers.push_back(path);
         SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, 0), 0);
@@ -118,17 +118,17 @@ TEST_F(OpeningRunsNothing, OpenCommandDropCommandLineAndProject) {
       EXPECT_FALSE(mark.Left());
       EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
       prompts.messages.clear();
-      EXPECT_EQ(App().CurrentPath, path);
+      EXPECT_EQ(CurrentPath(), path);
       EXPECT_NE(App().LibraryHandle, nullptr);
       EXPECT_EQ(Title(), edition + L" - " + path);
       // The rows (from the walk, or the project's) and the walk the tips read.
       std::vector<std::u16string> rows, walked;
-      for (const FunctionEntry& f : App().FunctionList) rows.push_back(f.Function);
-      for (const ExportEntry& e : OpenLibraryExports(App()).entries()) walked.emplace_back(e.name.begin(), e.name.end());
+      for (const FunctionRow& f : App().Session.rows) rows.push_back(f.exportName);
+      for (const ExportEntry& e : OpenLibraryExports().entries()) walked.emplace_back(e.name.begin(), e.name.end());
       EXPECT_EQ(rows, library.exports);
       EXPECT_EQ(walked, library.exports);
       EXPECT_EQ(Main().functionGrid->GetRowCount(), static_cast<std::int64_t>(library.exports.size()));
-      EXPECT_EQ(App().LibraryInfo.versionStrings[kFileVersionIndex], library.fileVersion);
+      EXPECT_EQ(App().Session.library.versionStrings[kFileVersionIndex], library.fileVersion);
       EXPECT_EQ(ResourceTypes(), library.resourceTypes);
     }
   }

@@ -79,11 +79,11 @@ void ExpectOpensToItsWindow(const std::wstring& path, testing::ScriptedPrompts& 
   prompts.fileAnswers.push_back(path);
   SendMessageW(Main().window, WM_COMMAND, MAKEWPARAM(CmdOpenLibrary, 0), 0);
   ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
-  ASSERT_EQ(App().CurrentPath, path);
+  ASSERT_EQ(CurrentPath(), path);
   ASSERT_NE(App().LibraryHandle, nullptr);
   EXPECT_EQ(Title(), std::wstring(kEditionTraits.name.begin(), kEditionTraits.name.end()) + L" - " + path);
   std::vector<std::u16string> rows;
-  for (const FunctionEntry& f : App().FunctionList) rows.push_back(f.Function);
+  for (const FunctionRow& f : App().Session.rows) rows.push_back(f.exportName);
   EXPECT_EQ(rows, FileExportNames(path));
   EXPECT_EQ(Main().functionGrid->GetRowCount(), static_cast<std::int64_t>(rows.size()));
 }

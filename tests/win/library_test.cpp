@@ -50,9 +50,7 @@ class OpenLibrary : public ::testing::Test {
   }
   void TearDown() override {
     ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
+    App().Session = {};
     SetCurrentDirectoryW(savedDirectory_.c_str());
   }
   ScriptedPrompts prompts;
@@ -63,27 +61,26 @@ TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
   const std::wstring path = testing::OwnLibrary();
   EXPECT_EQ(LoadLibraryFile(path), 1);
   AppState& app = App();
-  EXPECT_EQ(app.CurrentPath, path);
+  EXPECT_EQ(CurrentPath(), path);
   ASSERT_NE(app.LibraryHandle, nullptr);
   // The image base: the handle of a mapping made for reading has flags in
   // its low bits.
   EXPECT_EQ(app.ModuleBase, reinterpret_cast<std::uintptr_t>(app.LibraryHandle) & ~std::uintptr_t{3});
   EXPECT_EQ(*reinterpret_cast<const std::uint16_t*>(app.ModuleBase), 0x5A4D);
-  EXPECT_EQ(app.LibraryInfo.moduleBase, app.ModuleBase);
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_TRUE(prompts.requesters.empty()) << "a given path is not asked for";
 
   const auto names = FileExportNames(path);
-  ASSERT_EQ(app.FunctionList.size(), names.size());
+  ASSERT_EQ(app.Session.rows.size(), names.size());
   ASSERT_FALSE(names.empty());
   for (std::size_t i = 0; i < names.size(); ++i) {
-    const FunctionEntry& f = app.FunctionList[i];
-    EXPECT_EQ(Narrow(f.Function), names[i]);
-    EXPECT_EQ(f.Alias, MakeAlias(f.Function));
-    EXPECT_EQ(f.Para, u"?");
-    EXPECT_EQ(f.Conv, testing::FreshConvention());
-    EXPECT_EQ(f.Comment, u"");
-    EXPECT_EQ(f.checked, 1);
+    const FunctionRow& f = app.Session.rows[i];
+    EXPECT_EQ(Narrow(f.exportName), names[i]);
+    EXPECT_EQ(f.alias, MakeAlias(f.exportName));
+    EXPECT_EQ(f.parameters, u"?");
+    EXPECT_EQ(f.convention, testing::FreshConvention());
+    EXPECT_EQ(f.comment, u"");
+    EXPECT_TRUE(f.ticked);
   }
 
   // The current directory follows the library's folder.
@@ -94,15 +91,15 @@ TEST_F(OpenLibrary, LoadsListsAndReadsVersionStrings) {
   // The system's version API and the portable reader agree.
   const auto portable = ReadFileVersionStrings(ReadWholeFile(path));
   for (std::size_t i = 0; i + 1 < kVersionKeyCount; ++i) {
-    EXPECT_EQ(app.LibraryInfo.versionStrings[i], TrimSpaces(portable.values[i])) << i;
+    EXPECT_EQ(app.Session.library.versionStrings[i], TrimSpaces(portable.values[i])) << i;
   }
-  EXPECT_FALSE(app.LibraryInfo.versionStrings[kFileVersionIndex].empty());
-  EXPECT_FALSE(app.LibraryInfo.versionStrings[kLanguageIndex].empty());
+  EXPECT_FALSE(app.Session.library.versionStrings[kFileVersionIndex].empty());
+  EXPECT_FALSE(app.Session.library.versionStrings[kLanguageIndex].empty());
 }
 
 TEST_F(OpenLibrary, CancellingTheRequesterLeavesNothingOpen) {
   LoadLibraryFile(testing::OwnLibrary());
-  ASSERT_FALSE(App().FunctionList.empty());
+  ASSERT_FALSE(App().Session.rows.empty());
   EXPECT_EQ(LoadLibraryFile(L""), 1);
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_FALSE(prompts.requesters[0].save);
@@ -111,10 +108,10 @@ TEST_F(OpenLibrary, CancellingTheRequesterLeavesNothingOpen) {
   EXPECT_EQ(prompts.requesters[0].filter,
             L"DLLs (*.dll, *.ocx, *.sys, *.exe)|*.dll;*.ocx;*.sys;*.exe|All Files (*.*)|*.*");
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   EXPECT_EQ(App().LibraryHandle, nullptr);
   EXPECT_EQ(App().ModuleBase, 0u);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
 }
 
 TEST_F(OpenLibrary, ChosenLibraryOfTheOtherKindIsRefusedWithMessage) {
@@ -124,9 +121,9 @@ TEST_F(OpenLibrary, ChosenLibraryOfTheOtherKindIsRefusedWithMessage) {
   EXPECT_EQ(prompts.messages[0].text, testing::WrongKindMessage());
   EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
   EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   EXPECT_EQ(App().LibraryHandle, nullptr);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
 }
 
 TEST_F(OpenLibrary, ChosenFileIsCheckedButGivenPathIsNot) {
@@ -136,16 +133,16 @@ TEST_F(OpenLibrary, ChosenFileIsCheckedButGivenPathIsNot) {
   LoadLibraryFile(L"");
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 
   // Given directly (a dropped file), the same file is not checked: the
   // loader refuses it, and the path stays with an empty list.
   LoadLibraryFile(text);
   EXPECT_EQ(prompts.messages.size(), 1u);
-  EXPECT_EQ(App().CurrentPath, text);
+  EXPECT_EQ(CurrentPath(), text);
   EXPECT_EQ(App().LibraryHandle, nullptr);
   EXPECT_EQ(App().ModuleBase, 0u);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
 }
 
 TEST_F(OpenLibrary, RefusedLibraryStillHasItsVersionStrings) {
@@ -154,11 +151,11 @@ TEST_F(OpenLibrary, RefusedLibraryStillHasItsVersionStrings) {
   const std::wstring zlib = (testing::kX86Edition ? testing::kWineLibraries64 : testing::kWineLibraries32) +
                             L"\\zlib1.dll";
   LoadLibraryFile(zlib);
-  EXPECT_EQ(App().CurrentPath, zlib);
+  EXPECT_EQ(CurrentPath(), zlib);
   EXPECT_EQ(App().LibraryHandle, nullptr);
-  EXPECT_TRUE(App().FunctionList.empty());
-  EXPECT_EQ(App().LibraryInfo.versionStrings[kFileVersionIndex], u"1.2.13");
-  EXPECT_EQ(App().LibraryInfo.versionStrings[5], u"zlib");
+  EXPECT_TRUE(App().Session.rows.empty());
+  EXPECT_EQ(App().Session.library.versionStrings[kFileVersionIndex], u"1.2.13");
+  EXPECT_EQ(App().Session.library.versionStrings[5], u"zlib");
   EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -178,7 +175,7 @@ TEST_F(OpenLibrary, OpeningAnotherReleasesTheFirst) {
   ASSERT_TRUE(VirtualQuery(base, &mapping, sizeof mapping));
   // Unmapped (Wine's 32-bit side keeps the range reserved).
   EXPECT_NE(mapping.State, static_cast<DWORD>(MEM_COMMIT));
-  EXPECT_EQ(App().LibraryInfo.path, ToU16(testing::OwnLibrary()));
+  EXPECT_EQ(App().Session.library.path, ToU16(testing::OwnLibrary()));
 }
 
 }  // namespace

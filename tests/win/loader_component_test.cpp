@@ -23,17 +23,18 @@ using testing::ComponentBytes;
 using testing::TestHost;
 
 std::optional<std::uint32_t> FileOffset(const ImageLayout& layout, std::uint64_t rva) {
-  for (const ImageSection& s : layout.sections) {
-    if (rva >= s.virtualAddress && rva < std::uint64_t{s.virtualAddress} + s.rawSize) {
-      return static_cast<std::uint32_t>(s.rawOffset + (rva - s.virtualAddress));
+  for (const PeSection& s : layout.sections) {
+    if (rva >= s.virtualAddress && rva < std::uint64_t{s.virtualAddress} + s.sizeOfRawData) {
+      return static_cast<std::uint32_t>(s.pointerToRawData + (rva - s.virtualAddress));
     }
   }
   return std::nullopt;
 }
 
-const ImageSection* SectionOf(const ImageLayout& layout, std::uint64_t rva) {
-  for (const ImageSection& s : layout.sections) {
-    if (rva >= s.virtualAddress && rva < std::uint64_t{s.virtualAddress} + s.extent) return &s;
+const PeSection* SectionOf(const ImageLayout& layout, std::uint64_t rva) {
+  for (std::size_t i = 0; i < layout.sections.size(); ++i) {
+    const PeSection& s = layout.sections[i];
+    if (rva >= s.virtualAddress && rva < std::uint64_t{s.virtualAddress} + layout.extents[i]) return &s;
   }
   return nullptr;
 }
@@ -58,8 +59,8 @@ SiteTally CompareSites(const MappedImage& image, std::span<const std::uint8_t> f
                        std::int64_t delta) {
   SiteTally tally;
   const int kind = layout.is64 ? IMAGE_REL_BASED_DIR64 : IMAGE_REL_BASED_HIGHLOW;
-  const std::uint32_t start = FileOffset(layout, layout.relocations.rva).value();
-  for (std::uint32_t block = start; block < start + layout.relocations.size;) {
+  const std::uint32_t start = FileOffset(layout, layout.directories[kDirectoryBaseRelocation].rva).value();
+  for (std::uint32_t block = start; block < start + layout.directories[kDirectoryBaseRelocation].size;) {
     const auto page = At<std::uint32_t>(file.data(), block);
     const auto size = At<std::uint32_t>(file.data(), block + 4);
     if (page == 0 || size < 8) break;
@@ -67,7 +68,7 @@ SiteTally CompareSites(const MappedImage& image, std::span<const std::uint8_t> f
       const auto entry = At<std::uint16_t>(file.data(), block + i);
       if (entry >> 12 != kind) continue;
       const std::uint64_t rva = page + (entry & 0xFFF);
-      const ImageSection* section = SectionOf(layout, rva);
+      const PeSection* section = SectionOf(layout, rva);
       const auto offset = FileOffset(layout, rva);
       if (!section || (section->characteristics & kScnMemWrite) || !offset) continue;
       ++tally.checked;
@@ -127,7 +128,7 @@ class LoaderComponent : public ::testing::Test {
 TEST_F(LoaderComponent, MapsAtItsPreferredBaseWithoutRelocatingAndReleasesEverything) {
   auto image = LoadImageFromMemory(file);
   ASSERT_TRUE(image);
-  EXPECT_EQ(reinterpret_cast<std::uint64_t>(image->imageBase), layout.preferredBase);
+  EXPECT_EQ(reinterpret_cast<std::uint64_t>(image->imageBase), layout.imageBase);
   EXPECT_EQ(image->initialised, 1);
   EXPECT_EQ(image->libraryHandles.size(), 8u) << "one handle per import descriptor";
   const SiteTally tally = CompareSites(*image, file, layout, 0);
@@ -147,14 +148,14 @@ TEST_F(LoaderComponent, MapsAtItsPreferredBaseWithoutRelocatingAndReleasesEveryt
 }
 
 TEST_F(LoaderComponent, MapsElsewhereWhenItsBaseIsTakenAndStillWorks) {
-  void* taken = VirtualAlloc(reinterpret_cast<void*>(layout.preferredBase), 0x10000, MEM_RESERVE, PAGE_NOACCESS);
-  ASSERT_EQ(reinterpret_cast<std::uint64_t>(taken), layout.preferredBase);
+  void* taken = VirtualAlloc(reinterpret_cast<void*>(layout.imageBase), 0x10000, MEM_RESERVE, PAGE_NOACCESS);
+  ASSERT_EQ(reinterpret_cast<std::uint64_t>(taken), layout.imageBase);
   auto image = LoadImageFromMemory(file);
   ASSERT_TRUE(image);
   const auto base = reinterpret_cast<std::uint64_t>(image->imageBase);
-  EXPECT_NE(base, layout.preferredBase);
+  EXPECT_NE(base, layout.imageBase);
   EXPECT_EQ(image->headers->OptionalHeader.ImageBase, base);
-  const SiteTally tally = CompareSites(*image, file, layout, static_cast<std::int64_t>(base - layout.preferredBase));
+  const SiteTally tally = CompareSites(*image, file, layout, static_cast<std::int64_t>(base - layout.imageBase));
   EXPECT_GT(tally.checked, 1000);
   EXPECT_EQ(tally.wrong, 0);
   ExerciseScintilla(*image);
@@ -168,14 +169,14 @@ TEST_F(LoaderComponent, SectionsKeepFullAddressesAndTheirProtection) {
   ASSERT_EQ(image->sectionAddresses.size(), layout.sections.size());
   int discarded = 0;
   for (std::size_t i = 0; i < layout.sections.size(); ++i) {
-    const ImageSection& s = layout.sections[i];
+    const PeSection& s = layout.sections[i];
     EXPECT_EQ(image->sectionAddresses[i], image->imageBase + s.virtualAddress);
     MEMORY_BASIC_INFORMATION info{};
     ASSERT_TRUE(VirtualQuery(image->sectionAddresses[i], &info, sizeof info));
     if (s.characteristics & kScnMemDiscardable) {
       ++discarded;
       EXPECT_EQ(info.State, static_cast<DWORD>(MEM_RESERVE)) << "section " << i << " is decommitted";
-      EXPECT_GE(info.RegionSize, s.extent);
+      EXPECT_GE(info.RegionSize, layout.extents[i]);
     } else {
       EXPECT_EQ(info.State, static_cast<DWORD>(MEM_COMMIT));
       EXPECT_EQ(info.Protect, SectionProtection(s.characteristics)) << "section " << i;
@@ -212,11 +213,11 @@ TEST_F(LoaderComponent, TruncatedOrDamagedImagesAreRefusedAndLeaveNothingBehind)
                         file.size() / 2, file.size() - 1}) {
     EXPECT_FALSE(LoadImageFromMemory(file.first(n))) << n << " bytes";
   }
-  const std::uint32_t firstImport = FileOffset(layout, layout.imports.rva).value();
+  const std::uint32_t firstImport = FileOffset(layout, layout.directories[kDirectoryImport].rva).value();
   const std::uint32_t libraryName = FileOffset(layout, At<std::uint32_t>(file.data(), firstImport + 12)).value();
   const std::uint32_t lookup = FileOffset(layout, At<std::uint32_t>(file.data(), firstImport)).value();
   const std::uint32_t functionName = FileOffset(layout, At<std::uint32_t>(file.data(), lookup)).value() + 2;
-  const std::uint32_t relocations = FileOffset(layout, layout.relocations.rva).value();
+  const std::uint32_t relocations = FileOffset(layout, layout.directories[kDirectoryBaseRelocation].rva).value();
   struct Damage {
     const char* what;
     std::uint32_t offset;
@@ -233,14 +234,14 @@ TEST_F(LoaderComponent, TruncatedOrDamagedImagesAreRefusedAndLeaveNothingBehind)
   for (const Damage& d : damages) {
     std::vector<std::uint8_t> bad = copy;
     std::copy(d.bytes.begin(), d.bytes.end(), bad.begin() + d.offset);
-    void* taken = d.takeBase ? VirtualAlloc(reinterpret_cast<void*>(layout.preferredBase), 0x10000, MEM_RESERVE,
+    void* taken = d.takeBase ? VirtualAlloc(reinterpret_cast<void*>(layout.imageBase), 0x10000, MEM_RESERVE,
                                             PAGE_NOACCESS)
                              : nullptr;
     EXPECT_FALSE(LoadImageFromMemory(bad)) << d.what;
     if (taken) VirtualFree(taken, 0, MEM_RELEASE);
     EXPECT_FALSE(ClassExists(L"Scintilla")) << d.what;
     if (!d.takeBase) {
-      EXPECT_TRUE(testing::AddressRangeFree(layout.preferredBase, layout.sizeOfImage))
+      EXPECT_TRUE(testing::AddressRangeFree(layout.imageBase, layout.sizeOfImage))
           << d.what << ": the reservation is gone";
     }
   }

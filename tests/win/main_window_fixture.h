@@ -26,9 +26,7 @@ class MainWindowFixture : public ::testing::Test {
   void TearDown() override {
     TearDownMainWindow();
     ReleaseLibrary();
-    App().CurrentPath.clear();
-    App().FunctionList.clear();
-    App().LibraryInfo = {};
+    App().Session = {};
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }

@@ -19,11 +19,11 @@
 #include "app/main_window_win32.h"
 #include "app/startup_win32.h"
 #include "platform/text_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "grid/grid_list_win32.h"
 #include "editor/editor_component_win32.h"
 #include "editor/editor_win32.h"
-#include "resources/resource_view_win32.h"
+#include "app/pages/resource_page_win32.h"
 #include "grid_fixture.h"
 #include "main_window_fixture.h"
 #include "scripted_prompts.h"
@@ -101,7 +101,7 @@ class MainWindowTest : public testing::MainWindowFixture {
   }
   GridControl& Grid() { return *Main().functionGrid; }
   std::int64_t Send(GridEvent event, CellEvent& record) {
-    return OnFunctionGridEvent(&Grid(), event, record, UpdateSelectionCount);
+    return OnFunctionGridEvent(&Grid(), event, record, App().Session.rows, UpdateSelectionCount);
   }
 
   testing::ScriptedPrompts prompts;
@@ -188,7 +188,7 @@ TEST_F(MainWindowTest, SaveCommandFollowsTabsRowsAndTicks) {
   header.row = -1;
   header.column = -1;
   Send(GridEvent::HeaderClick, header);
-  EXPECT_EQ(CountTickedRows(Grid()), 0);
+  EXPECT_EQ(CountTicked(App().Session.rows), 0u);
   SwitchTab(kPreviewTab);
   EXPECT_EQ(GetEditorText(kPreviewEditor), L"");
   EXPECT_FALSE(SaveButtonEnabled());
@@ -290,7 +290,7 @@ TEST_F(MainWindowTest, EditAnswersCleanAliasesAndCounts) {
 TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
   Open(Data(L"decorated.dll"));
   GridControl& g = Grid();
-  HWND box = g.list->editBox;
+  HWND box = g.list->editors.editBox;
   auto type = [&](const std::wstring& keys) {
     for (wchar_t c : keys) SendMessageW(box, WM_CHAR, c, 1);
   };
@@ -320,8 +320,8 @@ TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
     EXPECT_NE(GetFocus(), box) << column;
   }
   g.SetCurrentCell(4, 5, 1);
-  EXPECT_EQ(GetFocus(), g.list->listChoice);
-  EXPECT_EQ(SendMessageW(g.list->listChoice, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(GetFocus(), g.list->editors.listChoice);
+  EXPECT_EQ(SendMessageW(g.list->editors.listChoice, CB_GETCOUNT, 0, 0), 1);
 
   // A paste meets the same answers: fixed cells keep theirs, Para takes
   // digits only, Conv an option of its list.
@@ -384,9 +384,9 @@ TEST_F(MainWindowTest, DeleteCutAndPasteMeetTheTablesAnswers) {
   }
   // Para: the box's own paste (the way of its context menu) over "?".
   g.SetCurrentCell(3, 2, 1);
-  SendMessageW(g.list->editBox, EM_SETSEL, 0, -1);
+  SendMessageW(g.list->editors.editBox, EM_SETSEL, 0, -1);
   grid_testing::SetClipboardText(L"x-1");
-  SendMessageW(g.list->editBox, WM_PASTE, 0, 0);
+  SendMessageW(g.list->editors.editBox, WM_PASTE, 0, 0);
   g.EndEdit();
   EXPECT_EQ(g.GetCellText(3, 2), L"1");
 }
@@ -396,9 +396,9 @@ TEST_F(MainWindowTest, TheMouseOnTheTableMeetsTheFunctionGridsAnswers) {
   GridControl& g = Grid();
   // A row's strip cell clicked beside its tick box is released over itself,
   // which the table takes as the strip header's click: every tick inverts.
-  App().FunctionList[1].checked = 5;
+  App().Session.rows[1].ticked = false;
   RefreshMainView();
-  EXPECT_EQ(g.GetRowState(1) & 0xFF, 1u) << "checked 5 is shown unticked";
+  EXPECT_EQ(g.GetRowState(1) & 0xFF, 1u) << "the row (a project's \"checked = 5\" reads as unticked) is shown unticked";
   EXPECT_EQ(StatusText(1), L"   4 of 5 functions selected!");
   RECT row{};
   row.left = LVIR_BOUNDS;
@@ -413,9 +413,9 @@ TEST_F(MainWindowTest, TheMouseOnTheTableMeetsTheFunctionGridsAnswers) {
   const LPARAM at = MAKELPARAM((para.left + para.right) / 2, (para.top + para.bottom) / 2);
   SendMessageW(g.listWindow, WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageW(g.listWindow, WM_LBUTTONUP, 0, at);
-  ASSERT_EQ(GetFocus(), g.list->editBox);
-  SendMessageW(g.list->editBox, EM_SETSEL, 0, -1);
-  for (wchar_t c : std::wstring(L"x-5")) SendMessageW(g.list->editBox, WM_CHAR, c, 1);
+  ASSERT_EQ(GetFocus(), g.list->editors.editBox);
+  SendMessageW(g.list->editors.editBox, EM_SETSEL, 0, -1);
+  for (wchar_t c : std::wstring(L"x-5")) SendMessageW(g.list->editors.editBox, WM_CHAR, c, 1);
   // Focus leaving the table commits the edit.
   SetFocus(Main().tabPanel);
   EXPECT_EQ(g.GetCellText(3, 3), L"5");
@@ -490,7 +490,7 @@ TEST_F(MainWindowTest, CommandTable) {
 TEST_F(MainWindowTest, DroppedFiles) {
   // One library onto an empty window opens here, unchecked.
   HandleDroppedFiles({Data(L"named.dll")});
-  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(CurrentPath(), Data(L"named.dll"));
   EXPECT_EQ(Grid().GetRowCount(), 5);
   EXPECT_TRUE(launcher.copies.empty());
 
@@ -499,12 +499,12 @@ TEST_F(MainWindowTest, DroppedFiles) {
   ASSERT_EQ(launcher.copies.size(), 2u);
   EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");
   EXPECT_EQ(launcher.copies[1], L"\"C:\\My Libs\\x.prj\"");
-  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(CurrentPath(), Data(L"named.dll"));
 }
 
 TEST_F(MainWindowTest, ThreeDropsOntoAnEmptyWindow) {
   HandleDroppedFiles({Data(L"x86\\named.dll"), Data(L"gaps.dll"), Data(L"aliases.dll")});
-  EXPECT_EQ(App().CurrentPath, Data(L"x86\\named.dll")) << "not checked: the loader refuses it";
+  EXPECT_EQ(CurrentPath(), Data(L"x86\\named.dll")) << "not checked: the loader refuses it";
   EXPECT_EQ(Title(), L"Vantorel - " + Data(L"x86\\named.dll"));
   EXPECT_TRUE(prompts.messages.empty());
   ASSERT_EQ(launcher.copies.size(), 2u);
@@ -515,11 +515,11 @@ TEST_F(MainWindowTest, ThreeDropsOntoAnEmptyWindow) {
 TEST_F(MainWindowTest, NothingIsDroppedWhilePreviewIsCurrent) {
   SwitchTab(kPreviewTab);
   HandleDroppedFiles({Data(L"named.dll"), Data(L"gaps.dll")});
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   EXPECT_TRUE(launcher.copies.empty());
   SwitchTab(kResourcesTab);
   HandleDroppedFiles({Data(L"named.dll")});
-  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(CurrentPath(), Data(L"named.dll"));
 }
 
 TEST_F(MainWindowTest, LayoutFollowsTheWindowSize) {
@@ -708,7 +708,7 @@ TEST_F(MainWindowTest, DropTargetCopiesFilesExceptOnPreview) {
   effect = DROPEFFECT_COPY;
   target->Drop(&data, 0, at, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 
   SwitchTab(kFunctionsTab);
   effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
@@ -719,11 +719,11 @@ TEST_F(MainWindowTest, DropTargetCopiesFilesExceptOnPreview) {
   target->Drop(&data, 0, at, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
   // The drop ends before anything is opened: the event loop opens the files.
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   EXPECT_TRUE(launcher.copies.empty());
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  EXPECT_EQ(App().CurrentPath, Data(L"named.dll"));
+  EXPECT_EQ(CurrentPath(), Data(L"named.dll"));
   EXPECT_EQ(Title(), L"Vantorel - " + Data(L"named.dll"));
   ASSERT_EQ(launcher.copies.size(), 1u);
   EXPECT_EQ(launcher.copies[0], L"\"" + Data(L"gaps.dll") + L"\"");

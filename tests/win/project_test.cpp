@@ -1,7 +1,7 @@
 // Saving and loading projects under Wine: the grid's live rows in the file,
 // the library's identity, the moved-library question, the changed-library
 // warning, and the commands, drops and start-up that reach them.
-#include "codegen/project_win32.h"
+#include "app/project_win32.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -18,7 +18,7 @@
 #include "app/main_window_win32.h"
 #include "app/startup_win32.h"
 #include "platform/text_win32.h"
-#include "codegen/function_grid_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "editor/editor_component_win32.h"
 #include "grid_fixture.h"
 #include "main_window_fixture.h"
@@ -66,9 +66,7 @@ void ExpectMessage(const RecordedMessage& m, const std::wstring& text, UINT butt
 
 void ResetState() {
   ReleaseLibrary();
-  App().CurrentPath.clear();
-  App().FunctionList.clear();
-  App().LibraryInfo = {};
+  App().Session = {};
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   SetCurrentDirectoryW(temp);  // so the test folder can go
@@ -89,18 +87,24 @@ class ProjectTest : public ::testing::Test {
     grid.reset();
     DestroyWindow(parent);
   }
-  // Three rows in the grid, then edits and a tick that only the grid knows.
+  // Three rows in the grid, then edits and a tick made in the grid, which
+  // its callback writes into the rows.
   void FillThreeRows() {
-    FunctionList list(3);
-    list[0] = MakeFunctionEntry(u"SubtractNumbers");
-    list[1] = MakeFunctionEntry(u"AddNumbers");
-    list[2] = MakeFunctionEntry(u"_Grow\u00DFe@8");
-    list[2].Comment = u"stale";
-    FillFunctionGrid(*grid, list);
-    grid->SetRowState(1, kUnticked, -1, -1, -1, true);
-    grid->SetCellText(3, 0, L"2");
-    grid->SetCellText(5, 0, L"  indented = text");
-    grid->SetCellText(5, 2, L"\u20AC \U0001F600");
+    FunctionRows& rows = App().Session.rows;
+    rows = {MakeFunctionRow(u"SubtractNumbers"), MakeFunctionRow(u"AddNumbers"), MakeFunctionRow(u"_Grow\u00DFe@8")};
+    rows[2].comment = u"stale";
+    FillFunctionGrid(*grid, rows);
+    auto raise = [&](GridEvent event, std::int64_t column, std::int64_t row, const std::wstring& text) {
+      CellEvent record;
+      record.column = column;
+      record.row = row;
+      record.text = text;
+      OnFunctionGridEvent(grid.get(), event, record, rows, nullptr);
+    };
+    raise(GridEvent::StripClick, -1, 1, L"");
+    raise(GridEvent::EditDone, 3, 0, L"2");
+    raise(GridEvent::EditDone, 5, 0, L"  indented = text");
+    raise(GridEvent::EditDone, 5, 2, L"\u20AC \U0001F600");
   }
 
   TempFolder folder;
@@ -112,11 +116,10 @@ class ProjectTest : public ::testing::Test {
 
 TEST_F(ProjectTest, SaveWritesTheGridRowsAndTheLibrarysIdentity) {
   FillThreeRows();
-  App().CurrentPath = library;
-  App().FunctionList.clear();  // the grid is the live table, not the list
+  App().Session.library.path = ToU16(library);
   const std::wstring target = folder.File(L"saved.prj");
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveProject(grid.get(), App().CurrentPath), SaveProjectResult::Saved);
+  EXPECT_EQ(SaveProject(App().Session), SaveProjectResult::Saved);
 
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_TRUE(prompts.requesters[0].save);
@@ -142,46 +145,45 @@ TEST_F(ProjectTest, SaveWritesTheGridRowsAndTheLibrarysIdentity) {
   // Read back: the same rows, ticks and library; leading blanks are lost.
   ASSERT_EQ(LoadProject(target), LoadProjectResult::Loaded);
   EXPECT_TRUE(prompts.messages.empty()) << "library in place and unchanged";
-  EXPECT_EQ(App().CurrentPath, library);
-  ASSERT_EQ(App().FunctionList.size(), 3u);
-  EXPECT_EQ(App().FunctionList[0].checked, 1);
-  EXPECT_EQ(App().FunctionList[0].Para, u"2");
-  EXPECT_EQ(App().FunctionList[0].Comment, u"indented = text");
-  EXPECT_EQ(App().FunctionList[1].checked, 0);
-  EXPECT_EQ(App().FunctionList[2].Function, u"_Grow\u00DFe@8");
-  EXPECT_EQ(App().FunctionList[2].Comment, u"\u20AC \U0001F600");
+  EXPECT_EQ(CurrentPath(), library);
+  ASSERT_EQ(App().Session.rows.size(), 3u);
+  EXPECT_TRUE(App().Session.rows[0].ticked);
+  EXPECT_EQ(App().Session.rows[0].parameters, u"2");
+  EXPECT_EQ(App().Session.rows[0].comment, u"indented = text");
+  EXPECT_FALSE(App().Session.rows[1].ticked);
+  EXPECT_EQ(App().Session.rows[2].exportName, u"_Grow\u00DFe@8");
+  EXPECT_EQ(App().Session.rows[2].comment, u"\u20AC \U0001F600");
   EXPECT_NE(App().LibraryHandle, nullptr);
   EXPECT_EQ(App().ModuleBase, reinterpret_cast<std::uintptr_t>(App().LibraryHandle) & ~std::uintptr_t{3});
-  EXPECT_EQ(App().LibraryInfo.libraryHandle, App().LibraryHandle);
-  EXPECT_EQ(App().LibraryInfo.path, ToU16(library));
+  EXPECT_EQ(App().Session.library.path, ToU16(library));
   wchar_t cwd[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, cwd);
   EXPECT_EQ(std::wstring(cwd), folder.path());
 }
 
-TEST_F(ProjectTest, SaveRetriesWhereNothingCanBeCreatedAndWithoutAGrid) {
-  App().CurrentPath = folder.File(L"noext");
+TEST_F(ProjectTest, SaveRetriesWhereNothingCanBeCreatedAndWithoutRows) {
+  App().Session.library.path = ToU16(folder.File(L"noext"));
   prompts.fileAnswers = {folder.File(L"missing\\a.prj"), folder.File(L"missing\\b.prj")};
   prompts.messageAnswers = {IDYES, IDNO};
-  EXPECT_EQ(SaveProject(grid.get(), App().CurrentPath), SaveProjectResult::Cancelled);
+  EXPECT_EQ(SaveProject(App().Session), SaveProjectResult::Cancelled);
   ASSERT_EQ(prompts.requesters.size(), 2u);
   EXPECT_EQ(prompts.requesters[0].initialPath, folder.File(L"noext.prj"));
   ASSERT_EQ(prompts.messages.size(), 2u);
   ExpectMessage(prompts.messages[0], L"Can't save in this directory,\nselect another one?", MB_YESNO, MB_ICONQUESTION);
 
-  // No grid, no rows, and a library that cannot be read: its fingerprint is empty.
+  // No rows, and a library that cannot be read: its fingerprint is empty.
   const std::wstring target = folder.File(L"empty.prj");
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveProject(nullptr, App().CurrentPath), SaveProjectResult::Saved);
+  EXPECT_EQ(SaveProject(App().Session), SaveProjectResult::Saved);
   EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBF\r\n; Vantorel project: the library and its function table\r\nDLL = " +
                                    Narrow(folder.File(L"noext")) + "\r\nSHA1 = \r\n");
-  EXPECT_EQ(SaveProject(nullptr, App().CurrentPath), SaveProjectResult::Cancelled) << "cancelled requester";
+  EXPECT_EQ(SaveProject(App().Session), SaveProjectResult::Cancelled) << "cancelled requester";
 }
 
 TEST_F(ProjectTest, LoadReleasesThePreviousLibraryEvenWhenNothingIsChosen) {
   LoadLibraryFile(Data(L"version_full.dll"));
   ASSERT_NE(App().LibraryHandle, nullptr);
-  ASSERT_FALSE(App().FunctionList.empty());
+  ASSERT_FALSE(App().Session.rows.empty());
   EXPECT_EQ(LoadProject(L""), LoadProjectResult::NoFile);
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_FALSE(prompts.requesters[0].save);
@@ -191,9 +193,9 @@ TEST_F(ProjectTest, LoadReleasesThePreviousLibraryEvenWhenNothingIsChosen) {
   EXPECT_EQ(App().LibraryHandle, nullptr);
   EXPECT_EQ(GetModuleHandleW(Data(L"version_full.dll").c_str()), nullptr) << "freed";
   EXPECT_EQ(App().ModuleBase, 0u);
-  EXPECT_TRUE(App().CurrentPath.empty());
-  EXPECT_TRUE(App().FunctionList.empty());
-  EXPECT_TRUE(App().LibraryInfo.versionStrings[0].empty());
+  EXPECT_TRUE(CurrentPath().empty());
+  EXPECT_TRUE(App().Session.rows.empty());
+  EXPECT_TRUE(App().Session.library.versionStrings[0].empty());
 
   EXPECT_EQ(LoadProject(folder.File(L"nothing here.prj")), LoadProjectResult::NoFile);
   EXPECT_EQ(LoadProject(folder.path()), LoadProjectResult::NoFile) << "a folder";
@@ -205,22 +207,22 @@ TEST_F(ProjectTest, LoadReadsVersionStringsAndOpensWithoutChecks) {
   ASSERT_EQ(LoadProject(WriteText(folder, L"v.prj", ProjectFor(full, FileFingerprint(full)))),
             LoadProjectResult::Loaded);
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(App().LibraryInfo.versionStrings[0], u"1.2.3.4");
-  EXPECT_EQ(App().LibraryInfo.versionStrings[11], u"Comments with spaces around");
-  ASSERT_EQ(App().FunctionList.size(), 2u) << "rows from the file, not the exports";
-  EXPECT_EQ(App().FunctionList[0].Function, u"FirstFn");
-  EXPECT_EQ(App().FunctionList[0].checked, 1) << "no checked key: ticked";
-  EXPECT_EQ(App().FunctionList[1].checked, 0);
+  EXPECT_EQ(App().Session.library.versionStrings[0], u"1.2.3.4");
+  EXPECT_EQ(App().Session.library.versionStrings[11], u"Comments with spaces around");
+  ASSERT_EQ(App().Session.rows.size(), 2u) << "rows from the file, not the exports";
+  EXPECT_EQ(App().Session.rows[0].exportName, u"FirstFn");
+  EXPECT_TRUE(App().Session.rows[0].ticked) << "no checked key: ticked";
+  EXPECT_FALSE(App().Session.rows[1].ticked);
 
   // A 32-bit library passes no PE check here: the loader refuses it, the rows stay.
   const std::wstring x86 = Data(L"x86\\named.dll");
   ASSERT_EQ(LoadProject(WriteText(folder, L"x86.prj", ProjectFor(x86, FileFingerprint(x86)))),
             LoadProjectResult::Loaded);
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(App().CurrentPath, x86);
+  EXPECT_EQ(CurrentPath(), x86);
   EXPECT_EQ(App().LibraryHandle, nullptr);
   EXPECT_EQ(App().ModuleBase, 0u);
-  EXPECT_EQ(App().FunctionList.size(), 2u);
+  EXPECT_EQ(App().Session.rows.size(), 2u);
 }
 
 TEST_F(ProjectTest, ChangedLibraryWarnsAndLoadsAnyway) {
@@ -229,7 +231,7 @@ TEST_F(ProjectTest, ChangedLibraryWarnsAndLoadsAnyway) {
   ASSERT_EQ(LoadProject(WriteText(folder, L"p.prj", ProjectFor(library, upper))), LoadProjectResult::Loaded);
   ASSERT_EQ(prompts.messages.size(), 1u) << "letter case counts";
   ExpectMessage(prompts.messages[0], L"Warning: lib.dll\nwas changed!", MB_OK, MB_ICONEXCLAMATION);
-  EXPECT_EQ(App().FunctionList.size(), 2u);
+  EXPECT_EQ(App().Session.rows.size(), 2u);
   EXPECT_NE(App().LibraryHandle, nullptr);
 }
 
@@ -245,10 +247,10 @@ TEST_F(ProjectTest, MovedLibraryNoKeepsThePathYesAsksForANewOne) {
   ExpectMessage(prompts.messages[0], moved, MB_YESNO, MB_ICONQUESTION);
   ExpectMessage(prompts.messages[1], L"Warning: gone.dll\nwas changed!", MB_OK, MB_ICONEXCLAMATION);
   EXPECT_TRUE(prompts.requesters.empty());
-  EXPECT_EQ(App().CurrentPath, gone);
-  EXPECT_EQ(App().FunctionList.size(), 2u);
+  EXPECT_EQ(CurrentPath(), gone);
+  EXPECT_EQ(App().Session.rows.size(), 2u);
   EXPECT_EQ(App().LibraryHandle, nullptr);
-  EXPECT_TRUE(App().LibraryInfo.versionStrings[12].empty());
+  EXPECT_TRUE(App().Session.library.versionStrings[12].empty());
 
   // Yes: the library chosen anew, which matches the stored fingerprint.
   prompts.messages.clear();
@@ -260,14 +262,14 @@ TEST_F(ProjectTest, MovedLibraryNoKeepsThePathYesAsksForANewOne) {
   EXPECT_EQ(prompts.requesters[0].initialPath, L"");
   EXPECT_EQ(prompts.requesters[0].filter,
             L"DLLs (*.dll, *.ocx, *.sys, *.exe)|*.dll;*.ocx;*.sys;*.exe|All Files (*.*)|*.*");
-  EXPECT_EQ(App().CurrentPath, library);
+  EXPECT_EQ(CurrentPath(), library);
   EXPECT_NE(App().LibraryHandle, nullptr);
-  EXPECT_EQ(App().FunctionList.size(), 2u);
+  EXPECT_EQ(App().Session.rows.size(), 2u);
 
   // Yes, then cancelled: no library and no rows.
   ASSERT_EQ(LoadProject(project), LoadProjectResult::NoLibrary);
-  EXPECT_TRUE(App().CurrentPath.empty());
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(CurrentPath().empty());
+  EXPECT_TRUE(App().Session.rows.empty());
   EXPECT_EQ(App().LibraryHandle, nullptr);
 }
 
@@ -276,7 +278,7 @@ TEST_F(ProjectTest, EmptyPathsFoldersAndEmptyFilesCountAsMoved) {
   EXPECT_EQ(LoadProject(WriteText(folder, L"a.prj", ProjectFor(L"", L""))), LoadProjectResult::NoLibrary);
   ASSERT_EQ(prompts.messages.size(), 1u);
   ExpectMessage(prompts.messages[0], L"\nwas moved or deleted.\nload from other location?", MB_YESNO, MB_ICONQUESTION);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
 
   const std::wstring empty = WriteText(folder, L"empty.dll", "");
   for (const std::wstring& dll : {folder.path(), empty}) {
@@ -296,7 +298,7 @@ TEST_F(ProjectTest, RelativeLibraryPathIsMadeFull) {
   ASSERT_EQ(LoadProject(WriteText(folder, L"r.prj", ProjectFor(L"lib.dll", FileFingerprint(library)))),
             LoadProjectResult::Loaded);
   EXPECT_TRUE(prompts.messages.empty());
-  EXPECT_EQ(App().CurrentPath, library);
+  EXPECT_EQ(CurrentPath(), library);
 }
 
 TEST_F(ProjectTest, OversizedFileIsRefusedWithAMessage) {
@@ -312,7 +314,7 @@ TEST_F(ProjectTest, OversizedFileIsRefusedWithAMessage) {
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].buttons(), static_cast<UINT>(MB_OK));
   EXPECT_NE(prompts.messages[0].text.find(big), std::wstring::npos);
-  EXPECT_TRUE(App().FunctionList.empty());
+  EXPECT_TRUE(App().Session.rows.empty());
 }
 
 // The commands, drops and start-up that reach the project file.
@@ -361,15 +363,15 @@ TEST_F(ProjectMainWindow, DroppedProjectAndStartupArgumentAreLoaded) {
   const std::wstring lib = Data(L"named.dll");
   const std::wstring project = WriteText(folder, L"Drop.PRJ", ProjectFor(lib, FileFingerprint(lib)));
   HandleDroppedFiles({project});
-  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_EQ(CurrentPath(), lib);
   EXPECT_EQ(Main().functionGrid->GetRowCount(), 2);
   EXPECT_TRUE(prompts.messages.empty());
 
   ResetState();
-  App().CurrentPath = project;
+  App().Session.library.path = ToU16(project);
   OpenStartupFile();
-  EXPECT_EQ(App().CurrentPath, lib);
-  EXPECT_EQ(App().FunctionList.size(), 2u);
+  EXPECT_EQ(CurrentPath(), lib);
+  EXPECT_EQ(App().Session.rows.size(), 2u);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 #include "app/startup_win32.h"
 #include "grid/grid_list_win32.h"
 #include "editor/editor_component_win32.h"
-#include "resources/resource_view_win32.h"
+#include "app/pages/resource_page_win32.h"
 #include "grid_fixture.h"
 #include "main_window_fixture.h"
 #include "scripted_prompts.h"

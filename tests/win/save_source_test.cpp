@@ -1,6 +1,6 @@
 // Saving the generated source under Wine: the file's bytes, the requester and
 // its retry question, and that a failed save leaves the previous file whole.
-#include "codegen/save_source_win32.h"
+#include "app/pages/preview_page_win32.h"
 
 #include <windows.h>
 
@@ -43,35 +43,26 @@ std::string SystemUtf8(const std::wstring& text) {
   return out;
 }
 
-// Stands in for the preview editor: the text split into lines as Scintilla
-// does, so an LF-terminated text ends with an empty line.
+// The generated text as Save Source is given it: the text the preview
+// editor shows, never read back from the editor.
 class FakeEditor {
  public:
-  explicit FakeEditor(std::wstring text) : text_(std::move(text)) {
-    std::size_t start = 0;
-    for (std::size_t lf; (lf = text_.find(L'\n', start)) != std::wstring::npos; start = lf + 1)
-      lines_.push_back(text_.substr(start, lf - start));
-    lines_.push_back(text_.substr(start));
-  }
-  SourceLines Binding() const {
-    return {[this] { return text_; }, [this] { return static_cast<std::int64_t>(lines_.size()); },
-            [this](std::int64_t i) { return lines_.at(static_cast<std::size_t>(i)); }};
-  }
+  explicit FakeEditor(std::wstring text) : text_(std::move(text)) {}
+  std::u16string Source() const { return ToU16(text_); }
   const std::wstring& text() const { return text_; }
 
  private:
   std::wstring text_;
-  std::vector<std::wstring> lines_;
 };
 
 std::wstring GeneratedText() {
-  std::vector<SourceRow> rows(2);
-  rows[0].alias = rows[0].function = u"MessageBoxW";
-  rows[0].para = u"4";
+  std::vector<FunctionRow> rows(2);
+  rows[0].alias = rows[0].exportName = u"MessageBoxW";
+  rows[0].parameters = u"4";
   rows[0].comment = u"zeigt \u00FCber \u20AC und \U0001F600";
   rows[1].alias = u"Ete";
-  rows[1].function = u"\u00C9t\u00E9";
-  rows[1].para = u"0";
+  rows[1].exportName = u"\u00C9t\u00E9";
+  rows[1].parameters = u"0";
   return ToWide(BuildSourceText(rows, u"C:\\Libs\\user32.dll"));
 }
 
@@ -99,7 +90,7 @@ const std::wstring kCannotCreate = L"Can't save in this directory,\nselect anoth
 TEST_F(SaveSourceTest, WritesBomAndOneCrLfLinePerEditorLine) {
   const std::wstring target = folder.File(L"user32.pbi");
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveSource(editor.Binding(), kLibrary), SaveSourceResult::Saved);
+  EXPECT_EQ(SaveSource(editor.Source(), kLibrary), SaveSourceResult::Saved);
 
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_TRUE(prompts.requesters[0].save);
@@ -124,7 +115,7 @@ TEST_F(SaveSourceTest, ReplacesAnExistingFileWithoutAQuestion) {
   const FakeEditor small(L"x\n");
   const std::wstring target = folder.Write(L"old.pb", std::vector<unsigned char>(4096, 'z'));
   prompts.fileAnswers = {target};
-  EXPECT_EQ(SaveSource(small.Binding(), kLibrary), SaveSourceResult::Saved);
+  EXPECT_EQ(SaveSource(small.Source(), kLibrary), SaveSourceResult::Saved);
   EXPECT_TRUE(prompts.messages.empty());
   EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBFx\r\n\r\n");
   EXPECT_EQ(FilesIn(folder.path()).size(), 1u);
@@ -140,7 +131,7 @@ TEST_F(SaveSourceTest, TargetWrittenDirectlyWhenNoTemporaryFitsBesideIt) {
   for (bool existing : {false, true}) {
     const std::wstring target = existing ? folder.Write(longName, old) : folder.File(longName);
     prompts.fileAnswers = {target};
-    EXPECT_EQ(SaveSource(small.Binding(), kLibrary), SaveSourceResult::Saved) << existing;
+    EXPECT_EQ(SaveSource(small.Source(), kLibrary), SaveSourceResult::Saved) << existing;
     EXPECT_TRUE(prompts.messages.empty()) << existing;
     EXPECT_EQ(ReadBytes(target), "\xEF\xBB\xBFx\r\n\r\n") << existing;
     EXPECT_EQ(FilesIn(folder.path()), std::vector<std::wstring>{target}) << existing;
@@ -148,19 +139,19 @@ TEST_F(SaveSourceTest, TargetWrittenDirectlyWhenNoTemporaryFitsBesideIt) {
 }
 
 TEST_F(SaveSourceTest, CancelWritesNothingAndEmptySourceAsksNothing) {
-  EXPECT_EQ(SaveSource(editor.Binding(), L"C:\\Libs\\mylib"), SaveSourceResult::Cancelled);
+  EXPECT_EQ(SaveSource(editor.Source(), L"C:\\Libs\\mylib"), SaveSourceResult::Cancelled);
   ASSERT_EQ(prompts.requesters.size(), 1u);
   EXPECT_EQ(prompts.requesters[0].initialPath, L"C:\\Libs\\mylib.pbi");
   EXPECT_TRUE(prompts.messages.empty());
 
   const FakeEditor empty(L"");
   prompts.fileAnswers = {folder.File(L"never.pbi")};
-  EXPECT_EQ(SaveSource(empty.Binding(), kLibrary), SaveSourceResult::Empty);
+  EXPECT_EQ(SaveSource(empty.Source(), kLibrary), SaveSourceResult::Empty);
   EXPECT_EQ(prompts.requesters.size(), 1u) << "no requester for an empty source";
   ASSERT_EQ(prompts.messages.size(), 1u);
   ExpectMessage(prompts.messages[0], L"The source is empty", MB_OK, 0);
 
-  EXPECT_EQ(SaveSource(SourceLines{}, kLibrary), SaveSourceResult::Empty) << "an unbound editor has no text";
+  EXPECT_EQ(SaveSource({}, kLibrary), SaveSourceResult::Empty) << "no text at all";
   EXPECT_TRUE(FilesIn(folder.path()).empty());
 }
 
@@ -169,7 +160,7 @@ TEST_F(SaveSourceTest, UnwritablePlaceAsksForAnotherAndYesAsksAgain) {
   ASSERT_TRUE(CreateDirectoryW(folder.File(L"taken.pbi").c_str(), nullptr));
   const std::wstring good = folder.File(L"good.pbi");
   prompts.fileAnswers = {missingFolder, folder.File(L"taken.pbi"), good};
-  EXPECT_EQ(SaveSource(editor.Binding(), kLibrary), SaveSourceResult::Saved);
+  EXPECT_EQ(SaveSource(editor.Source(), kLibrary), SaveSourceResult::Saved);
 
   ASSERT_EQ(prompts.requesters.size(), 3u);
   for (const auto& r : prompts.requesters) EXPECT_EQ(r.initialPath, L"C:\\Libs\\user32.pbi") << "every retry proposes the default";
@@ -183,7 +174,7 @@ TEST_F(SaveSourceTest, UnwritablePlaceAsksForAnotherAndYesAsksAgain) {
 TEST_F(SaveSourceTest, UnwritablePlaceAnsweredNoStops) {
   prompts.fileAnswers = {folder.File(L"missing\\x.pbi"), folder.File(L"unused.pbi")};
   prompts.messageAnswers = {IDNO};
-  EXPECT_EQ(SaveSource(editor.Binding(), kLibrary), SaveSourceResult::Cancelled);
+  EXPECT_EQ(SaveSource(editor.Source(), kLibrary), SaveSourceResult::Cancelled);
   EXPECT_EQ(prompts.requesters.size(), 1u);
   ASSERT_EQ(prompts.messages.size(), 1u);
   ExpectMessage(prompts.messages[0], kCannotCreate, MB_YESNO, MB_ICONQUESTION);
@@ -198,7 +189,7 @@ TEST_F(SaveSourceTest, FailedReplaceIsReportedAndThePreviousFileSurvives) {
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   prompts.fileAnswers = {target};
-  const SaveSourceResult result = SaveSource(editor.Binding(), kLibrary);
+  const SaveSourceResult result = SaveSource(editor.Source(), kLibrary);
   CloseHandle(holder);
 
   EXPECT_EQ(result, SaveSourceResult::Failed);

@@ -2,6 +2,7 @@
 // A Prompts implementation for tests: records every question and answers
 // from queues, so no test waits for a window nobody clicks.
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ class ScriptedPrompts final : public Prompts {
   std::vector<RecordedRequester> requesters;
   std::deque<int> messageAnswers;      // empty: OK or Yes, as the box offers
   std::deque<std::wstring> fileAnswers;  // empty: cancelled
+  std::vector<std::wstring> textQuestions;  // the initial text of each
+  std::deque<std::wstring> textAnswers;     // empty: cancelled
 
   int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption, UINT style) override {
     messages.push_back({owner, text, caption, style});
@@ -51,6 +54,14 @@ class ScriptedPrompts final : public Prompts {
   std::wstring AskSaveFile(HWND, const std::wstring& title, const std::wstring& initialPath,
                            const std::wstring& filter) override {
     return Answer(true, title, initialPath, filter);
+  }
+  std::optional<std::wstring> AskText(HWND, const std::wstring&, const std::wstring&,
+                                      const std::wstring& initial) override {
+    textQuestions.push_back(initial);
+    if (textAnswers.empty()) return std::nullopt;
+    std::wstring answer = textAnswers.front();
+    textAnswers.pop_front();
+    return answer;
   }
 
  private:

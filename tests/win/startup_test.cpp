@@ -7,7 +7,9 @@
 
 #include "analysis/library_win32.h"
 #include "app/app_state_win32.h"
+#include "app/main_window_win32.h"
 #include "app/startup_win32.h"
+#include "editor/editor_component_win32.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
 
@@ -21,7 +23,7 @@ const std::wstring kProgram = L"\"C:\\Program Files\\Vantorel\\Vantorel.exe\"";
 
 class StartupArgument : public ::testing::Test {
  protected:
-  void TearDown() override { App().CurrentPath.clear(); }
+  void TearDown() override { App().Session.library.path.clear(); }
   // Runs the argument steps of start-up on a command line after the program.
   void Start(const std::wstring& arguments) { ReadStartupArgument(kProgram + L" " + arguments); }
   ScriptedPrompts prompts;
@@ -29,15 +31,15 @@ class StartupArgument : public ::testing::Test {
 
 TEST_F(StartupArgument, NoArgumentLeavesNothingOpenAndSaysNothing) {
   ReadStartupArgument(kProgram);
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   ReadStartupArgument(kProgram + L"   ");
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
   EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(StartupArgument, ProjectExtensionInAnyCaseIsNotChecked) {
   Start(L"C:\\x\\Lib.PRJ");
-  EXPECT_EQ(App().CurrentPath, L"C:\\x\\Lib.PRJ");
+  EXPECT_EQ(CurrentPath(), L"C:\\x\\Lib.PRJ");
   EXPECT_TRUE(prompts.messages.empty()) << "a project is not a library: no PE check";
 }
 
@@ -48,7 +50,7 @@ TEST_F(StartupArgument, DotInFolderNameIsNoExtension) {
   const std::wstring lib = folder + L"\\lib";
   ASSERT_TRUE(CopyFileW(testing::OwnLibrary().c_str(), lib.c_str(), FALSE));
   Start(lib);
-  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_EQ(CurrentPath(), lib);
   EXPECT_TRUE(prompts.messages.empty());
   // The same name that is not a library is checked, not taken for a project.
   const std::wstring text = folder + L"\\prj";
@@ -56,7 +58,7 @@ TEST_F(StartupArgument, DotInFolderNameIsNoExtension) {
   Start(text);
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 }
 
 TEST_F(StartupArgument, LibraryOfTheOtherKindNamesTheOtherEdition) {
@@ -68,12 +70,12 @@ TEST_F(StartupArgument, LibraryOfTheOtherKindNamesTheOtherEdition) {
   EXPECT_EQ(m.buttons(), static_cast<UINT>(MB_OK));
   EXPECT_EQ(m.icon(), 0u);
   EXPECT_EQ(m.owner, nullptr) << "no window is active at start-up";
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 }
 
 TEST_F(StartupArgument, OnlyTheFirstOfTwoArgumentsCounts) {
   Start(testing::OwnLibrary() + L" " + testing::OtherLibrary());
-  EXPECT_EQ(App().CurrentPath, testing::OwnLibrary());
+  EXPECT_EQ(CurrentPath(), testing::OwnLibrary());
   EXPECT_TRUE(prompts.messages.empty()) << "the second argument, of the other kind, must be ignored";
 }
 
@@ -83,7 +85,7 @@ TEST_F(StartupArgument, QuotedPathWithBlanksIsOnePath) {
   const std::wstring lib = dir.File(L"My Libs\\a.dll");
   ASSERT_TRUE(CopyFileW(testing::OwnLibrary().c_str(), lib.c_str(), FALSE));
   Start(L"\"" + lib + L"\" ignored");
-  EXPECT_EQ(App().CurrentPath, lib);
+  EXPECT_EQ(CurrentPath(), lib);
   EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -94,7 +96,7 @@ TEST_F(StartupArgument, MissingFileIsReportedAsLocked) {
   EXPECT_EQ(prompts.messages[0].text, L"File is locked\ncan't load.");
   EXPECT_EQ(prompts.messages[0].caption, L"Vantorel");
   EXPECT_EQ(prompts.messages[0].style, static_cast<UINT>(MB_OK));
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 }
 
 TEST_F(StartupArgument, NotAPeFileHasItsOwnMessage) {
@@ -102,7 +104,7 @@ TEST_F(StartupArgument, NotAPeFileHasItsOwnMessage) {
   Start(dir.Write(L"text.dll", std::vector<unsigned char>(4096, 'A')));
   ASSERT_EQ(prompts.messages.size(), 1u);
   EXPECT_EQ(prompts.messages[0].text, L"Isn't a valid PE-File\ncan't load.");
-  EXPECT_TRUE(App().CurrentPath.empty());
+  EXPECT_TRUE(CurrentPath().empty());
 }
 
 // Opening a library moves the current directory, and the loader finds a
@@ -127,7 +129,7 @@ TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
   for (const auto& c : cases) {
     ASSERT_TRUE(SetCurrentDirectoryW(folder.path().c_str()));
     Start(c.argument);
-    EXPECT_EQ(App().CurrentPath, c.file);
+    EXPECT_EQ(CurrentPath(), c.file);
     OpenStartupFile();
     // The mapped file, named by the system with its own device prefix.
     wchar_t mapped[MAX_PATH] = {};
@@ -137,14 +139,14 @@ TEST_F(StartupArgument, RelativePathsNameFilesInTheCurrentDirectory) {
     ASSERT_GE(length, withoutDrive.size());
     EXPECT_EQ(_wcsicmp(mapped + length - withoutDrive.size(), withoutDrive.c_str()), 0)
         << std::string(c.file.begin(), c.file.end());
-    ASSERT_FALSE(App().FunctionList.empty());
-    EXPECT_EQ(App().FunctionList[0].Function, c.firstExport);
+    ASSERT_FALSE(App().Session.rows.empty());
+    EXPECT_EQ(App().Session.rows[0].exportName, c.firstExport);
     ReleaseLibrary();
   }
   SetCurrentDirectoryW(saved);
   EXPECT_TRUE(prompts.messages.empty());
-  App().FunctionList.clear();
-  App().LibraryInfo = {};
+  App().Session.rows.clear();
+  App().Session.library = {};
 }
 
 TEST(Startup, PrepareLoadsIconsAndReleaseFreesThem) {
@@ -164,6 +166,44 @@ TEST(Startup, PrepareLoadsIconsAndReleaseFreesThem) {
   ReleaseProcess();
   for (const auto& icon : App().CommandIcons) EXPECT_EQ(icon.get(), nullptr);
   for (const auto& icon : App().ShellIcons) EXPECT_EQ(icon.get(), nullptr);
+}
+
+bool shownFirst, completeAtFirstEvent, timedOut;
+
+// A guard: a loop that never ends fails instead of hanging.
+void CALLBACK EndLoopAfterWaiting(HWND, UINT, UINT_PTR, DWORD) {
+  timedOut = true;
+  PostQuitMessage(0);
+}
+
+// A timer's event comes when nothing else waits: the loop's first.
+void CALLBACK CheckAtFirstEvent(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  completeAtFirstEvent = Main().editor && Main().resourceTree && Main().hexGrid && Main().textView;
+  PostMessageW(Main().window, WM_CLOSE, 0, 0);
+}
+
+// The window shows before its hidden pages are built, and they are complete
+// before the loop handles its first event; a close waiting by then (the
+// window was visible) still ends the loop.
+TEST(Startup, HiddenPagesAreCompleteBeforeTheFirstEvent) {
+  PrepareProcess();
+  ASSERT_TRUE(MapEditorComponent());
+  shownFirst = completeAtFirstEvent = timedOut = false;
+  for (const bool closeWaits : {false, true}) {
+    const UINT_PTR guard = SetTimer(nullptr, 0, 20000, EndLoopAfterWaiting);
+    const auto hiddenParts = closeWaits ? +[] { PostMessageW(Main().window, WM_CLOSE, 0, 0); } : +[] {
+      shownFirst = IsWindowVisible(Main().window) && Main().functionGrid && !Main().editor && !Main().resourceTree;
+      SetTimer(nullptr, 0, 0, CheckAtFirstEvent);
+    };
+    RunMainWindow(hiddenParts);
+    KillTimer(nullptr, guard);
+    EXPECT_FALSE(timedOut) << (closeWaits ? "a close waiting was lost" : "the loop did not end");
+    EXPECT_EQ(Main().window, nullptr);
+  }
+  EXPECT_TRUE(shownFirst);
+  EXPECT_TRUE(completeAtFirstEvent);
+  ReleaseProcess();
 }
 
 }  // namespace

@@ -1,0 +1,291 @@
+#include "app/pages/function_page_win32.h"
+
+#include <commctrl.h>
+
+#include <array>
+#include <limits>
+#include <memory>
+#include <new>
+#include <span>
+
+#include "codegen/source_names.h"
+#include "platform/text_win32.h"
+
+namespace vantorel {
+
+namespace {
+
+constexpr std::int64_t kEvenRowColour = 0xDFFFFF;
+constexpr std::int64_t kOddRowColour = 0xFCFEDB;
+
+std::int64_t TickOf(GridControl& grid, std::int64_t row) { return static_cast<std::int64_t>(grid.GetRowState(row) & 0xFF); }
+
+void SetTick(GridControl& grid, std::int64_t row, std::int64_t tick) { grid.SetRowState(row, tick, -1, -1, -1, true); }
+
+// The row number in decimal, written into `buffer`: the runtime's wide
+// formatting is a slow way to make 65,535 short numbers.
+std::u16string_view RowNumberText(std::size_t number, std::span<char16_t, 20> buffer) {
+  std::size_t at = buffer.size();
+  do {
+    buffer[--at] = static_cast<char16_t>(u'0' + number % 10);
+    number /= 10;
+  } while (number != 0);
+  return {buffer.data() + at, buffer.size() - at};
+}
+
+// A filled table's texts as the grid's source answers them: every text in
+// one buffer, so the copy costs one allocation instead of one per text,
+// and owned, so the application may change or drop its list afterwards.
+class FunctionGridTexts {
+ public:
+  // Null when the texts do not fit in memory or in 32-bit places.
+  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionRows& rows) {
+    std::size_t total = 0;
+    for (const FunctionRow& r : rows)
+      total += r.alias.size() + r.exportName.size() + r.parameters.size() + r.convention.size() + r.comment.size();
+    if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    try {
+      auto texts = std::make_shared<FunctionGridTexts>();
+      texts->pool_.reserve(total);
+      texts->ends_.reserve(rows.size() * kStored);
+      for (const FunctionRow& r : rows) {
+        for (const std::u16string* text : {&r.alias, &r.exportName, &r.parameters, &r.convention, &r.comment}) {
+          texts->pool_ += *text;
+          texts->ends_.push_back(static_cast<std::uint32_t>(texts->pool_.size()));
+        }
+      }
+      return texts;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  // Grid column 0 is the row's number, 1-5 the row's texts; the hidden
+  // column is empty.
+  GridText Cell(std::int64_t row, std::int64_t column) const {
+    const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
+    if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
+    if (column == 0) {
+      std::array<char16_t, 20> number;
+      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
+    }
+    const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
+    const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
+    return pool_.substr(begin, ends_[at] - begin);
+  }
+
+ private:
+  static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
+  std::u16string pool_;
+  std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
+};
+
+// Row by row, each text stored in the grid: the way when the texts cannot
+// be copied in one piece.
+void FillCellByCell(GridControl& grid, const FunctionRows& rows) {
+  const std::wstring noText;
+  std::array<char16_t, 20> number;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const FunctionRow& r = rows[i];
+    const auto row = static_cast<std::int64_t>(i);
+    if (!grid.AddRow(row, noText, 1)) return;
+    SetTick(grid, row, r.ticked ? kTicked : kUnticked);
+    grid.SetCellText(0, row, RowNumberText(i + 1, number));
+    grid.SetCellText(1, row, std::u16string_view(r.alias));
+    grid.SetCellText(2, row, std::u16string_view(r.exportName));
+    grid.SetCellText(3, row, std::u16string_view(r.parameters));
+    grid.SetCellText(4, row, std::u16string_view(r.convention));
+    grid.SetCellText(5, row, std::u16string_view(r.comment));
+  }
+}
+
+// The table row a grid row shows; null for a grid row that shows none (rows
+// the grid was given otherwise than by a fill).
+FunctionRow* RowAt(FunctionRows& rows, std::int64_t row) {
+  return row >= 0 && static_cast<std::uint64_t>(row) < rows.size() ? &rows[static_cast<std::size_t>(row)] : nullptr;
+}
+
+// The row's text a grid column shows; null for the number and the hidden column.
+std::u16string* FieldOf(FunctionRow& row, std::int64_t column) {
+  switch (column) {
+    case 1: return &row.alias;
+    case 2: return &row.exportName;
+    case 3: return &row.parameters;
+    case 4: return &row.convention;
+    case 5: return &row.comment;
+    default: return nullptr;
+  }
+}
+
+// The export name of a grid row: its table row's, or for a row without one
+// the grid's Function cell.
+std::wstring ExportNameAt(GridControl& grid, FunctionRows& rows, std::int64_t row) {
+  if (const FunctionRow* r = RowAt(rows, row)) return ToWide(r->exportName);
+  return grid.GetCellText(2, row);
+}
+
+// A tick the grid shows, written into the row too.
+void SetRowTick(GridControl& grid, FunctionRows& rows, std::int64_t row, std::int64_t tick) {
+  SetTick(grid, row, tick);
+  if (FunctionRow* r = RowAt(rows, row)) r->ticked = tick == kTicked;
+}
+
+// A ticked row the source declares under another name than its alias says
+// so in its Alias tip: a line after the export's facts, or the only line
+// under the export's name (the grid's titled form: title, character 7,
+// lines separated by CR LF). Its name depends on the rows above it only.
+void AddLoaderNameLine(std::wstring& tip, const FunctionRows& rows, std::int64_t row, const std::wstring& function,
+                       std::u16string_view libraryPath) {
+  if (row < 0 || static_cast<std::uint64_t>(row) >= rows.size() || !rows[static_cast<std::size_t>(row)].ticked) return;
+  const std::span<const FunctionRow> above(rows.data(), static_cast<std::size_t>(row) + 1);
+  const std::u16string note = RenameNote(NameLoaderRows(above, libraryPath).rows.back());
+  if (note.empty()) return;
+  tip += tip.empty() ? function + L"\a" : L"\r\n";
+  tip += ToWide(note);
+}
+
+}  // namespace
+
+void AddFunctionGridColumns(GridControl& grid) {
+  grid.AddColumn(0, L"Nr:", 30);
+  grid.AddColumn(1, L"Alias:", 220);
+  grid.AddColumn(2, L"Function:", 220);
+  grid.AddColumn(3, L"Para:", 50);
+  grid.AddColumn(4, L"Conv:", 75);
+  grid.AddColumn(5, L"Comment:", 0);
+}
+
+void FillFunctionGrid(GridControl& grid, const FunctionRows& table) {
+  grid.ClearRows();
+  // A bulk fill with redraw on is quadratic in Wine's list view. After
+  // ClearRows, which switches redraw back on when it is done.
+  grid.SetRedraw(false, false);
+  // The grid asks for a row's texts when it shows them, until the row is
+  // written: storing 65,535 x 6 cells one call at a time cost more than
+  // everything else between ClearRows and the first paint.
+  const auto rows = static_cast<std::int64_t>(table.size());
+  auto texts = FunctionGridTexts::Copy(table);
+  if (texts && grid.AddSourceRows(rows, 1, [texts](std::int64_t row, std::int64_t column) {
+        return texts->Cell(row, column);
+      })) {
+    for (std::int64_t row = 0; row < rows; ++row)
+      SetTick(grid, row, table[static_cast<std::size_t>(row)].ticked ? kTicked : kUnticked);
+  } else {
+    FillCellByCell(grid, table);
+  }
+  // The last column is stretched once the rows' scroll bar is there, and
+  // before the paint, so the first paint is the only one.
+  grid.ResumeRedraw([&grid] { StretchLastColumn(grid); });
+  UpdateWindow(grid.listWindow);
+  UpdateWindow(grid.containerWindow);
+}
+
+void StretchLastColumn(GridControl& grid) {
+  HWND header = grid.headerWindow;
+  HWND list = grid.listWindow;
+  if (!header || !list || !IsWindow(list)) return;
+  const int columns = Header_GetItemCount(header);
+  if (columns > 0) ListView_SetColumnWidth(list, columns - 1, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record, FunctionRows& rows,
+                                 const std::function<void(std::int64_t)>& selectionChanged,
+                                 const RowTipProvider& rowTip, std::u16string_view libraryPath) {
+  if (!grid) return 1;
+  switch (event) {
+    case GridEvent::CellType:
+      if (record.column == 0 || record.column == 2) {
+        record.type = 1;
+      } else if (record.column == 4) {
+        record.type = 3;
+        record.text = ToWide(kEditionTraits.conventions);
+      }
+      return 1;
+    case GridEvent::CellFormat:
+      if (record.column == 0 || record.column == 3) record.align = 2;
+      if (record.row == -1 || record.column == -1) {
+        record.gradientTop = 0xFFFFFF;
+        record.gradientBottom = GetSysColor(COLOR_GRADIENTACTIVECAPTION);
+      } else {
+        record.backColour = record.row % 2 == 0 ? kEvenRowColour : kOddRowColour;
+      }
+      return 1;
+    case GridEvent::EditChar:
+      if (record.column == 3) {
+        const bool digit = record.value >= L'0' && record.value <= L'9';
+        return digit ? 1 : 0;
+      }
+      return 1;
+    case GridEvent::EditDone: {
+      // The text the cell keeps: cleaned here and written (answer 0), or
+      // taken by the grid as it is (answer 1). The row gets the same.
+      std::u16string kept = ToU16(record.text);
+      std::int64_t answer = 1;
+      if (record.column == 1) {
+        if (kept.empty()) kept = ToU16(ExportNameAt(*grid, rows, record.row));
+        kept = MakeAlias(kept);
+        grid->SetCellText(1, record.row, ToWide(kept));
+        answer = 0;
+      } else if (record.column == 3) {
+        if (kept.empty()) kept.push_back(u'?');
+        grid->SetCellText(3, record.row, ToWide(kept));
+        answer = 0;
+      }
+      if (FunctionRow* row = RowAt(rows, record.row)) {
+        if (std::u16string* field = FieldOf(*row, record.column)) *field = std::move(kept);
+      }
+      return answer;
+    }
+    case GridEvent::ChoiceChanged:
+      // A list choice shows its option in the cell at once; the row follows,
+      // also when Escape brings the old option back.
+      if (FunctionRow* row = RowAt(rows, record.row)) {
+        if (std::u16string* field = FieldOf(*row, record.column)) *field = ToU16(record.text);
+      }
+      return 1;
+    case GridEvent::StripClick: {
+      if (record.row < 0) return 0;
+      SetRowTick(*grid, rows, record.row, 3 - TickOf(*grid, record.row));
+      for (std::int64_t c = -1; c < kFunctionColumns; ++c) grid->RefreshCell(c, record.row, false);
+      if (selectionChanged) selectionChanged(static_cast<std::int64_t>(CountTicked(rows)));
+      return 0;
+    }
+    case GridEvent::HeaderClick: {
+      if (record.column != -1) return 1;
+      std::int64_t ticked = 0;
+      const std::int64_t count = grid->GetRowCount();
+      for (std::int64_t r = 0; r < count; ++r) {
+        if (TickOf(*grid, r) == kUnticked) {
+          SetRowTick(*grid, rows, r, kTicked);
+          ++ticked;
+        } else {
+          SetRowTick(*grid, rows, r, kUnticked);
+        }
+        grid->RefreshCell(-1, r, false);
+      }
+      if (selectionChanged) selectionChanged(ticked);
+      return 1;
+    }
+    case GridEvent::TooltipQuery: {
+      // The alias is made from the function's name: both cells tell about
+      // the same export.
+      if ((record.column != 1 && record.column != 2) || record.row < 0 || record.row >= grid->GetRowCount())
+        return 0;
+      const std::wstring function = ExportNameAt(*grid, rows, record.row);
+      std::wstring text = rowTip ? rowTip(record.row, function) : std::wstring();
+      if (record.column == 1) AddLoaderNameLine(text, rows, record.row, function, libraryPath);
+      if (text.empty()) return 0;
+      record.text = std::move(text);
+      record.value = 1;  // the information icon before the title
+      record.x1 = kRowTipWidth;
+      // The tip reads like the cells it explains.
+      if (grid->listWindow)
+        record.font = reinterpret_cast<HFONT>(SendMessageW(grid->listWindow, WM_GETFONT, 0, 0));
+      return 1;
+    }
+    default:
+      return 1;
+  }
+}
+
+}  // namespace vantorel

@@ -1,0 +1,17 @@
+// The four commands, each over one run of the command line.
+#pragma once
+
+#include "cli/run.h"
+
+namespace vantorel::cli {
+
+// Every export slot of each library: a table, or JSON with --json.
+void RunExports(CommandRun& run);
+// The loader source of each library, as the window's Save Source writes it.
+void RunSource(CommandRun& run);
+// The project file of a freshly opened library.
+void RunProject(CommandRun& run);
+// The PE check's verdict, machine, size, SHA-1 and version strings.
+void RunInfo(CommandRun& run);
+
+}  // namespace vantorel::cli
