@@ -30,10 +30,21 @@ struct SharedOwned {
   UniqueFont smallFont;
 };
 
+// Another program (a clipboard manager, a paste in another window) may hold
+// the clipboard for a moment: a cut or paste waits for it briefly rather than
+// doing nothing.
+bool OpenClipboardSoon(HWND owner) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(4);
+  }
+  return false;
+}
+
 // Clipboard text through the clipboard's own lifetime rules.
 class OpenedClipboard {
  public:
-  explicit OpenedClipboard(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  explicit OpenedClipboard(HWND owner) : open_(OpenClipboardSoon(owner)) {}
   ~OpenedClipboard() {
     if (open_) CloseClipboard();
   }

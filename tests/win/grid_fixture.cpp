@@ -1,4 +1,5 @@
 #include "grid_fixture.h"
+#include "test_support.h"
 
 namespace vantorel::grid_testing {
 namespace {
@@ -151,9 +152,11 @@ COLORREF Snapshot::At(int x, int y) const {
   return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
 }
 
+bool OpenClipboardSoon() { return ::vantorel::testing::OpenClipboardSoon(); }
+
 std::wstring ClipboardText() {
   std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
+  if (!OpenClipboardSoon()) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
       text = chars;
@@ -165,7 +168,7 @@ std::wstring ClipboardText() {
 }
 
 void SetClipboardText(const std::wstring& text) {
-  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(OpenClipboardSoon());
   EmptyClipboard();
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
   auto* target = static_cast<wchar_t*>(GlobalLock(memory));

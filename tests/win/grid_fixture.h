@@ -32,6 +32,8 @@ void PumpMessages();
 // The system clipboard's text, and replacing it.
 std::wstring ClipboardText();
 void SetClipboardText(const std::wstring& text);
+// Opens the clipboard, waiting briefly while a test beside this one holds it.
+bool OpenClipboardSoon();
 
 // Records every event and answers from a table (1 unless told otherwise).
 struct Recorder {

@@ -308,7 +308,7 @@ TEST(GridKeys, ClipboardAndDeleteKeysAskTheirQueries) {
   EXPECT_EQ(g.GetCurrentColumn(), -1) << "Ctrl+A ends editing";
 
   // Copy: a veto leaves the clipboard alone.
-  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(grid_testing::OpenClipboardSoon());
   EmptyClipboard();
   CloseClipboard();
   t.recorder.answers[GridEvent::ClipboardQuery] = 0;

@@ -328,7 +328,7 @@ TEST_F(MainWindowTest, EditAnswersTakeEffectAsTheUserTypes) {
   const std::wstring fixed = g.GetCellText(0, 4) + g.GetCellText(2, 4) + g.GetCellText(0, 5) + g.GetCellText(2, 5);
   const std::wstring conv5 = g.GetCellText(4, 5);
   const std::wstring clip = L"9\tmy alias\tfoo\t1x2\tfastcall\tnote\r\n8\t\tbar\t-3\tstdcall\tn2";
-  ASSERT_TRUE(OpenClipboard(nullptr));
+  ASSERT_TRUE(testing::OpenClipboardSoon());
   EmptyClipboard();
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (clip.size() + 1) * sizeof(wchar_t));
   std::copy(clip.c_str(), clip.c_str() + clip.size() + 1, static_cast<wchar_t*>(GlobalLock(memory)));

@@ -32,6 +32,16 @@ inline std::wstring WrongKindMessage() {
   return std::wstring(kEditionTraits.wrongKind.begin(), kEditionTraits.wrongKind.end());
 }
 // The convention of a freshly listed export.
+// Tests beside this one share the clipboard: wait for it as a user's
+// program would, instead of failing on a moment's contention.
+inline bool OpenClipboardSoon() {
+  for (int attempt = 0; attempt < 250; ++attempt) {
+    if (OpenClipboard(nullptr)) return true;
+    Sleep(4);
+  }
+  return false;
+}
+
 inline std::u16string FreshConvention() { return std::u16string(kEditionTraits.convention); }
 
 #ifdef VANTOREL_TESTDATA
