@@ -78,7 +78,8 @@ NumberScan Highlighter::ScanNumber(std::string_view bytes) const {
   return {n, digits};
 }
 
-Highlighter::Token Highlighter::NextToken(const unsigned char* bytes, std::size_t length, int& running) const {
+Highlighter::Token Highlighter::NextToken(const unsigned char* bytes, std::size_t length, int& running,
+                                            bool escapes) const {
   const int prefixStyle = running;
   const unsigned char first = bytes[0];
 
@@ -102,7 +103,9 @@ Highlighter::Token Highlighter::NextToken(const unsigned char* bytes, std::size_
         std::size_t n = 1;
         for (; n < length; ++n) {
           const unsigned char b = bytes[n];
-          if (b == e->closing) {
+          if (escapes && b == '\\' && n + 1 < length && !IsLineEnd(bytes[n + 1])) {
+            ++n;
+          } else if (b == e->closing) {
             if (--depth == 0) {
               ++n;
               break;
@@ -156,7 +159,7 @@ int Highlighter::StyleLine(std::string_view line, int foldLevel, std::vector<Sty
   int running = kNeutralStyle;
   int delta = 0;
   for (std::size_t pos = 0; pos < line.size();) {
-    const Token token = NextToken(bytes + pos, line.size() - pos, running);
+    const Token token = NextToken(bytes + pos, line.size() - pos, running, pos > 0 && bytes[pos - 1] == '~');
     runs.push_back({token.length, Masked(token.style)});
     pos += token.length;
     if (!token.entry) continue;

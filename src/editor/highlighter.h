@@ -54,7 +54,9 @@ class Highlighter {
     int style;
     const KeywordEntry* entry;
   };
-  Token NextToken(const unsigned char* bytes, std::size_t length, int& running) const;
+  // escapes: the run follows a "~", so inside it a backslash takes the next
+  // character along (PureBasic's ~"a\"b" is one literal).
+  Token NextToken(const unsigned char* bytes, std::size_t length, int& running, bool escapes) const;
 
   struct AsciiKey {
     std::string key;  // case-folded like the registry's key

@@ -57,6 +57,9 @@ TEST(Highlighter, TokensAndStyles) {
   EXPECT_EQ(Lex(state, "Debug(a  b"), (Tokens{{"Debug", 1}, {"(", 6}, {"a", 0}, {"  ", 0}, {"b", 0}}));
   EXPECT_EQ(Lex(state, "\"abc\r\n"), (Tokens{{"\"abc", 3}, {"\r", 0}, {"\n", 0}}));
   EXPECT_EQ(Lex(state, "\"a\"\"b\""), (Tokens{{"\"a\"", 3}, {"\"b\"", 3}}));
+  // After "~" a backslash escapes: the literal ends at its real closing quote.
+  EXPECT_EQ(Lex(state, "(~\"a\\\"b\\\\\")+\"c\\\"d"),
+            (Tokens{{"(", 6}, {"~", 0}, {"\"a\\\"b\\\\\"", 3}, {")", 6}, {"+", 0}, {"\"c\\\"", 3}, {"d", 0}}));
   EXPECT_EQ(Lex(state, "1.2.3"), (Tokens{{"1", 0}, {".", 0}, {"2.3", 4}}));
   EXPECT_EQ(Lex(state, "2x x2 <> 0"),
             (Tokens{{"2x", 0}, {" ", 0}, {"x2", 0}, {" ", 0}, {"<>", 0}, {" ", 0}, {"0", 4}}));
