@@ -531,8 +531,16 @@ HeaderImport Import(std::string bytes, const fs::path& path, const HeaderImportO
   if (!windows_h || error || header.find_first_of("\"\n") != std::string::npos) return first;
   const std::string prelude = "#include <windows.h>\n#include \"" + header + "\"\n";
   bool ignored = false;
-  HeaderImport second = ImportOnce(prelude, absolute.parent_path() / "windows.h prelude", options, deadline, &ignored);
-  return second.fault == HeaderFault::None ? second : first;
+  const fs::path preludePath = absolute.parent_path() / "windows.h prelude";
+  HeaderImport second = ImportOnce(prelude, preludePath, options, deadline, &ignored);
+  if (second.fault == HeaderFault::None) return second;
+  // A <windows.h> that refuses this compiler (#error) or cannot be read
+  // leaves the header's own reading. Out of its bounds, the import is as
+  // incomplete as any other that ran out, and says so rather than quietly
+  // typing less.
+  if (second.fault == HeaderFault::PreprocessorError || second.fault == HeaderFault::Unreadable) return first;
+  if (second.faultFile.empty() || second.faultFile == PathText(preludePath)) second.faultFile = PathText(path);
+  return second;
 }
 
 // The undecorated name of an x86 export: _Name@8 and Name@8 (stdcall),

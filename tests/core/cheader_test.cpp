@@ -294,11 +294,14 @@ TEST(HeaderImport, HostileHeadersGiveAFaultAndNothingElse) {
       {"many files", dir / "c0.h", few_files, HeaderFault::TooManyFiles},
       {"much input", dir / "c0.h", little_input, HeaderFault::TooMuchInput},
       {"no time", dir / "c0.h", no_time, HeaderFault::TimedOut},
+      // Its own few tokens fit; with <windows.h> read first they do not.
+      {"<windows.h> read before it", write("sdk.h", "int f(HMONITOR m, LPMSG g);"), few_tokens, HeaderFault::TooMuchWork},
   };
   write("pong.h", "#include \"ping.h\"\n");
   for (const Case& c : cases) {
     HeaderImportOptions o;
     o.limits = c.limits;
+    o.includeDirs = {kMingwInclude};
     const HeaderImport import = ImportHeader(c.header, o);
     EXPECT_EQ(import.fault, c.fault) << c.what << ": " << import.faultDetail;
     EXPECT_TRUE(import.functions.empty()) << c.what;
