@@ -130,7 +130,9 @@ TEST_F(CliSaveSourceTest, WindowWindowsAndLinuxCommandLinesWriteTheSameFile) {
     EXPECT_EQ(ReadBytes(folder.File(name + L"-cli.pbi")), window) << "vantorel-cli.exe";
     EXPECT_EQ(ReadBytes(Data(L"cli\\" + name + L".pbi")), window) << "vantorel on Linux";
     // Redirected standard output carries the same bytes: no CR LF doubling.
-    EXPECT_EQ(RunCliExe(L"source \"" + library + L"\"", folder).out, window);
+    const CliRun piped = RunCliExe(L"source \"" + library + L"\"", folder);
+    EXPECT_EQ(piped.status, 0u) << piped.err;
+    EXPECT_EQ(piped.out, window);
   }
   // A library with no row a loader can fetch: no road writes anything.
   const std::wstring nameless = testing::OwnTestData(L"ordinal_only.dll");
