@@ -290,17 +290,18 @@ void PaintStripCell(GridCore& core, GridCanvas& canvas, const CellBox& cell, int
   }
 
   const GridRow* record = core.model.Row(row);
-  if (!record || cellHeight <= kStripIconMinCellHeight) return;
+  const StripIconMetrics& icons = strip.icons;
+  if (!record || cellHeight <= icons.minCellHeight) return;
   const int count = canvas.ImageCount();
   const int iconA = row_state::IconA(record->state);
   const int iconB = row_state::IconB(record->state);
-  const int half = kStripIconSize / 2;
+  const int half = icons.side / 2;
   if (iconA >= 1 && iconA <= count)
-    canvas.StripImage(iconA - 1, cell.left + kStripIconInset - half,
-                      cell.top + StripIconTop(row_state::PlacementA(record->state), cellHeight, record->indent));
+    canvas.StripImage(iconA - 1, cell.left + icons.inset - half,
+                      cell.top + StripIconTop(row_state::PlacementA(record->state), cellHeight, record->indent, icons));
   if (iconB >= 1 && iconB <= count)
-    canvas.StripImage(iconB - 1, cell.left + static_cast<int>(strip.width) - kStripIconInset - half,
-                      cell.top + StripIconTop(row_state::PlacementB(record->state), cellHeight, record->indent));
+    canvas.StripImage(iconB - 1, cell.left + static_cast<int>(strip.width) - icons.inset - half,
+                      cell.top + StripIconTop(row_state::PlacementB(record->state), cellHeight, record->indent, icons));
 }
 
 }  // namespace
