@@ -58,6 +58,17 @@ void SetStatusParts(HWND bar);
 void PlaceLinkLabel();
 // Row height, header height and strip of a grid for the window's DPI.
 void ScaleGridLook(GridControl& grid);
+// Where a grid stands: its current cell and top row. Setting its sizes and
+// resizing it end an edit and forget the current cell; a DPI change puts
+// both back.
+struct GridPlace {
+  GridControl* grid = nullptr;
+  std::int64_t column = -1;
+  std::int64_t row = -1;
+  int top = 0;
+};
+GridPlace KeepGridPlace(GridControl* grid);
+void RestoreGridPlace(const GridPlace& place);
 ResourceViews Views();
 // Layout step 3: the grids and views fill their containers.
 void LayoutResourceViews();

@@ -73,12 +73,14 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (m.window) LayoutMainWindow();
       return 0;
     case WM_DPICHANGED: {
+      const GridPlace places[] = {KeepGridPlace(m.functionGrid.get()), KeepGridPlace(m.hexGrid.get())};
       // The new DPI first, so the size the window takes is laid out for it.
       ApplyMainWindowDpi(HIWORD(wp));
       const auto* suggested = reinterpret_cast<const RECT*>(lp);
       SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                    suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
       LayoutMainWindow();
+      for (const GridPlace& place : places) RestoreGridPlace(place);
       return 0;
     }
     case WM_COMMAND: {

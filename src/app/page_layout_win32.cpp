@@ -128,6 +128,21 @@ void ScaleGridLook(GridControl& grid) {
   if (grid.flags & grid_flags::kBuiltInStripIcons) grid.SetStrip(Px(kGridStripWidth), Px(kGridStripGap));
 }
 
+GridPlace KeepGridPlace(GridControl* grid) {
+  if (!grid) return {};
+  return {grid, grid->GetCurrentColumn(), grid->GetCurrentRow(), ListView_GetTopIndex(grid->listWindow)};
+}
+
+void RestoreGridPlace(const GridPlace& place) {
+  GridControl* grid = place.grid;
+  if (!grid) return;
+  if (place.column >= 0 && place.row >= 0) grid->SetCurrentCell(place.column, place.row, 0);
+  const int now = ListView_GetTopIndex(grid->listWindow);
+  RECT item{};
+  if (now != place.top && ListView_GetItemRect(grid->listWindow, now, &item, LVIR_BOUNDS))
+    ListView_Scroll(grid->listWindow, 0, (place.top - now) * (item.bottom - item.top));
+}
+
 // The Resources page.
 
 void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {

@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -69,7 +70,7 @@ Sizes MeasureSizes() {
   rc = InParent(grid.GetWindow());
   s["grid.left"] = rc.left;
   s["grid.top"] = rc.top;
-  s["grid.rightGap"] = InParent(m.pages[kFunctionsTab]).right - InParent(m.pages[kFunctionsTab]).left - rc.right;
+  s["grid.narrowerThanPanel"] = InParent(m.tabPanel).right - InParent(m.tabPanel).left - (rc.right - rc.left);
   s["grid.stripWidthAndGap"] = InParent(grid.listWindow).left;
   RECT item{};
   ListView_GetItemRect(grid.listWindow, 0, &item, LVIR_BOUNDS);
@@ -241,7 +242,7 @@ class LogPixels {
 TEST_F(DpiWindow, ReportFactsToParent) {
   wchar_t path[MAX_PATH] = {};
   if (!GetEnvironmentVariableW(kFactsVariable, path, MAX_PATH)) GTEST_SKIP() << "run by DpiLayout only";
-  std::ofstream(path, std::ios::binary) << FactsText(MeasureSizes(), ClippedTexts(), WindowDpi(Main().window));
+  std::ofstream(std::filesystem::path(path), std::ios::binary) << FactsText(MeasureSizes(), ClippedTexts(), WindowDpi(Main().window));
 }
 
 TEST_F(DpiWindow, At144EverySizeIsOneAndAHalfTimesThatAt96AndNoTextIsCut) {
@@ -268,7 +269,7 @@ TEST_F(DpiWindow, At144EverySizeIsOneAndAHalfTimesThatAt96AndNoTextIsCut) {
     CloseHandle(child.process);
   }
   EXPECT_EQ(exit, 0u);
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(std::filesystem::path(path), std::ios::binary);
   const Facts facts = ParseFacts(std::string(std::istreambuf_iterator<char>(in), {}));
   in.close();
   DeleteFileW(path.c_str());
@@ -297,6 +298,7 @@ TEST_F(DpiWindow, DpiChangesLayEverythingOutAgainAndTheGridKeepsItsPlace) {
   const int top = ListView_GetTopIndex(grid.listWindow);
   ASSERT_GT(top, 0);
   const std::int64_t rows = grid.GetRowCount();
+  ASSERT_EQ(grid.GetCurrentRow(), 60);
   const Sizes at96 = MeasureSizes();
 
   ChangeDpi(144);
