@@ -56,8 +56,9 @@ int CommandIconSide();
 void SetStatusParts(HWND bar);
 // The link label's container in the status bar, and the label in it.
 void PlaceLinkLabel();
-// Row height, header height and strip of a grid for the window's DPI.
-void ScaleGridLook(GridControl& grid);
+// Row height, header height, the grid's own sizes and (withStrip) the
+// strip of a grid for the window's DPI.
+void ScaleGridLook(GridControl& grid, bool withStrip);
 // Where a grid stands: its current cell and top row. Setting its sizes and
 // resizing it end an edit and forget the current cell; a DPI change puts
 // both back.

@@ -262,7 +262,7 @@ bool BuildVisibleWindow() {
                                  App().Session.library.path);
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
-    ScaleGridLook(*m.functionGrid);
+    ScaleGridLook(*m.functionGrid, true);
     AddFunctionGridColumns(*m.functionGrid, m.dpi);
   }
   RefreshMainView();
@@ -477,6 +477,7 @@ void TearDownMainWindow() {
   if (m.toolbarImages) ImageList_Destroy(m.toolbarImages);
   if (m.hexFont) DeleteObject(m.hexFont);
   if (m.uiFont) DeleteObject(m.uiFont);
+  for (HFONT font : m.dpiFonts) DeleteObject(font);
   m = MainWindow{};
 }
 

@@ -70,6 +70,10 @@ struct MainWindow {
   // The default GUI font made for dpi when that is not the system's; null
   // while the stock font fits.
   HFONT uiFont = nullptr;
+  // The fonts the controls were made with (for the system DPI) and their
+  // copies made for dpi while it is another, each control's at its place.
+  std::vector<std::pair<HWND, HFONT>> systemFonts;
+  std::vector<HFONT> dpiFonts;
   // The command icons at the size dpi wants when that is not 16 pixels.
   std::array<UniqueIcon, kCommandCount> commandIcons;
   FileDropTarget* dropTarget = nullptr;  // COM object, released on teardown

@@ -121,11 +121,11 @@ void PlaceLinkLabel() {
   if (m.linkLabel) MoveWindow(m.linkLabel, Px(1), Px(1), Px(130), Px(16), TRUE);
 }
 
-void ScaleGridLook(GridControl& grid) {
+void ScaleGridLook(GridControl& grid, bool withStrip) {
   grid.SetRowHeight(Px(kGridRowHeight));
   grid.SetHeaderHeight(Px(kGridHeaderHeight));
-  grid.SetStripIconSide(IconSideFor(Main().dpi));
-  if (grid.flags & grid_flags::kBuiltInStripIcons) grid.SetStrip(Px(kGridStripWidth), Px(kGridStripGap));
+  grid.SetDpi(Main().dpi);
+  if (withStrip) grid.SetStrip(Px(kGridStripWidth), Px(kGridStripGap));
 }
 
 GridPlace KeepGridPlace(GridControl* grid) {
@@ -159,7 +159,7 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
   m.hexGrid = GridControl::Create(m.hexContainer, 0, 0, 10, 10, Px(kGridRowHeight), 0x22045);
   if (m.hexGrid) {
     m.hexGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
-    ScaleGridLook(*m.hexGrid);
+    ScaleGridLook(*m.hexGrid, false);
     // 9 points: at 10 (8 pixels a character at 96 DPI) the 73 characters of
     // a row need more than the grid's width in the default window.
     m.hexFont = CreatePointFont(kHexFontPoints, m.dpi, L"Courier New", FW_NORMAL, FIXED_PITCH | FF_MODERN);
@@ -250,20 +250,45 @@ void LayoutMainWindow() {
   LayoutResourceViews();
 }
 
+namespace {
+
+// The controls' text fonts for dpi: those they were made with at the system
+// DPI, copies of them scaled for any other.
+void SetControlFonts(int dpi) {
+  MainWindow& m = Main();
+  if (m.systemFonts.empty()) {
+    for (HWND w : {m.tabPanel, m.status, m.linkLabel, m.functionGrid ? m.functionGrid->listWindow : nullptr}) {
+      if (w) m.systemFonts.emplace_back(w, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    }
+  }
+  std::vector<HFONT> made;
+  for (const auto& [control, original] : m.systemFonts) {
+    HFONT base = original ? original : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = dpi == SystemDpi() ? original : CreateFontForDpi(base, dpi);
+    if (font && font != original) made.push_back(font);
+    if (m.functionGrid && control == m.functionGrid->listWindow) {
+      m.functionGrid->SetFont(font);
+    } else {
+      SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+  }
+  for (HFONT old : m.dpiFonts) DeleteObject(old);
+  m.dpiFonts = std::move(made);
+}
+
+}  // namespace
+
 void ApplyMainWindowDpi(int dpi) {
   MainWindow& m = Main();
   if (!m.window || dpi <= 0 || dpi == m.dpi) return;
   const int old = m.dpi;
   MakeDpiResources(dpi);
-  const auto font = reinterpret_cast<WPARAM>(UiFont());
-  for (HWND w : {m.tabPanel, m.status, m.linkLabel}) {
-    if (w) SendMessageW(w, WM_SETFONT, font, TRUE);
-  }
+  SetControlFonts(dpi);
   if (m.toolbar) SetToolbarImages(m.toolbar);
   if (m.status) SetStatusParts(m.status);
   PlaceLinkLabel();
   if (m.functionGrid) {
-    ScaleGridLook(*m.functionGrid);
+    ScaleGridLook(*m.functionGrid, true);
     ScaleColumnWidths(*m.functionGrid, old, dpi);
   }
   if (m.hexGrid) {
@@ -271,7 +296,7 @@ void ApplyMainWindowDpi(int dpi) {
     m.hexGrid->SetFont(hexFont);
     if (m.hexFont) DeleteObject(m.hexFont);
     m.hexFont = hexFont;
-    ScaleGridLook(*m.hexGrid);
+    ScaleGridLook(*m.hexGrid, false);
     FitHexDumpColumns(*m.hexGrid, dpi);
   }
   if (m.resourceSplitter) ScaleSplitter(m.resourceSplitter, old, dpi, 0, kViewMinimum);

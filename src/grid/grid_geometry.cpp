@@ -1,5 +1,7 @@
 #include "grid/grid_geometry.h"
 
+#include "platform/dpi.h"
+
 #include <algorithm>
 
 namespace vantorel {
@@ -24,9 +26,9 @@ std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap
   return static_cast<int>(width + space);
 }
 
-std::optional<CellBox> TickBoxIn(const CellBox& cell) {
+std::optional<CellBox> TickBoxIn(const CellBox& cell, int dpi) {
   const int height = cell.bottom - cell.top;
-  const int side = std::min(height / 2 + 1, grid_pixels::kMaxTickBox);
+  const int side = std::min(height / 2 + 1, Scale(grid_pixels::kMaxTickBox, dpi));
   if (side <= 2 || side > cell.right - cell.left) return std::nullopt;
   const int left = cell.left + (cell.right - cell.left - side) / 2;
   const int top = cell.top + (height - side) / 2;

@@ -182,7 +182,8 @@ struct CellBox {
 // A tick cell's box: a square of side min(height / 2 + 1, 14) centred in the
 // cell; none when it is no larger than 2 pixels or wider than the cell.
 // Painting and clicking both use it, so the box clicked is the box drawn.
-std::optional<CellBox> TickBoxIn(const CellBox& cell);
+// The 14 is at 96 DPI and scales with dpi.
+std::optional<CellBox> TickBoxIn(const CellBox& cell, int dpi = 96);
 
 // A button cell's button: `width` x `height` centred in the cell, 0 taking
 // the cell's own size less one pixel (then starting one pixel in); none when

@@ -9,6 +9,7 @@
 #include "grid/grid_list_win32.h"
 #include "grid/grid_rules.h"
 #include "grid/strip_icons.h"
+#include "platform/dpi.h"
 
 namespace vantorel {
 namespace {
@@ -526,6 +527,23 @@ void GridControl::SetRowHeight(int pixels) {
   InvalidateList();
   RefreshStrip();
 }
+
+void GridControl::SetDpi(int dpi) {
+  if (!Alive() || dpi <= 0) return;
+  GridCore& core = list->core;
+  const int old = core.look.dpi;
+  core.look.dpi = dpi;
+  // Strip text margins the application left at their default follow too.
+  GridStrip& strip = core.strip;
+  if (strip.textLeft == Scale(grid_pixels::kStripTextMargin, old)) strip.textLeft = core.look.Px(grid_pixels::kStripTextMargin);
+  if (strip.textRight == Scale(grid_pixels::kStripTextMargin, old))
+    strip.textRight = core.look.Px(grid_pixels::kStripTextMargin);
+  SetStripIconSide(IconSideFor(dpi));
+  InvalidateList();
+  RefreshStrip();
+}
+
+int GridControl::GetDpi() const { return list ? list->core.look.dpi : kBaseDpi; }
 
 void GridControl::SetStripIconSide(int side) {
   if (!Alive() || !(flags & grid_flags::kBuiltInStripIcons) || side == list->core.strip.icons.side) return;

@@ -145,8 +145,14 @@ struct GridControl final : GridOperations, GridStripView {
   // Not in the table: the rows' height in pixels, for another DPI; rows,
   // current cell and top row stay.
   void SetRowHeight(int pixels);
-  // Not in the table: the built-in strip icons drawn at side pixels (16, 20,
-  // 24 or 32) and placed for that size; other sides are ignored.
+  // Not in the table: the DPI the grid is shown at. Its own pixel sizes
+  // (insets, tick boxes, the default tooltip width, the strip's default text
+  // margins) follow, and the built-in strip icons are drawn at the size the
+  // DPI wants. The application sets row and header heights and the strip.
+  void SetDpi(int dpi);
+  int GetDpi() const;
+  // The built-in strip icons drawn at side pixels (16, 20, 24 or 32) and
+  // placed for that size; other sides are ignored.
   void SetStripIconSide(int side);
 
   // The grid's own machinery (grid_win32.cpp, grid_strip_win32.cpp).

@@ -290,7 +290,7 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
       if (text.empty()) return 0;
       record.text = std::move(text);
       record.value = 1;  // the information icon before the title
-      record.x1 = kRowTipWidth;
+      record.x1 = Scale(static_cast<int>(kRowTipWidth), grid->GetDpi());
       // The tip reads like the cells it explains.
       if (grid->listWindow)
         record.font = reinterpret_cast<HFONT>(SendMessageW(grid->listWindow, WM_GETFONT, 0, 0));
