@@ -84,6 +84,41 @@ constexpr int kViewMinimum = 50;
 constexpr int kHexDumpHeight = 300;  // the hex dump's initial height
 constexpr int kHexFontPoints = 9;
 
+int CharacterAdvance(HFONT font) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, font);
+  SIZE size{};
+  GetTextExtentPoint32W(screen, L"0", 1, &size);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return size.cx;
+}
+
+HFONT CreateHexFontOfHeight(int pixels) {
+  return CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FIXED_PITCH | FF_MODERN, L"Courier New");
+}
+
+// Courier New at 9 points for dpi. Its characters' width is rounded to
+// whole pixels, and at some DPIs that makes a row grow faster than the DPI
+// (11 pixels at 144 where 96 has 7): there the next smaller pixel height is
+// taken, so a row takes the room at every DPI it takes at 96.
+HFONT CreateHexFont(int dpi) {
+  int pixels = MulDiv(kHexFontPoints, dpi, 72);
+  HFONT font = CreateHexFontOfHeight(pixels);
+  if (!font || dpi == kBaseDpi) return font;
+  HFONT at96 = CreateHexFontOfHeight(MulDiv(kHexFontPoints, kBaseDpi, 72));
+  const int limit = at96 ? CharacterAdvance(at96) * dpi / kBaseDpi : 0;
+  if (at96) DeleteObject(at96);
+  for (int tries = 0; tries < 3 && limit > 0 && CharacterAdvance(font) > limit; ++tries) {
+    HFONT smaller = CreateHexFontOfHeight(--pixels);
+    if (!smaller) break;
+    DeleteObject(font);
+    font = smaller;
+  }
+  return font;
+}
+
 }  // namespace
 
 int Px(int px96) { return Scale(px96, Main().dpi); }
@@ -162,7 +197,7 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
     ScaleGridLook(*m.hexGrid, false);
     // 9 points: at 10 (8 pixels a character at 96 DPI) the 73 characters of
     // a row need more than the grid's width in the default window.
-    m.hexFont = CreatePointFont(kHexFontPoints, m.dpi, L"Courier New", FW_NORMAL, FIXED_PITCH | FF_MODERN);
+    m.hexFont = CreateHexFont(m.dpi);
     m.hexGrid->SetFont(m.hexFont);
     AddHexDumpColumns(*m.hexGrid, m.dpi);
   }
@@ -175,6 +210,9 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, 10, 10,
                                m.viewContainer, reinterpret_cast<HMENU>(kIdTextView), instance, nullptr);
   if (m.textView) SendMessageW(m.textView, EM_SETTARGETDEVICE, 0, 0);  // wrap at the view's width
+  // The rich-edit control's own default font is made for 96 DPI whatever
+  // the display: at any other it shows the window's GUI font.
+  if (m.textView && m.dpi != kBaseDpi) SendMessageW(m.textView, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
 
   m.resourceSplitter = CreateSplitter(page, kIdResourceSplitter, 0, 0, 10, 10, m.hexContainer, m.viewContainer,
                                       false, false);
@@ -187,7 +225,7 @@ void BuildResourcesPage(HWND page, int width, int height, int clientWidth) {
 }
 
 ResourceViews Views() {
-  return {Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView};
+  return {Main().resourceTree, Main().hexGrid.get(), Main().imageView, Main().textView, IconSideFor(Main().dpi)};
 }
 
 // Layout step 3: the grids and views fill their containers.
@@ -292,13 +330,15 @@ void ApplyMainWindowDpi(int dpi) {
     ScaleColumnWidths(*m.functionGrid, old, dpi);
   }
   if (m.hexGrid) {
-    HFONT hexFont = CreatePointFont(kHexFontPoints, dpi, L"Courier New", FW_NORMAL, FIXED_PITCH | FF_MODERN);
+    HFONT hexFont = CreateHexFont(dpi);
     m.hexGrid->SetFont(hexFont);
     if (m.hexFont) DeleteObject(m.hexFont);
     m.hexFont = hexFont;
     ScaleGridLook(*m.hexGrid, false);
     FitHexDumpColumns(*m.hexGrid, dpi);
   }
+  if (m.resourceTree) SetTreeImages(Views());
+  if (m.textView) SendMessageW(m.textView, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), TRUE);
   if (m.resourceSplitter) ScaleSplitter(m.resourceSplitter, old, dpi, 0, kViewMinimum);
   if (m.mainSplitter) ScaleSplitter(m.mainSplitter, old, dpi, kTreeMinimum, 0);
   if (m.editor) ScalePreviewEditor(dpi);

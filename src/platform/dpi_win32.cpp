@@ -37,9 +37,4 @@ HFONT CreateFontForDpi(HFONT systemFont, int dpi) {
   return CreateFontIndirectW(&lf);
 }
 
-HFONT CreatePointFont(int points, int dpi, const wchar_t* face, int weight, DWORD pitchAndFamily) {
-  return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY, pitchAndFamily, face);
-}
-
 }  // namespace vantorel

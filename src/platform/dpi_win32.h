@@ -19,7 +19,4 @@ inline int ScaleFor(HWND window, int px96) { return Scale(px96, WindowDpi(window
 // caller owns the copy.
 HFONT CreateFontForDpi(HFONT systemFont, int dpi);
 
-// A font of a point size (negative lfHeight) and face made for dpi.
-HFONT CreatePointFont(int points, int dpi, const wchar_t* face, int weight, DWORD pitchAndFamily);
-
 }  // namespace vantorel

@@ -140,6 +140,13 @@ std::vector<std::string> ClippedTexts() {
     check("hex column " + std::to_string(c), TextWidth(hex.listWindow, texts[c], m.hexFont) + 2 * Scale(4, dpi),
           ListView_GetColumnWidth(hex.listWindow, c + 1));
   }
+  // A whole row in sight beside the tree, with room for the rows' scroll bar.
+  RECT list{};
+  GetClientRect(hex.listWindow, &list);
+  if (!(GetWindowLongPtrW(hex.listWindow, GWL_STYLE) & WS_VSCROLL)) list.right -= GetSystemMetrics(SM_CXVSCROLL);
+  int row = 0;
+  for (int c = 1; c <= 3; ++c) row += ListView_GetColumnWidth(hex.listWindow, c);
+  check("hex row", row, list.right);
   // Status fields: their text in the bar's font inside the field's borders.
   for (int part = 1; part < 4; ++part) {
     wchar_t text[256] = {};

@@ -154,9 +154,18 @@ void ShowOnly(const ResourceViews& views, HWND visible) {
   if (views.textView) ShowWindow(views.textView, visible == views.textView ? SW_SHOW : SW_HIDE);
 }
 
-void PrepareTree(const ResourceViews& views) {
+}  // namespace
+
+void SetTreeImages(const ResourceViews& views) {
   ResourceState& s = State();
-  if (!s.treeImages) s.treeImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  int side = 0, unused = 0;
+  if (s.treeImages && ImageList_GetIconSize(s.treeImages, &side, &unused) && side != views.iconSide) {
+    if (views.tree) TreeView_SetImageList(views.tree, nullptr, TVSIL_NORMAL);
+    ImageList_Destroy(s.treeImages);
+    s.treeImages = nullptr;
+  }
+  // The shell's icons are 32 pixels: each size is drawn down from them.
+  if (!s.treeImages) s.treeImages = ImageList_Create(views.iconSide, views.iconSide, ILC_COLOR32 | ILC_MASK, 2, 0);
   // The shell icons may come later than the first fill (a window built
   // before start-up has extracted them).
   if (s.treeImages && ImageList_GetImageCount(s.treeImages) < 2) {
@@ -165,7 +174,13 @@ void PrepareTree(const ResourceViews& views) {
       for (const auto& icon : *Source().treeIcons) ImageList_AddIcon(s.treeImages, icon.get());
     }
   }
-  TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
+  if (views.tree) TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
+}
+
+namespace {
+
+void PrepareTree(const ResourceViews& views) {
+  SetTreeImages(views);
   if (views.hexGrid) {
     // Nothing in the dump can be edited.
     views.hexGrid->SetCallback([](GridControl*, GridEvent event, CellEvent& record) -> std::int64_t {

@@ -38,6 +38,7 @@ struct ResourceViews {
   GridControl* hexGrid = nullptr;
   HWND imageView = nullptr;
   HWND textView = nullptr;
+  int iconSide = 16;  // of the tree's icons, for the window's DPI
 };
 
 // What a language item of the tree stands for.
@@ -79,6 +80,8 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
 // font as set now, so that every row shows all 16 bytes and characters and
 // every title fits on one line. The paddings are scaled for dpi.
 void AddHexDumpColumns(GridControl& grid, int dpi = 96);
+// The tree's icons at views.iconSide pixels (made again when that changed).
+void SetTreeImages(const ResourceViews& views);
 // The three columns measured again, after the font changed for a new DPI.
 void FitHexDumpColumns(GridControl& grid, int dpi);
 
