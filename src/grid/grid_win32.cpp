@@ -516,6 +516,9 @@ void GridControl::SetRowState(std::int64_t row, std::int64_t iconA, std::int64_t
 
 void GridControl::SetRowHeight(int pixels) {
   if (!Alive() || pixels < 1) return;
+  int width = 0, height = 0;
+  auto current = reinterpret_cast<HIMAGELIST>(SendMessageW(listWindow, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  if (current && ImageList_GetIconSize(current, &width, &height) && height == pixels) return;
   // As at creation: the list view sizes its rows by its small images.
   HIMAGELIST sizer = ImageList_Create(1, pixels, ILC_COLOR, 0, 1);
   if (!sizer) return;

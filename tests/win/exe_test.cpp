@@ -41,6 +41,17 @@ TEST_F(ExeResources, CarriesIconManifestCommandIconsAndEditor) {
   const std::string manifest = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  // Per-monitor DPI awareness as the loader reads it from the manifest (the
+  // tests carry the program's): the newest kind with the older ones after it.
+  auto setting = [](const wchar_t* ns, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, ns, name, value, 64, &written)) return std::wstring();
+    return std::wstring(value);
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2, PerMonitor");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
 
   for (int id = 0; id < 6; ++id) {
     const std::string ico = Resource(MAKEINTRESOURCEW(IDR_COMMAND_ICON_BASE + id), RT_RCDATA);
