@@ -54,8 +54,11 @@ target_compile_options(Vantorel PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(Vantorel PRIVATE vantorel_win)
 target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode)
 set_target_properties(Vantorel PROPERTIES OUTPUT_NAME ${VANTOREL_EXE_NAME})
+# The resource compiler tells nobody what it read: the files the script
+# takes in are named here, so a changed icon or manifest rebuilds it.
+file(GLOB VANTOREL_ICON_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/app/icons/*.ico)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc
-  PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest")
+  PROPERTIES OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/app/vantorel.manifest;${VANTOREL_ICON_FILES}")
 set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc APPEND PROPERTY INCLUDE_DIRECTORIES ${CMAKE_SOURCE_DIR}/src/platform)
 
 # The command line for Windows: a console program from the same core,

@@ -316,6 +316,16 @@ TEST_F(DpiWindow, DpiChangesLayEverythingOutAgainAndTheGridKeepsItsPlace) {
   EXPECT_EQ(grid.GetCurrentRow(), 60);
   EXPECT_EQ(grid.GetCurrentColumn(), 1);
   EXPECT_EQ(ListView_GetTopIndex(grid.listWindow), top);
+  // The command icons come from their 24-pixel images, not from 16 stretched.
+  for (const auto& icon : Main().commandIcons) {
+    ICONINFO info{};
+    ASSERT_TRUE(icon && GetIconInfo(icon.get(), &info));
+    BITMAP bm{};
+    GetObjectW(info.hbmColor, sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 24);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+  }
 
   ChangeDpi(96);
   EXPECT_EQ(MeasureSizes(), at96);
