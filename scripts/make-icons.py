@@ -192,6 +192,15 @@ def pixels(art, scale=1):
     return out
 
 
+def pixels_at(art, side):
+    """The art drawn on a side x side grid, each target pixel taking the
+    colour of the art's pixel under its centre: hard edges at every size, so
+    a 20- or 24-pixel icon is as crisp as the 16-pixel one."""
+    base = pixels(art)
+    return [[base[(2 * y + 1) * 16 // (2 * side)][(2 * x + 1) * 16 // (2 * side)] for x in range(side)]
+            for y in range(side)]
+
+
 def dib(px, bits):
     """A BITMAPINFOHEADER image with its AND mask, bottom-up, as ICO wants."""
     size = len(px)
@@ -238,7 +247,9 @@ def main():
     os.makedirs(folder, exist_ok=True)
     for name, art in ICONS.items():
         px = pixels(art)
-        data = ico([(16, 32, dib(px, 32)), (16, 24, dib(px, 24))])
+        # 16 pixels at 96 DPI; 20, 24 and 32 for 120, 144 and 192.
+        data = ico([(16, 32, dib(px, 32)), (16, 24, dib(px, 24))] +
+                   [(side, 32, dib(pixels_at(art, side), 32)) for side in (20, 24, 32)])
         with open(os.path.join(folder, name + ".ico"), "wb") as f:
             f.write(data)
     images = [(16 * s, 32, dib(pixels(PROGRAM, s), 32)) for s in (1, 2, 3)]

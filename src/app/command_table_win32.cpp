@@ -47,11 +47,11 @@ void AppendCommand(HMENU menu, int id) {
 }
 
 // A disabled command's icon: its pixels in grey at half strength.
-void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
+void DrawDisabledIcon(HDC dc, int x, int y, HICON icon, int side) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 16;
-  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biWidth = side;
+  info.bmiHeader.biHeight = -side;
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
@@ -59,9 +59,9 @@ void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
   if (!dib) return;
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, dib);
-  DrawIconEx(memory, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  DrawIconEx(memory, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
   auto* px = static_cast<std::uint8_t*>(bits);
-  for (int i = 0; i < 16 * 16; ++i, px += 4) {
+  for (int i = 0; i < side * side; ++i, px += 4) {
     // Premultiplied grey, half as opaque as the original pixel.
     const int alpha = px[3] / 2;
     const int grey = (px[0] * 11 + px[1] * 59 + px[2] * 30) / 100;
@@ -70,7 +70,7 @@ void DrawDisabledIcon(HDC dc, int x, int y, HICON icon) {
     px[3] = static_cast<std::uint8_t>(alpha);
   }
   BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  GdiAlphaBlend(dc, x, y, 16, 16, memory, 0, 0, 16, 16, blend);
+  GdiAlphaBlend(dc, x, y, side, side, memory, 0, 0, side, side, blend);
   SelectObject(memory, old);
   DeleteDC(memory);
   DeleteObject(dib);
@@ -111,9 +111,7 @@ HWND BuildToolbar(HWND parent) {
                              reinterpret_cast<HMENU>(kIdToolbar), GetModuleHandleW(nullptr), nullptr);
   if (!bar) return nullptr;
   SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  Main().toolbarImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandCount, 0);
-  for (const auto& icon : App().CommandIcons) ImageList_AddIcon(Main().toolbarImages, icon.get());
-  SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Main().toolbarImages));
+  SetToolbarImages(bar);
   auto button = [](int id) {
     TBBUTTON b{};
     b.iBitmap = id;
@@ -132,6 +130,18 @@ HWND BuildToolbar(HWND parent) {
   return bar;
 }
 
+void SetToolbarImages(HWND bar) {
+  MainWindow& m = Main();
+  const int side = CommandIconSide();
+  HIMAGELIST images = ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, kCommandCount, 0);
+  for (int id = 0; id < kCommandCount; ++id) ImageList_AddIcon(images, CommandIcon(id));
+  SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+  // The buttons grow with their images; the old list goes once it is let go.
+  SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));
+  if (m.toolbarImages) ImageList_Destroy(m.toolbarImages);
+  m.toolbarImages = images;
+}
+
 const wchar_t* CommandTooltip(int id) {
   return id == CmdSave ? Main().saveTooltip.c_str() : kCommands[id].tooltip;
 }
@@ -139,14 +149,15 @@ const wchar_t* CommandTooltip(int id) {
 void DrawMenuIcon(const DRAWITEMSTRUCT& item) {
   const UINT id = item.itemID;
   if (id >= static_cast<UINT>(kCommandCount)) return;
-  HICON icon = App().CommandIcons[id].get();
+  HICON icon = CommandIcon(static_cast<int>(id));
   if (!icon) return;
-  const int x = item.rcItem.left + 2;
-  const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - 16) / 2;
+  const int side = CommandIconSide();
+  const int x = item.rcItem.left + Px(2);
+  const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - side) / 2;
   if (item.itemState & (ODS_GRAYED | ODS_DISABLED)) {
-    DrawDisabledIcon(item.hDC, x, y, icon);
+    DrawDisabledIcon(item.hDC, x, y, icon, side);
   } else {
-    DrawIconEx(item.hDC, x, y, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    DrawIconEx(item.hDC, x, y, icon, side, side, 0, nullptr, DI_NORMAL);
   }
 }
 

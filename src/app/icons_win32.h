@@ -3,8 +3,9 @@
 
 namespace vantorel {
 
-// The 16 x 16 image of a command icon (id 0-5) from the ICO data held in
-// the program; null when the data is missing or holds no such image.
-HICON LoadCommandIcon(int commandId);
+// The side x side image of a command icon from the ICO data held in the
+// program (16, 20, 24 and 32 pixels are there); null when the data is
+// missing or holds no such image: an icon is never stretched.
+HICON LoadCommandIcon(int commandId, int side = 16);
 
 }  // namespace vantorel

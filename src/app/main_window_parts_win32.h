@@ -42,6 +42,34 @@ int CurrentTab();
 // Height of the tab strip: where the display area starts.
 int TabHeight();
 void BuildResourcesPage(HWND page, int width, int height, int clientWidth);
+
+// Sizes for the window's DPI: px96 pixels at 96 DPI scaled for it.
+int Px(int px96);
+// The fonts, icons and sizes that depend on the DPI, made for dpi.
+void MakeDpiResources(int dpi);
+// The default GUI font for the window's DPI.
+HFONT UiFont();
+// A command's icon at CommandIconSide() pixels (16, 20, 24 or 32).
+HICON CommandIcon(int id);
+int CommandIconSide();
+// The status bar's fields 160, 200 and 150 (at 96 DPI) and the rest.
+void SetStatusParts(HWND bar);
+// The link label's container in the status bar, and the label in it.
+void PlaceLinkLabel();
+// Row height, header height, the grid's own sizes and (withStrip) the
+// strip of a grid for the window's DPI.
+void ScaleGridLook(GridControl& grid, bool withStrip);
+// Where a grid stands: its current cell and top row. Setting its sizes and
+// resizing it end an edit and forget the current cell; a DPI change puts
+// both back.
+struct GridPlace {
+  GridControl* grid = nullptr;
+  std::int64_t column = -1;
+  std::int64_t row = -1;
+  int top = 0;
+};
+GridPlace KeepGridPlace(GridControl* grid);
+void RestoreGridPlace(const GridPlace& place);
 ResourceViews Views();
 // Layout step 3: the grids and views fill their containers.
 void LayoutResourceViews();
@@ -50,6 +78,8 @@ void ShowCurrentPage();
 // The command table: menu and toolbar, their icons and tooltips.
 HMENU BuildMenu();
 HWND BuildToolbar(HWND parent);
+// The toolbar's images made anew at the command icons' current size.
+void SetToolbarImages(HWND bar);
 // The tooltip of a command's toolbar button (Save's changes with the page).
 const wchar_t* CommandTooltip(int id);
 // The icon of a menu item, drawn by the window whatever the menu theme.

@@ -23,6 +23,7 @@
 #include "app/status_text.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
+#include "platform/dpi_win32.h"
 #include "platform/launcher_win32.h"
 #include "platform/resource_ids.h"
 #include "platform/text_win32.h"
@@ -34,7 +35,6 @@ namespace {
 using namespace main_window_parts;
 
 constexpr wchar_t kMainClass[] = L"VantorelMain";
-constexpr int kStatusWidths[] = {160, 200, 150};
 constexpr UINT kClearTreeSelection = WM_APP + 1;
 constexpr UINT kOpenDroppedFiles = WM_APP + 2;
 
@@ -44,11 +44,7 @@ HWND BuildStatusBar(HWND parent) {
   HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(kIdStatus), GetModuleHandleW(nullptr), nullptr);
   if (!bar) return nullptr;
-  int edges[4];
-  int right = 0;
-  for (int i = 0; i < 3; ++i) edges[i] = right += kStatusWidths[i];
-  edges[3] = -1;
-  SendMessageW(bar, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  SetStatusParts(bar);
   return bar;
 }
 
@@ -76,6 +72,17 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       if (m.window) LayoutMainWindow();
       return 0;
+    case WM_DPICHANGED: {
+      const GridPlace places[] = {KeepGridPlace(m.functionGrid.get()), KeepGridPlace(m.hexGrid.get())};
+      // The new DPI first, so the size the window takes is laid out for it.
+      ApplyMainWindowDpi(HIWORD(wp));
+      const auto* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      LayoutMainWindow();
+      for (const GridPlace& place : places) RestoreGridPlace(place);
+      return 0;
+    }
     case WM_COMMAND: {
       const int id = LOWORD(wp);
       const HWND from = reinterpret_cast<HWND>(lp);
@@ -122,8 +129,8 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       if (item->CtlType == ODT_MENU) {
-        item->itemWidth = 20;  // the icon and a gap before the text
-        item->itemHeight = 16;
+        item->itemWidth = static_cast<UINT>(Px(20));  // the icon and a gap before the text
+        item->itemHeight = static_cast<UINT>(CommandIconSide());
         return TRUE;
       }
       break;
@@ -189,10 +196,12 @@ bool BuildVisibleWindow() {
   MainWindow& m = mainWindow;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
 
-  // 1. The window, hidden, with a client area of 820 x 560 under its menu.
+  // 1. The window, hidden, with a client area of 820 x 560 (at 96 DPI)
+  // under its menu; made for the DPI of the screen it starts on.
   m.menu = BuildMenu();
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  RECT frame{0, 0, kClientWidth, kClientHeight};
+  MakeDpiResources(SystemDpi());
+  RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
   AdjustWindowRectEx(&frame, style, m.menu != nullptr, 0);
   m.window = CreateWindowExW(0, kMainClass, ToWide(MainTitle(u"")).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                              frame.right - frame.left, frame.bottom - frame.top, nullptr, m.menu, instance, nullptr);
@@ -200,6 +209,14 @@ bool BuildVisibleWindow() {
     if (m.menu) DestroyMenu(m.menu);
     m.menu = nullptr;
     return false;
+  }
+  if (const int dpi = WindowDpi(m.window); dpi != m.dpi) {
+    // Another monitor than the primary one: the frame is made for it.
+    MakeDpiResources(dpi);
+    RECT own{0, 0, Px(kClientWidth), Px(kClientHeight)};
+    AdjustWindowRectEx(&own, style, m.menu != nullptr, 0);
+    SetWindowPos(m.window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   // 3-4. Toolbar and status bar; the window goes on without either.
@@ -218,7 +235,8 @@ bool BuildVisibleWindow() {
   m.tabPanel = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
                                toolbarHeight, panelWidth, panelHeight, m.window, reinterpret_cast<HMENU>(kIdTabs),
                                instance, nullptr);
-  SendMessageW(m.tabPanel, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  SendMessageW(m.tabPanel, WM_SETFONT, reinterpret_cast<WPARAM>(UiFont()), FALSE);
+  if (m.uiFont && m.status) SendMessageW(m.status, WM_SETFONT, reinterpret_cast<WPARAM>(m.uiFont), FALSE);
 
   const wchar_t* titles[] = {L"Functions", L"Preview", L"Resources"};
   for (int i = 0; i < 3; ++i) {
@@ -233,20 +251,19 @@ bool BuildVisibleWindow() {
     m.pages[i] = CreateContainer(m.tabPanel, kIdPage + i, display.left, display.top, display.right - display.left,
                                  display.bottom - display.top);
   }
-  const int innerWidth = panelWidth - 20;
-  const int innerHeight = panelHeight - TabHeight() - 15;
+  const int innerWidth = panelWidth - Px(20);
+  const int innerHeight = panelHeight - TabHeight() - Px(15);
   // The hex grid's flags, and the rows' tips are asked for.
-  m.functionGrid = GridControl::Create(m.pages[kFunctionsTab], 5, 5, innerWidth, innerHeight, 20,
-                                       0x22045 | grid_flags::kTooltips);
+  m.functionGrid = GridControl::Create(m.pages[kFunctionsTab], Px(kPageMargin), Px(kPageMargin), innerWidth,
+                                       innerHeight, Px(kGridRowHeight), 0x22045 | grid_flags::kTooltips);
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
       return OnFunctionGridEvent(grid, event, record, App().Session.rows, UpdateSelectionCount, FunctionRowTip,
                                  App().Session.library.path);
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
-    m.functionGrid->SetHeaderHeight(22);
-    m.functionGrid->SetStrip(24, 1);
-    AddFunctionGridColumns(*m.functionGrid);
+    ScaleGridLook(*m.functionGrid, true);
+    AddFunctionGridColumns(*m.functionGrid, m.dpi);
   }
   RefreshMainView();
   if (m.functionGrid) StretchLastColumn(*m.functionGrid);
@@ -255,12 +272,11 @@ bool BuildVisibleWindow() {
 
   // 8. The link label, made in the window and moved into the status bar.
   m.handCursor = LoadCursorW(nullptr, IDC_HAND);
-  m.linkContainer = CreateContainer(m.window, kIdLinkContainer, 10, 5, 140, 18);
-  m.linkLabel = CreateLinkLabel(m.linkContainer, kIdLinkLabel, 1, 1, 130, 16, m.handCursor);
-  if (m.status) {
-    SetParent(m.linkContainer, m.status);
-    MoveWindow(m.linkContainer, 10, 5, 140, 18, TRUE);
-  }
+  m.linkContainer = CreateContainer(m.window, kIdLinkContainer, Px(10), Px(5), Px(140), Px(18));
+  m.linkLabel = CreateLinkLabel(m.linkContainer, kIdLinkLabel, Px(1), Px(1), Px(130), Px(16), m.handCursor);
+  if (m.linkLabel && m.uiFont) SendMessageW(m.linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(m.uiFont), FALSE);
+  if (m.status) SetParent(m.linkContainer, m.status);
+  PlaceLinkLabel();
   LayoutMainWindow();
   DiscardPendingEvents();
   return true;
@@ -279,11 +295,11 @@ void CompleteMainWindow() {
   RECT client, panel;
   GetClientRect(m.window, &client);
   GetClientRect(m.tabPanel, &panel);
-  const int innerWidth = std::max<int>(panel.right - 20, 0);
-  const int innerHeight = std::max<int>(panel.bottom - TabHeight() - 15, 0);
+  const int innerWidth = std::max<int>(panel.right - Px(20), 0);
+  const int innerHeight = std::max<int>(panel.bottom - TabHeight() - Px(15), 0);
 
   // 6. The Preview page's editor.
-  m.editor = SetupPreviewEditor(m.pages[kPreviewTab], innerWidth, innerHeight);
+  m.editor = SetupPreviewEditor(m.pages[kPreviewTab], Px(kPageMargin), innerWidth, innerHeight, m.dpi);
   ReportStartupStep(StartupStep::PreviewBuilt);
 
   // 7. The Resources page.
@@ -460,6 +476,8 @@ void TearDownMainWindow() {
   if (m.window) DestroyWindow(m.window);  // takes the menu and every child with it
   if (m.toolbarImages) ImageList_Destroy(m.toolbarImages);
   if (m.hexFont) DeleteObject(m.hexFont);
+  if (m.uiFont) DeleteObject(m.uiFont);
+  for (HFONT font : m.dpiFonts) DeleteObject(font);
   m = MainWindow{};
 }
 

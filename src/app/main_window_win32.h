@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state_win32.h"
 #include "grid/grid_win32.h"
+#include "platform/dpi.h"
 
 namespace vantorel {
 
@@ -27,8 +29,16 @@ enum CommandId : int {
 
 enum MainTab : int { kFunctionsTab = 0, kPreviewTab = 1, kResourcesTab = 2 };
 
+// The client area at 96 DPI; other DPIs scale it.
 inline constexpr int kClientWidth = 820;
 inline constexpr int kClientHeight = 560;
+// Sizes of the window's parts at 96 DPI.
+inline constexpr int kStatusWidths[] = {160, 200, 150};
+inline constexpr int kGridRowHeight = 20;
+inline constexpr int kGridHeaderHeight = 22;
+inline constexpr int kGridStripWidth = 24;
+inline constexpr int kGridStripGap = 1;
+inline constexpr int kPageMargin = 5;  // the pages' controls from the display area's edges
 
 class FileDropTarget;
 
@@ -54,6 +64,18 @@ struct MainWindow {
   HCURSOR handCursor = nullptr;
   HIMAGELIST toolbarImages = nullptr;
   HFONT hexFont = nullptr;
+  // The DPI everything is laid out for: the window's, or the one its last
+  // WM_DPICHANGED announced.
+  int dpi = kBaseDpi;
+  // The default GUI font made for dpi when that is not the system's; null
+  // while the stock font fits.
+  HFONT uiFont = nullptr;
+  // The fonts the controls were made with (for the system DPI) and their
+  // copies made for dpi while it is another, each control's at its place.
+  std::vector<std::pair<HWND, HFONT>> systemFonts;
+  std::vector<HFONT> dpiFonts;
+  // The command icons at the size dpi wants when that is not 16 pixels.
+  std::array<UniqueIcon, kCommandCount> commandIcons;
   FileDropTarget* dropTarget = nullptr;  // COM object, released on teardown
   bool saveEnabled = false;
   std::wstring saveTooltip;
@@ -106,5 +128,8 @@ void OnResourceTreeClick(POINT screen);
 void RunCommand(int id);
 // The layout formulas for the current client size.
 void LayoutMainWindow();
+// Everything sized in pixels made for another DPI and laid out again: what
+// WM_DPICHANGED asks for. The grids keep their rows, current cell and scroll.
+void ApplyMainWindowDpi(int dpi);
 
 }  // namespace vantorel

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/dpi.h"
+
 namespace vantorel {
 
 namespace {
 
 constexpr wchar_t kClass[] = L"VantorelSplitter";
+// The bar's width at 96 DPI.
 constexpr int kBar = 6;
 
 struct Splitter {
@@ -20,6 +23,7 @@ struct Splitter {
   int firstMinimum = 0;
   int secondMinimum = 0;
   int position = 0;
+  int bar = kBar;
   bool dragging = false;
   int dragOffset = 0;
 };
@@ -34,7 +38,7 @@ int Extent(HWND hwnd, const Splitter& s) {
 
 // The divider within the minimums; when both cannot be met the first wins.
 int Clamp(HWND hwnd, const Splitter& s, int position) {
-  const int upper = Extent(hwnd, s) - kBar - s.secondMinimum;
+  const int upper = Extent(hwnd, s) - s.bar - s.secondMinimum;
   position = std::min(position, upper);
   return std::max(position, s.firstMinimum);
 }
@@ -45,10 +49,10 @@ void Layout(HWND hwnd, Splitter& s) {
   const int p = Clamp(hwnd, s, s.position);
   if (s.sideBySide) {
     if (s.first) MoveWindow(s.first, 0, 0, std::max(p, 0), rc.bottom, TRUE);
-    if (s.second) MoveWindow(s.second, p + kBar, 0, std::max<int>(rc.right - p - kBar, 0), rc.bottom, TRUE);
+    if (s.second) MoveWindow(s.second, p + s.bar, 0, std::max<int>(rc.right - p - s.bar, 0), rc.bottom, TRUE);
   } else {
     if (s.first) MoveWindow(s.first, 0, 0, rc.right, std::max(p, 0), TRUE);
-    if (s.second) MoveWindow(s.second, 0, p + kBar, rc.right, std::max<int>(rc.bottom - p - kBar, 0), TRUE);
+    if (s.second) MoveWindow(s.second, 0, p + s.bar, rc.right, std::max<int>(rc.bottom - p - s.bar, 0), TRUE);
   }
   InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -112,7 +116,7 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (s && s->separator) {
         RECT rc;
         GetClientRect(hwnd, &rc);
-        const int mid = s->position + kBar / 2;
+        const int mid = s->position + s->bar / 2;
         RECT line = s->sideBySide ? RECT{mid - 1, 0, mid + 1, rc.bottom} : RECT{0, mid - 1, rc.right, mid + 1};
         DrawEdge(dc, &line, EDGE_ETCHED, s->sideBySide ? BF_LEFT : BF_TOP);
       }
@@ -182,6 +186,17 @@ void SetSplitterPosition(HWND splitter, int position) {
     Layout(splitter, *s);
     Notify(splitter);
   }
+}
+
+void ScaleSplitter(HWND splitter, int fromDpi, int toDpi, int firstMinimum96, int secondMinimum96) {
+  Splitter* s = Of(splitter);
+  if (!s || fromDpi <= 0 || toDpi <= 0) return;
+  s->bar = Scale(kBar, toDpi);
+  s->firstMinimum = Scale(std::max(firstMinimum96, 0), toDpi);
+  s->secondMinimum = Scale(std::max(secondMinimum96, 0), toDpi);
+  // Of the divider's place only its share of the window matters.
+  s->position = MulDiv(s->position, toDpi, fromDpi);
+  Layout(splitter, *s);
 }
 
 int GetSplitterPosition(HWND splitter) {

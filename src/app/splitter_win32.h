@@ -18,5 +18,9 @@ void SetSplitterMinimums(HWND splitter, int firstMinimum, int secondMinimum);
 // Places the divider (the first part's size), kept within the minimums.
 void SetSplitterPosition(HWND splitter, int position);
 int GetSplitterPosition(HWND splitter);
+// The splitter shown at another DPI: the bar and the minimums (given at 96
+// DPI) made for toDpi, the divider moved in proportion. Its parent lays
+// the parts out again afterwards.
+void ScaleSplitter(HWND splitter, int fromDpi, int toDpi, int firstMinimum96, int secondMinimum96);
 
 }  // namespace vantorel

@@ -37,6 +37,8 @@ struct EditorState {
   int owner = 0;
   int flags = 0;
   int lineNumberSpacing = 0;
+  // The DPI the editor's window is shown at: its margins' pixels follow it.
+  int dpi = 96;
   std::u16string delimiters;
   int numberStyle = kNeutralStyle;
   // A deque keeps entries in place while the map points at them.

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/dpi.h"
 #include "platform/text_win32.h"
 
 namespace vantorel {
@@ -65,7 +66,7 @@ void UpdateMargin(const EditorControl& e) {
   if (!(e.state.flags & kEditorAutoMarginWidth)) return;
   const std::string sample = LineNumberSample(Send(e, SCI_GETLINECOUNT));
   const LRESULT width = Send(e, SCI_TEXTWIDTH, STYLE_LINENUMBER, reinterpret_cast<LPARAM>(sample.c_str()));
-  Send(e, SCI_SETMARGINWIDTHN, 0, width + e.state.lineNumberSpacing + 10);
+  Send(e, SCI_SETMARGINWIDTHN, 0, width + e.state.lineNumberSpacing + Scale(10, e.state.dpi));
 }
 
 // The control reports to its parent; this hook on the parent hands the
@@ -219,6 +220,13 @@ void SetEditorMarginWidth(int number, int margin, int width) {
   // Margin 0 follows the line count while its width is automatic.
   if (margin == 0 && (e->state.flags & kEditorAutoMarginWidth)) return;
   Send(*e, SCI_SETMARGINWIDTHN, margin, width < 0 ? 0 : width);
+}
+
+void SetEditorDpi(int number, int dpi) {
+  EditorControl* e = Find(number);
+  if (!e || dpi <= 0 || dpi == e->state.dpi) return;
+  e->state.dpi = dpi;
+  UpdateMargin(*e);
 }
 
 void SetEditorColour(int number, EditorColourKind kind, int colour) {

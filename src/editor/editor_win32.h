@@ -46,6 +46,8 @@ EditorState* GetEditorState(int number);
 void UpdateLineNumberMargin(int number);
 void SetLineNumberSpacing(int number, int pixels);
 void SetEditorMarginWidth(int number, int margin, int width);
+// The DPI the editor is shown at: the line-number margin's padding follows it.
+void SetEditorDpi(int number, int dpi);
 
 enum class EditorColourKind { CaretLine, Background };
 // Colours are 0xBBGGRR; -1 hides the caret line.

@@ -1,5 +1,6 @@
 #include "editor/preview_editor_win32.h"
 
+#include "platform/dpi.h"
 #include "platform/text_win32.h"
 #include "editor/editor_state.h"
 #include "editor/editor_win32.h"
@@ -18,13 +19,27 @@ std::wstring PreviewEditorFont() {
   return ToWide(EditorFontForVersion(version.dwPlatformId, version.dwMajorVersion));
 }
 
-HWND SetupPreviewEditor(HWND page, int width, int height) {
+namespace {
+
+// The margins at 96 DPI: room beside the line numbers, the fold margin.
+constexpr int kLineNumberSpacing = 10;
+constexpr int kFoldMarginWidth = 24;
+
+}  // namespace
+
+void ScalePreviewEditor(int dpi) {
+  constexpr int n = kPreviewEditor;
+  SetEditorDpi(n, dpi);
+  SetLineNumberSpacing(n, Scale(kLineNumberSpacing, dpi));
+  SetEditorMarginWidth(n, 2, Scale(kFoldMarginWidth, dpi));
+}
+
+HWND SetupPreviewEditor(HWND page, int margin, int width, int height, int dpi) {
   constexpr int n = kPreviewEditor;
   SetEditorLexer(HighlighterLexer());
-  HWND window = CreateEditor(n, page, 5, 5, width, height, kEditorAutoMarginWidth);
+  HWND window = CreateEditor(n, page, margin, margin, width, height, kEditorAutoMarginWidth);
   if (!window) return nullptr;
-  SetLineNumberSpacing(n, 10);
-  SetEditorMarginWidth(n, 2, 24);
+  ScalePreviewEditor(dpi);
   SetEditorColour(n, EditorColourKind::CaretLine, 0xFCFEDB);
   SetEditorColour(n, EditorColourKind::Background, 0xDFFFFF);
   SetEditorFont(n, PreviewEditorFont(), 10);

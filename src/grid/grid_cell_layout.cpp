@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/dpi.h"
+
 namespace vantorel {
 
 // A line along one side of r (0 left, 1 top, 2 right, 3 bottom), `width` pixels into it.
@@ -58,15 +60,16 @@ void ApplyBlockLook(CellEvent& format, bool movingCorner, std::int64_t blockColo
   if (withoutGridLines) format.drawFlags |= kNoGridLines;
 }
 
-CellBox CellTextArea(const CellBox& content, int frame, std::int64_t drawFlags, bool lastRow, bool dropButton) {
-  const int inset = grid_pixels::kCellTextInset + frame;
+CellBox CellTextArea(const CellBox& content, int frame, std::int64_t drawFlags, bool lastRow, bool dropButton,
+                     int dpi) {
+  const int inset = Scale(grid_pixels::kCellTextInset, dpi) + frame;
   CellBox area{content.left + inset, content.top + frame, content.right - inset, content.bottom - frame};
   if (drawFlags & kTwoPixelBottom)
     area.bottom -= 2;
   else if (drawFlags & kThinBottom)
     area.bottom -= 1;
   if (lastRow) area.bottom -= 1;
-  if (dropButton) area.right -= grid_pixels::kDropButtonWidth;
+  if (dropButton) area.right -= Scale(grid_pixels::kDropButtonWidth, dpi);
   return area;
 }
 
@@ -124,11 +127,13 @@ CellEvent FormatDefaults(std::int64_t row, std::int64_t column, HFONT__* listFon
   return record;
 }
 
-GridEditorPlace EditorPlaceIn(GridEditor editor, const CellBox& cell, int frame, bool choiceWritesAtOnce, bool classic) {
+GridEditorPlace EditorPlaceIn(GridEditor editor, const CellBox& cell, int frame, bool choiceWritesAtOnce, bool classic,
+                              int dpi) {
   GridEditorPlace place;
   const int width = cell.right - cell.left, height = cell.bottom - cell.top;
+  auto px = [dpi](int px96) { return Scale(px96, dpi); };
   if (editor == GridEditor::TextBox) {
-    const int inset = grid_pixels::kCellTextInset + frame;
+    const int inset = px(grid_pixels::kCellTextInset) + frame;
     place.box = CellBox{cell.left + inset, cell.top + frame, 0, 0};
     place.box.right = place.box.left + std::max(width - 2 * inset, 0);
     place.box.bottom = place.box.top + std::max(height - 2 * frame, 0);
@@ -136,18 +141,19 @@ GridEditorPlace EditorPlaceIn(GridEditor editor, const CellBox& cell, int frame,
   }
   int left = cell.left;
   if (editor == GridEditor::EditChoice)
-    left += grid_pixels::kEditChoiceLeft;
+    left += px(grid_pixels::kEditChoiceLeft);
   else if (!choiceWritesAtOnce)
-    left += grid_pixels::kListChoiceLeft;
-  const int boxWidth = std::max(editor == GridEditor::EditChoice
-                                    ? width - grid_pixels::kEditChoiceLeft - grid_pixels::kEditChoiceNarrower
-                                    : cell.right - left,
-                                0);
-  const int given = !classic ? grid_pixels::kChoiceHeight
-                             : (editor == GridEditor::ListChoice ? grid_pixels::kListChoiceClassicHeight
-                                                                 : grid_pixels::kEditChoiceClassicHeight);
+    left += px(grid_pixels::kListChoiceLeft);
+  const int boxWidth =
+      std::max(editor == GridEditor::EditChoice
+                   ? width - px(grid_pixels::kEditChoiceLeft) - px(grid_pixels::kEditChoiceNarrower)
+                   : cell.right - left,
+               0);
+  const int given = px(!classic ? grid_pixels::kChoiceHeight
+                                : (editor == GridEditor::ListChoice ? grid_pixels::kListChoiceClassicHeight
+                                                                    : grid_pixels::kEditChoiceClassicHeight));
   place.box = CellBox{left, cell.top, left + boxWidth, cell.top + given};
-  place.fieldHeight = std::min(grid_pixels::kChoiceFieldHeight, height - grid_pixels::kChoiceFieldMargin);
+  place.fieldHeight = std::min(px(grid_pixels::kChoiceFieldHeight), height - px(grid_pixels::kChoiceFieldMargin));
   return place;
 }
 

@@ -61,7 +61,8 @@ struct GridEditorPlace {
   CellBox box;
   int fieldHeight = 0;
 };
-GridEditorPlace EditorPlaceIn(GridEditor editor, const CellBox& cell, int frame, bool choiceWritesAtOnce, bool classic);
+GridEditorPlace EditorPlaceIn(GridEditor editor, const CellBox& cell, int frame, bool choiceWritesAtOnce, bool classic,
+                              int dpi = 96);
 
 // A block cell's colours: the moving corner grey on grey, the others in the
 // block colour (unless that is -1), without grid lines when asked.
@@ -70,7 +71,8 @@ void ApplyBlockLook(CellEvent& format, bool movingCorner, std::int64_t blockColo
 // A text cell's text rectangle within its content: inset by the cell text
 // inset and the frame width, less at the bottom under a thick bottom line
 // and in the last row, and short of a current list choice's drop button.
-CellBox CellTextArea(const CellBox& content, int frame, std::int64_t drawFlags, bool lastRow, bool dropButton);
+CellBox CellTextArea(const CellBox& content, int frame, std::int64_t drawFlags, bool lastRow, bool dropButton,
+                     int dpi = 96);
 // Where that text starts so that `textHeight` of it is centred in the
 // content: half the free height made odd, at least the frame width (and a
 // pixel with grid lines).

@@ -153,7 +153,7 @@ void GridEditors::PlaceEditor(GridEditor kind, GridCell at) {
   const GridLook& look = list_.core.look;
   const GridEditorPlace place =
       EditorPlaceIn(kind, CellBox{cell.left, cell.top, cell.right, cell.bottom}, static_cast<int>(look.currentFrameWidth),
-                    look.Has(grid_flags::kChoiceWritesAtOnce), SharedGridState().commonControlsMajor < 6);
+                    look.Has(grid_flags::kChoiceWritesAtOnce), SharedGridState().commonControlsMajor < 6, look.dpi);
   const CellBox& box = place.box;
   if (kind == GridEditor::ListChoice) {
     HDC dc = GetDC(lv);

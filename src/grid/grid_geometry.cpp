@@ -1,5 +1,7 @@
 #include "grid/grid_geometry.h"
 
+#include "platform/dpi.h"
+
 #include <algorithm>
 
 namespace vantorel {
@@ -24,9 +26,9 @@ std::optional<int> ListLeftBesideStrip(std::int64_t stripWidth, std::int64_t gap
   return static_cast<int>(width + space);
 }
 
-std::optional<CellBox> TickBoxIn(const CellBox& cell) {
+std::optional<CellBox> TickBoxIn(const CellBox& cell, int dpi) {
   const int height = cell.bottom - cell.top;
-  const int side = std::min(height / 2 + 1, grid_pixels::kMaxTickBox);
+  const int side = std::min(height / 2 + 1, Scale(grid_pixels::kMaxTickBox, dpi));
   if (side <= 2 || side > cell.right - cell.left) return std::nullopt;
   const int left = cell.left + (cell.right - cell.left - side) / 2;
   const int top = cell.top + (height - side) / 2;
@@ -47,24 +49,36 @@ std::optional<CellBox> ButtonBoxIn(const CellBox& cell, std::int64_t width, std:
   return CellBox{x, y, x + w, y + h};
 }
 
-int StripIconHalfHit(int icon, bool builtInIcons) {
-  if (builtInIcons && (icon == kIconPlusBox || icon == kIconMinusBox || icon == kIconBlank)) return 4;
-  return kStripIconSize / 2;
+StripIconMetrics StripIconMetricsFor(int side) {
+  if (side <= 0 || side == kStripIconSize) return {};
+  auto scaled = [side](int px16) { return (px16 * side + kStripIconSize / 2) / kStripIconSize; };
+  StripIconMetrics m;
+  m.side = side;
+  m.inset = scaled(kStripIconInset);
+  m.minCellHeight = scaled(kStripIconMinCellHeight);
+  m.edge = scaled(2);
+  m.smallHalfHit = scaled(4);
+  return m;
 }
 
-int StripIconTop(int placement, int cellHeight, int indent) {
-  const int half = kStripIconSize / 2;
+int StripIconHalfHit(int icon, bool builtInIcons, const StripIconMetrics& m) {
+  if (builtInIcons && (icon == kIconPlusBox || icon == kIconMinusBox || icon == kIconBlank)) return m.smallHalfHit;
+  return m.side / 2;
+}
+
+int StripIconTop(int placement, int cellHeight, int indent, const StripIconMetrics& m) {
+  const int half = m.side / 2;
   switch (placement) {
     case 1:
-      return 2;
+      return m.edge;
     case 2:
-      return cellHeight - kStripIconSize - 2;
+      return cellHeight - m.side - m.edge;
     case 3:
       // Follows the top of what is visible but never leaves the cell.
-      return std::min(indent + 2, std::max(2, cellHeight - kStripIconSize - 2));
+      return std::min(indent + m.edge, std::max(m.edge, cellHeight - m.side - m.edge));
     case 4: {
       const int visible = std::max(0, cellHeight - indent);
-      return std::min(indent + visible / 2 - half, std::max(0, cellHeight - kStripIconSize - 2));
+      return std::min(indent + visible / 2 - half, std::max(0, cellHeight - m.side - m.edge));
     }
     default:
       return cellHeight / 2 - half;
@@ -76,13 +90,13 @@ int StripCellIndent(int cellTop, int visibleTop) { return std::clamp(visibleTop 
 int StripIconPartAt(const StripCellFacts& cell, int x, int yInCell) {
   auto hits = [&](int icon, int placement, int centreX) {
     if (icon == 0 || icon > cell.imageCount) return false;
-    const int h = StripIconHalfHit(icon, cell.builtInIcons);
+    const int h = StripIconHalfHit(icon, cell.builtInIcons, cell.icons);
     if (x < centreX - h || x >= centreX + h) return false;
-    const int centreY = StripIconTop(placement, cell.cellHeight, cell.indent) + kStripIconSize / 2;
+    const int centreY = StripIconTop(placement, cell.cellHeight, cell.indent, cell.icons) + cell.icons.side / 2;
     return yInCell >= centreY - h && yInCell < centreY + h;
   };
-  if (hits(row_state::IconA(cell.state), row_state::PlacementA(cell.state), kStripIconInset)) return 1;
-  if (hits(row_state::IconB(cell.state), row_state::PlacementB(cell.state), cell.stripWidth - kStripIconInset))
+  if (hits(row_state::IconA(cell.state), row_state::PlacementA(cell.state), cell.icons.inset)) return 1;
+  if (hits(row_state::IconB(cell.state), row_state::PlacementB(cell.state), cell.stripWidth - cell.icons.inset))
     return 2;
   return 0;
 }

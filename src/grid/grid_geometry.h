@@ -120,6 +120,18 @@ inline constexpr int kStripIconInset = 12;
 // Strip cells this high or lower have no room for their icons.
 inline constexpr int kStripIconMinCellHeight = 20;
 
+// The strip icons' sizes for one icon side: the ones above at 16, the same
+// proportions at 20, 24 and 32 (the sides the icon images come in).
+struct StripIconMetrics {
+  int side = kStripIconSize;
+  int inset = kStripIconInset;
+  int minCellHeight = kStripIconMinCellHeight;
+  int edge = 2;          // kept free above and below an icon near a cell's edge
+  int smallHalfHit = 4;  // half the clickable box of the small built-in icons
+  bool operator==(const StripIconMetrics&) const = default;
+};
+StripIconMetrics StripIconMetricsFor(int side);
+
 // Built-in icon numbers (1-based, as stored in a row state).
 enum BuiltInStripIcon : int {
   kIconEmptyBox = 1,
@@ -132,12 +144,12 @@ enum BuiltInStripIcon : int {
 
 // Half the side of the clickable square of an icon: the plus, minus and
 // first blank built-in icons only show a small box in their middle.
-int StripIconHalfHit(int icon, bool builtInIcons);
+int StripIconHalfHit(int icon, bool builtInIcons, const StripIconMetrics& metrics = {});
 
 // Top of a strip icon inside its cell for a placement: 0 centred, 1 near the
 // top, 2 near the bottom; 3 and 4 follow the visible part of a cell whose
 // first `indent` pixels are scrolled away (3 near its top, 4 centred in it).
-int StripIconTop(int placement, int cellHeight, int indent);
+int StripIconTop(int placement, int cellHeight, int indent, const StripIconMetrics& metrics = {});
 
 // The indent a strip cell records while painted: how much of it lies above
 // the first visible row, capped to the byte it is kept in.
@@ -153,6 +165,7 @@ struct StripCellFacts {
   int stripWidth = 0;
   int imageCount = 0;
   bool builtInIcons = false;
+  StripIconMetrics icons;
 };
 int StripIconPartAt(const StripCellFacts& cell, int x, int yInCell);
 
@@ -169,7 +182,8 @@ struct CellBox {
 // A tick cell's box: a square of side min(height / 2 + 1, 14) centred in the
 // cell; none when it is no larger than 2 pixels or wider than the cell.
 // Painting and clicking both use it, so the box clicked is the box drawn.
-std::optional<CellBox> TickBoxIn(const CellBox& cell);
+// The 14 is at 96 DPI and scales with dpi.
+std::optional<CellBox> TickBoxIn(const CellBox& cell, int dpi = 96);
 
 // A button cell's button: `width` x `height` centred in the cell, 0 taking
 // the cell's own size less one pixel (then starting one pixel in); none when

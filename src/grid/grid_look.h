@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "grid/grid_geometry.h"
+#include "platform/dpi.h"
 
 namespace vantorel {
 
@@ -18,8 +19,12 @@ struct GridLook {
   std::int64_t gridLineColour = 0;             // 5, the system's button face at creation
   std::int64_t emptyAreaColour = -1;           // 6, -1: the system's default
   std::int64_t headerHeight = grid_pixels::kDefaultHeaderHeight;
+  // The DPI the grid is shown at: its own pixel sizes (grid_pixels, given
+  // at 96 DPI) are scaled for it.
+  int dpi = 96;
 
   bool Has(std::int64_t flag) const { return (flags & flag) != 0; }
+  int Px(int px96) const { return Scale(px96, dpi); }
   // Indexes 1-6; false when the value is refused (-1 where it means
   // nothing, a frame too wide to draw inside a cell) and nothing changed.
   bool SetColour(std::int64_t index, std::int64_t value);

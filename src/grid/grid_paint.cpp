@@ -33,8 +33,8 @@ void Offset(CellBox& box, int dx, int dy) {
   box.bottom += dy;
 }
 
-void TickBox(GridCanvas& canvas, const CellBox& content, bool ticked, std::int64_t ink) {
-  const auto box = TickBoxIn(content);
+void TickBox(GridCanvas& canvas, const CellBox& content, bool ticked, std::int64_t ink, int dpi) {
+  const auto box = TickBoxIn(content, dpi);
   if (!box) return;
   canvas.Fill(*box, 0x000000);
   canvas.Fill(CellBox{box->left + 1, box->top + 1, box->right - 1, box->bottom - 1}, 0xFFFFFF);
@@ -130,7 +130,7 @@ void PaintListCell(GridCore& core, GridCanvas& canvas, GridCell at, const CellBo
       const bool hot = row == core.pointer.hotRow && column == core.pointer.hotColumn && format.hotColour != -1;
       canvas.UseFont(format.font);
       const bool dropButton = type == 3 && look.Has(grid_flags::kChoiceWritesAtOnce) && current;
-      CellBox area = CellTextArea(content, frame, format.drawFlags, lastRow, dropButton);
+      CellBox area = CellTextArea(content, frame, format.drawFlags, lastRow, dropButton, look.dpi);
       const bool plain = type == 3 || type == 4 || edited;
       const GridTextLayout layout{plain ? 0 : format.align, !plain && look.Has(grid_flags::kWordWrap), true};
       const GridText shown = text.empty() ? GridText(u" ") : text;
@@ -143,7 +143,7 @@ void PaintListCell(GridCore& core, GridCanvas& canvas, GridCell at, const CellBo
     }
     case 5:
     case 6:
-      TickBox(canvas, content, TickShown(text, GridTextOf(kind.text)), ink);
+      TickBox(canvas, content, TickShown(text, GridTextOf(kind.text)), ink, look.dpi);
       break;
     case 7:
       canvas.Picture(kind.value, content, format.backColour != format.keyColour, format.keyColour);
@@ -223,8 +223,8 @@ void PaintHeaderItem(GridCore& core, GridCanvas& canvas, CellBox rect, int item,
   }
   if (title.empty()) return;
   canvas.UseFont(format.font);
-  CellBox area{rect.left + grid_pixels::kHeaderTextInset, rect.top, rect.right - grid_pixels::kHeaderTextInset,
-               rect.bottom};
+  CellBox area{rect.left + look.Px(grid_pixels::kHeaderTextInset), rect.top,
+               rect.right - look.Px(grid_pixels::kHeaderTextInset), rect.bottom};
   if (pressed && !framed) Offset(area, 2, 1);
   if (format.value == 1 || format.value == 2) {
     canvas.TurnedText(format.font, title, area, format.value == 1, format.textColour);
@@ -290,17 +290,18 @@ void PaintStripCell(GridCore& core, GridCanvas& canvas, const CellBox& cell, int
   }
 
   const GridRow* record = core.model.Row(row);
-  if (!record || cellHeight <= kStripIconMinCellHeight) return;
+  const StripIconMetrics& icons = strip.icons;
+  if (!record || cellHeight <= icons.minCellHeight) return;
   const int count = canvas.ImageCount();
   const int iconA = row_state::IconA(record->state);
   const int iconB = row_state::IconB(record->state);
-  const int half = kStripIconSize / 2;
+  const int half = icons.side / 2;
   if (iconA >= 1 && iconA <= count)
-    canvas.StripImage(iconA - 1, cell.left + kStripIconInset - half,
-                      cell.top + StripIconTop(row_state::PlacementA(record->state), cellHeight, record->indent));
+    canvas.StripImage(iconA - 1, cell.left + icons.inset - half,
+                      cell.top + StripIconTop(row_state::PlacementA(record->state), cellHeight, record->indent, icons));
   if (iconB >= 1 && iconB <= count)
-    canvas.StripImage(iconB - 1, cell.left + static_cast<int>(strip.width) - kStripIconInset - half,
-                      cell.top + StripIconTop(row_state::PlacementB(record->state), cellHeight, record->indent));
+    canvas.StripImage(iconB - 1, cell.left + static_cast<int>(strip.width) - icons.inset - half,
+                      cell.top + StripIconTop(row_state::PlacementB(record->state), cellHeight, record->indent, icons));
 }
 
 }  // namespace

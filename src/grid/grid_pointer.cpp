@@ -53,7 +53,7 @@ void GridPointer::OnButtonDown(std::optional<GridCell> cell, GridPoint point, st
   const CellBox box = list_.CellBoxOf(*cell);
 
   if (type.type == 5) {
-    const auto tick = TickBoxIn(box);
+    const auto tick = TickBoxIn(box, look_.dpi);
     if (tick && tick->Contains(point.x, point.y)) {
       ClickTick(*cell, GridTextOf(type.text));
       return;
@@ -245,7 +245,7 @@ void GridPointer::AskTooltip(GridCell cell) {
   CellEvent query;
   query.row = cell.row;
   query.column = cell.column;
-  query.x1 = grid_pixels::kTooltipWidth;
+  query.x1 = look_.Px(grid_pixels::kTooltipWidth);
   query.backColour = -1;
   query.textColour = -1;
   query.value = 0;

@@ -74,6 +74,7 @@ GridStripHit GridStrip::HitTest(const GridStripRows& rows, int x, int y, int hea
   facts.stripWidth = static_cast<int>(width);
   facts.imageCount = imageCount;
   facts.builtInIcons = (flags & grid_flags::kBuiltInStripIcons) != 0;
+  facts.icons = icons;
   hit.part = StripIconPartAt(facts, x, y - cellTop);
   return hit;
 }

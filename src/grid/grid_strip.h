@@ -55,6 +55,8 @@ class GridStrip {
   std::int64_t gap = 0;
   std::int64_t textLeft = grid_pixels::kStripTextMargin;
   std::int64_t textRight = grid_pixels::kStripTextMargin;
+  // The icons' side and where they sit, for the images the grid holds.
+  StripIconMetrics icons;
   // The strip cell held pressed with the left button (-1 the strip header,
   // -2 none) and whether the pointer is still over it.
   std::int64_t pressed = -2;

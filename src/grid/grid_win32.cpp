@@ -9,6 +9,7 @@
 #include "grid/grid_list_win32.h"
 #include "grid/grid_rules.h"
 #include "grid/strip_icons.h"
+#include "platform/dpi.h"
 
 namespace vantorel {
 namespace {
@@ -80,14 +81,14 @@ void RelayoutList(HWND list) {
 
 }  // namespace
 
-bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data) {
+bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data, int side) {
   const auto icons = SplitLengthPrefixed(data);
   if (!icons || icons->empty()) return false;
   for (const auto ico : *icons) {
-    const auto image = FindIcoImage(ico, kStripIconSize, 32);
+    const auto image = FindIcoImage(ico, side, 32);
     if (!image) return false;
     UniqueIcon icon(CreateIconFromResourceEx(const_cast<PBYTE>(image->data()), static_cast<DWORD>(image->size()),
-                                             TRUE, 0x00030000, kStripIconSize, kStripIconSize, LR_DEFAULTCOLOR));
+                                             TRUE, 0x00030000, side, side, LR_DEFAULTCOLOR));
     if (!icon || ImageList_AddIcon(images, icon.get()) < 0) return false;
   }
   return true;
@@ -511,6 +512,52 @@ void GridControl::SetStripTextMargins(std::int64_t left, std::int64_t right) {
 void GridControl::SetRowState(std::int64_t row, std::int64_t iconA, std::int64_t iconB, std::int64_t placeA,
                               std::int64_t placeB, bool redraw) {
   if (Alive() && list->core.SetRowState(row, {iconA, iconB, placeA, placeB}) && redraw) RefreshStripCell(row);
+}
+
+void GridControl::SetRowHeight(int pixels) {
+  if (!Alive() || pixels < 1) return;
+  int width = 0, height = 0;
+  auto current = reinterpret_cast<HIMAGELIST>(SendMessageW(listWindow, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+  if (current && ImageList_GetIconSize(current, &width, &height) && height == pixels) return;
+  // As at creation: the list view sizes its rows by its small images.
+  HIMAGELIST sizer = ImageList_Create(1, pixels, ILC_COLOR, 0, 1);
+  if (!sizer) return;
+  list->core.EndEditing();
+  auto old = reinterpret_cast<HIMAGELIST>(
+      SendMessageW(listWindow, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(sizer)));
+  if (old && old != sizer) ImageList_Destroy(old);
+  RelayoutList(listWindow);
+  InvalidateList();
+  RefreshStrip();
+}
+
+void GridControl::SetDpi(int dpi) {
+  if (!Alive() || dpi <= 0) return;
+  GridCore& core = list->core;
+  const int old = core.look.dpi;
+  core.look.dpi = dpi;
+  // Strip text margins the application left at their default follow too.
+  GridStrip& strip = core.strip;
+  if (strip.textLeft == Scale(grid_pixels::kStripTextMargin, old)) strip.textLeft = core.look.Px(grid_pixels::kStripTextMargin);
+  if (strip.textRight == Scale(grid_pixels::kStripTextMargin, old))
+    strip.textRight = core.look.Px(grid_pixels::kStripTextMargin);
+  SetStripIconSide(IconSideFor(dpi));
+  InvalidateList();
+  RefreshStrip();
+}
+
+int GridControl::GetDpi() const { return list ? list->core.look.dpi : kBaseDpi; }
+
+void GridControl::SetStripIconSide(int side) {
+  if (!Alive() || !(flags & grid_flags::kBuiltInStripIcons) || side == list->core.strip.icons.side) return;
+  // Images the application added after the built-in ones exist at one size
+  // only: such a grid keeps its icons as they are.
+  if (images && ImageList_GetImageCount(images.get()) != kBuiltInStripIconCount) return;
+  grid_handles::UniqueImageList fresh(ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, 0, 255));
+  if (!fresh || !AppendStripIcons(fresh.get(), BuiltInStripIconData(side), side)) return;
+  images = std::move(fresh);
+  list->core.strip.icons = StripIconMetricsFor(side);
+  RefreshStrip();
 }
 
 void GridControl::SetData(std::int64_t value) {

@@ -142,6 +142,18 @@ struct GridControl final : GridOperations, GridStripView {
   // (column widths that depend on the new rows) run while the list is still
   // out of sight, so the next paint draws it, its header and its scroll bars once.
   void ResumeRedraw(const std::function<void()>& layout);
+  // Not in the table: the rows' height in pixels, for another DPI; rows,
+  // current cell and top row stay.
+  void SetRowHeight(int pixels);
+  // Not in the table: the DPI the grid is shown at. Its own pixel sizes
+  // (insets, tick boxes, the default tooltip width, the strip's default text
+  // margins) follow, and the built-in strip icons are drawn at the size the
+  // DPI wants. The application sets row and header heights and the strip.
+  void SetDpi(int dpi);
+  int GetDpi() const;
+  // The built-in strip icons drawn at side pixels (16, 20, 24 or 32) and
+  // placed for that size; other sides are ignored.
+  void SetStripIconSide(int side);
 
   // The grid's own machinery (grid_win32.cpp, grid_strip_win32.cpp).
   bool Alive() const;
@@ -172,8 +184,8 @@ struct GridControl final : GridOperations, GridStripView {
   void InvalidateList();
 };
 
-// Appends the 16 x 16 icons of a length-prefixed list of ICO files to an
-// image list; false as soon as one cannot be loaded or appended.
-bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data);
+// Appends the side x side icons of a length-prefixed list of ICO files to
+// an image list; false as soon as one cannot be loaded or appended.
+bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data, int side = 16);
 
 }  // namespace vantorel

@@ -1,5 +1,6 @@
 #include "grid/strip_icons.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/byte_reader.h"
@@ -7,15 +8,9 @@
 namespace vantorel {
 namespace {
 
-// The icons are drawn here, pixel by pixel, at compile time, so the program
-// carries finished ICO bytes and needs no image files.
-constexpr int kSide = 16;
-constexpr std::size_t kPixelBytes = kSide * kSide * 4;
-constexpr std::size_t kMaskBytes = kSide * 4;  // 2 bytes of bits per row, padded to 4
-constexpr std::size_t kImageBytes = 40 + kPixelBytes + kMaskBytes;
-constexpr std::size_t kIcoBytes = 6 + 16 + kImageBytes;
-constexpr std::size_t kDataBytes = kBuiltInStripIconCount * (4 + kIcoBytes) + 4;
-
+// The icons are drawn here, pixel by pixel, once per side, so the program
+// carries finished ICO bytes and needs no image files. The drawing is given
+// for 16 pixels and made anew at each side, lines and all, never stretched.
 constexpr std::uint32_t kClear = 0x00000000;
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kBoxEdge = 0xFF404040;
@@ -24,100 +19,134 @@ constexpr std::uint32_t kTick = 0xFF146E1E;
 constexpr std::uint32_t kSmallBoxEdge = 0xFF808080;
 constexpr std::uint32_t kSign = 0xFF000000;
 
-using Pixels = std::array<std::uint32_t, kSide * kSide>;  // ARGB, row 0 at the top
+class Canvas {
+ public:
+  explicit Canvas(int side) : side_(side), pixels_(static_cast<std::size_t>(side) * side, kClear) {}
+  int side() const { return side_; }
+  // A coordinate of the 16-pixel drawing at this side.
+  int At(int px16) const { return (px16 * side_ + 8) / 16; }
+  // Lines one pixel wide at 16 and 20, wider from 24 on.
+  int Line() const { return std::max(1, (side_ + 8) / 16); }
+  void Put(int x, int y, std::uint32_t argb) {
+    if (x >= 0 && y >= 0 && x < side_ && y < side_) pixels_[static_cast<std::size_t>(y) * side_ + x] = argb;
+  }
+  std::uint32_t Get(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * side_ + x]; }
+  void Fill(int left, int top, int right, int bottom, std::uint32_t argb) {  // inclusive
+    for (int y = top; y <= bottom; ++y)
+      for (int x = left; x <= right; ++x) Put(x, y, argb);
+  }
+  // A box given by the 16-pixel drawing's inclusive corners.
+  void Box(int left16, int top16, int right16, int bottom16, std::uint32_t edge, std::uint32_t fill) {
+    const int l = At(left16), t = At(top16), r = At(right16 + 1) - 1, b = At(bottom16 + 1) - 1, w = Line();
+    Fill(l, t, r, b, edge);
+    Fill(l + w, t + w, r - w, b - w, fill);
+  }
 
-constexpr void Box(Pixels& p, int left, int top, int right, int bottom, std::uint32_t edge, std::uint32_t fill) {
-  for (int y = top; y <= bottom; ++y)
-    for (int x = left; x <= right; ++x)
-      p[y * kSide + x] = (x == left || x == right || y == top || y == bottom) ? edge : fill;
-}
+ private:
+  int side_;
+  std::vector<std::uint32_t> pixels_;  // ARGB, row 0 at the top
+};
 
-constexpr Pixels DrawIcon(int icon) {
-  Pixels p{};
-  p.fill(kClear);
-  if (icon == kBuiltInStripIconCount - 1 || icon == kBuiltInStripIconCount) return p;  // the blanks
+Canvas DrawIcon(int icon, int side) {
+  Canvas c(side);
+  if (icon == kBuiltInStripIconCount - 1 || icon == kBuiltInStripIconCount) return c;  // the blanks
+  const int w = c.Line();
   if (icon == 1 || icon == 2) {
-    Box(p, 2, 2, 14, 14, kBoxEdge, kWhite);
-    for (int x = 3; x <= 13; ++x) p[3 * kSide + x] = kBoxShade;  // a hint of depth under the top edge
+    c.Box(2, 2, 14, 14, kBoxEdge, kWhite);
+    // A hint of depth under the top edge.
+    c.Fill(c.At(2) + w, c.At(2) + w, c.At(15) - 1 - w, c.At(2) + 2 * w - 1, kBoxShade);
     if (icon == 2) {
-      // A tick three pixels thick: a short stroke down, a long one up.
-      constexpr int kTops[] = {7, 8, 9, 8, 7, 6, 5, 4, 3};
-      for (int i = 0; i < 9; ++i)
-        for (int dy = 0; dy < 3; ++dy) p[(kTops[i] + dy) * kSide + 4 + i] = kTick;
-    }
-    return p;
-  }
-  Box(p, 4, 4, 12, 12, kSmallBoxEdge, kWhite);
-  for (int x = 6; x <= 10; ++x) p[8 * kSide + x] = kSign;
-  if (icon == 3)
-    for (int y = 6; y <= 10; ++y) p[y * kSide + 8] = kSign;
-  return p;
-}
-
-constexpr void Put16(std::array<std::uint8_t, kDataBytes>& d, std::size_t& at, std::uint32_t v) {
-  d[at++] = static_cast<std::uint8_t>(v);
-  d[at++] = static_cast<std::uint8_t>(v >> 8);
-}
-constexpr void Put32(std::array<std::uint8_t, kDataBytes>& d, std::size_t& at, std::uint32_t v) {
-  Put16(d, at, v & 0xFFFF);
-  Put16(d, at, v >> 16);
-}
-
-constexpr std::array<std::uint8_t, kDataBytes> MakeIconData() {
-  std::array<std::uint8_t, kDataBytes> d{};
-  std::size_t at = 0;
-  for (int icon = 1; icon <= kBuiltInStripIconCount; ++icon) {
-    const Pixels p = DrawIcon(icon);
-    Put32(d, at, kIcoBytes);
-    // ICONDIR and its single entry.
-    Put16(d, at, 0);
-    Put16(d, at, 1);
-    Put16(d, at, 1);
-    d[at++] = kSide;
-    d[at++] = kSide;
-    d[at++] = 0;  // colour count
-    d[at++] = 0;
-    Put16(d, at, 1);   // planes
-    Put16(d, at, 32);  // bits per pixel
-    Put32(d, at, kImageBytes);
-    Put32(d, at, 6 + 16);
-    // BITMAPINFOHEADER: the height counts colour and mask rows together.
-    Put32(d, at, 40);
-    Put32(d, at, kSide);
-    Put32(d, at, kSide * 2);
-    Put16(d, at, 1);
-    Put16(d, at, 32);
-    Put32(d, at, 0);
-    Put32(d, at, kPixelBytes + kMaskBytes);
-    for (int i = 0; i < 4; ++i) Put32(d, at, 0);
-    for (int y = kSide - 1; y >= 0; --y)  // bottom-up, BGRA
-      for (int x = 0; x < kSide; ++x) {
-        const std::uint32_t argb = p[y * kSide + x];
-        d[at++] = static_cast<std::uint8_t>(argb);
-        d[at++] = static_cast<std::uint8_t>(argb >> 8);
-        d[at++] = static_cast<std::uint8_t>(argb >> 16);
-        d[at++] = static_cast<std::uint8_t>(argb >> 24);
+      // A tick three pixels thick at 16: a short stroke down from (4, 7) to
+      // (6, 9), a long one up to (12, 3).
+      const int thick = c.At(3);
+      for (int x = c.At(4); x < c.At(13); ++x) {
+        const int x16times = x * 16;  // x in the 16-pixel drawing, times the side
+        const int down = 7 * side + (x16times - 4 * side);
+        const int up = 9 * side - (x16times - 6 * side);
+        const int top = (std::min(down, up) + 8) / 16;
+        for (int dy = 0; dy < thick; ++dy) c.Put(x, top + dy, kTick);
       }
+    }
+    return c;
+  }
+  c.Box(4, 4, 12, 12, kSmallBoxEdge, kWhite);
+  const int middle = c.At(8), half = w / 2;
+  c.Fill(c.At(6), middle - half, c.At(11) - 1, middle - half + w - 1, kSign);
+  if (icon == 3) c.Fill(middle - half, c.At(6), middle - half + w - 1, c.At(11) - 1, kSign);
+  return c;
+}
+
+void Put16(std::vector<std::uint8_t>& d, std::uint32_t v) {
+  d.push_back(static_cast<std::uint8_t>(v));
+  d.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void Put32(std::vector<std::uint8_t>& d, std::uint32_t v) {
+  Put16(d, v & 0xFFFF);
+  Put16(d, v >> 16);
+}
+
+std::vector<std::uint8_t> MakeIconData(int side) {
+  const auto n = static_cast<std::uint32_t>(side);
+  const std::uint32_t maskRow = (n + 31) / 32 * 4;  // bits padded to 4 bytes
+  const std::uint32_t pixelBytes = n * n * 4;
+  const std::uint32_t imageBytes = 40 + pixelBytes + maskRow * n;
+  std::vector<std::uint8_t> d;
+  for (int icon = 1; icon <= kBuiltInStripIconCount; ++icon) {
+    const Canvas c = DrawIcon(icon, side);
+    Put32(d, 6 + 16 + imageBytes);
+    // ICONDIR and its single entry.
+    Put16(d, 0);
+    Put16(d, 1);
+    Put16(d, 1);
+    d.push_back(static_cast<std::uint8_t>(n));
+    d.push_back(static_cast<std::uint8_t>(n));
+    d.push_back(0);  // colour count
+    d.push_back(0);
+    Put16(d, 1);   // planes
+    Put16(d, 32);  // bits per pixel
+    Put32(d, imageBytes);
+    Put32(d, 6 + 16);
+    // BITMAPINFOHEADER: the height counts colour and mask rows together.
+    Put32(d, 40);
+    Put32(d, n);
+    Put32(d, n * 2);
+    Put16(d, 1);
+    Put16(d, 32);
+    Put32(d, 0);
+    Put32(d, pixelBytes + maskRow * n);
+    for (int i = 0; i < 4; ++i) Put32(d, 0);
+    for (int y = side - 1; y >= 0; --y)  // bottom-up, BGRA
+      for (int x = 0; x < side; ++x) Put32(d, c.Get(x, y));
     // The AND mask marks transparent pixels for whoever ignores alpha.
-    for (int y = kSide - 1; y >= 0; --y) {
-      std::uint32_t bits = 0;
-      for (int x = 0; x < kSide; ++x)
-        if ((p[y * kSide + x] >> 24) == 0) bits |= 0x8000u >> x;
-      d[at++] = static_cast<std::uint8_t>(bits >> 8);
-      d[at++] = static_cast<std::uint8_t>(bits);
-      d[at++] = 0;
-      d[at++] = 0;
+    for (int y = side - 1; y >= 0; --y) {
+      std::vector<std::uint8_t> row(maskRow, 0);
+      for (int x = 0; x < side; ++x)
+        if ((c.Get(x, y) >> 24) == 0) row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
+      d.insert(d.end(), row.begin(), row.end());
     }
   }
-  Put32(d, at, 0);
+  Put32(d, 0);
   return d;
 }
 
-constexpr std::array<std::uint8_t, kDataBytes> kIconData = MakeIconData();
-
 }  // namespace
 
-std::span<const std::uint8_t> BuiltInStripIconData() { return kIconData; }
+std::span<const std::uint8_t> BuiltInStripIconData(int side) {
+  static const std::array<std::vector<std::uint8_t>, 4> data = {MakeIconData(16), MakeIconData(20), MakeIconData(24),
+                                                                MakeIconData(32)};
+  switch (side) {
+    case 16:
+      return data[0];
+    case 20:
+      return data[1];
+    case 24:
+      return data[2];
+    case 32:
+      return data[3];
+    default:
+      return {};
+  }
+}
 
 std::optional<std::vector<std::span<const std::uint8_t>>> SplitLengthPrefixed(std::span<const std::uint8_t> data) {
   std::vector<std::span<const std::uint8_t>> blobs;

@@ -55,16 +55,21 @@ TEST(IcoDirectory, DropsWhatLiesOutsideAndRejectsBadHeaders) {
   EXPECT_TRUE(ReadIcoDirectory(Bytes{0, 0, 1}).empty());
 }
 
-// The program's own command icons: two to four 16 x 16 images each.
-TEST(IcoDirectory, CommandIconsHold16PixelImages) {
+// The program's own command icons: 16 x 16 in 32 and 24 bits, and one
+// image of each size a higher DPI asks for (20, 24, 32), so none is stretched.
+TEST(IcoDirectory, CommandIconsHoldAnImageForEveryDpi) {
   const std::filesystem::path icons = std::filesystem::path(VANTOREL_SOURCE_DIR) / "src/app/icons";
-  for (const char* name : {"new_instance", "open_library", "open_project", "save", "about", "exit"}) {
+  for (const char* name : {"new_instance", "open_library", "open_project", "save", "about", "exit", "import_header",
+                           "include_folders"}) {
     std::ifstream in(icons / (std::string(name) + ".ico"), std::ios::binary);
     const Bytes ico{std::istreambuf_iterator<char>(in), {}};
-    const auto entries = ReadIcoDirectory(ico);
-    EXPECT_GE(entries.size(), 2u) << name;
-    EXPECT_LE(entries.size(), 4u) << name;
-    for (const auto& e : entries) EXPECT_EQ(e.width, 16) << name;
+    std::vector<int> sides;
+    for (const auto& e : ReadIcoDirectory(ico)) {
+      EXPECT_EQ(e.width, e.height) << name;
+      sides.push_back(e.width);
+    }
+    EXPECT_EQ(sides, (std::vector<int>{16, 16, 20, 24, 32})) << name;
+    for (const int side : {16, 20, 24, 32}) EXPECT_EQ(PickIcoEntry(ReadIcoDirectory(ico), side)->bitCount, 32) << name;
   }
 }
 

@@ -6,10 +6,14 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "app/app_state_win32.h"
 #include "platform/edition.h"
+#include "platform/ico.h"
 #include "platform/resource_ids.h"
 #include "test_support.h"
 
@@ -41,14 +45,25 @@ TEST_F(ExeResources, CarriesIconManifestCommandIconsAndEditor) {
   const std::string manifest = Resource(MAKEINTRESOURCEW(1), RT_MANIFEST);
   EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
   EXPECT_NE(manifest.find("version=\"6.0.0.0\""), std::string::npos);
+  // Per-monitor DPI awareness as the loader reads it from the manifest (the
+  // tests carry the program's): the newest kind with the older ones after it.
+  auto setting = [](const wchar_t* ns, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T written = 0;
+    if (!QueryActCtxSettingsW(0, nullptr, ns, name, value, 64, &written)) return std::wstring();
+    return std::wstring(value);
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+            L"PerMonitorV2, PerMonitor");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
 
-  for (int id = 0; id < 6; ++id) {
+  // Each command icon holds an image for every DPI's icon size.
+  for (int id = 0; id < kCommandCount; ++id) {
     const std::string ico = Resource(MAKEINTRESOURCEW(IDR_COMMAND_ICON_BASE + id), RT_RCDATA);
     ASSERT_GE(ico.size(), 6u + 2 * 16) << "command icon " << id;
     EXPECT_EQ(ico.substr(0, 4), std::string("\0\0\1\0", 4));
-    const int images = static_cast<unsigned char>(ico[4]);
-    EXPECT_GE(images, 2);
-    EXPECT_LE(images, 4);
+    const auto entries = ReadIcoDirectory(std::span(reinterpret_cast<const std::uint8_t*>(ico.data()), ico.size()));
+    for (const int side : {16, 20, 24, 32}) EXPECT_TRUE(PickIcoEntry(entries, side)) << id << " at " << side;
   }
   const std::string editor = Resource(MAKEINTRESOURCEW(IDR_EDITOR_IMAGE), RT_RCDATA);
   ASSERT_GT(editor.size(), 100000u);

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "codegen/source_names.h"
+#include "platform/dpi.h"
 #include "platform/text_win32.h"
 
 namespace vantorel {
@@ -146,13 +147,25 @@ void AddLoaderNameLine(std::wstring& tip, const FunctionRows& rows, std::int64_t
 
 }  // namespace
 
-void AddFunctionGridColumns(GridControl& grid) {
-  grid.AddColumn(0, L"Nr:", 30);
-  grid.AddColumn(1, L"Alias:", 220);
-  grid.AddColumn(2, L"Function:", 220);
-  grid.AddColumn(3, L"Para:", 50);
-  grid.AddColumn(4, L"Conv:", 75);
+void AddFunctionGridColumns(GridControl& grid, int dpi) {
+  grid.AddColumn(0, L"Nr:", Scale(30, dpi));
+  grid.AddColumn(1, L"Alias:", Scale(220, dpi));
+  grid.AddColumn(2, L"Function:", Scale(220, dpi));
+  grid.AddColumn(3, L"Para:", Scale(50, dpi));
+  grid.AddColumn(4, L"Conv:", Scale(75, dpi));
   grid.AddColumn(5, L"Comment:", 0);
+}
+
+void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi) {
+  HWND header = grid.headerWindow;
+  HWND list = grid.listWindow;
+  if (!header || !list || fromDpi <= 0 || toDpi <= 0) return;
+  // List column 0 is the grid's hidden one and stays at 0.
+  const int columns = Header_GetItemCount(header);
+  for (int c = 1; c < columns; ++c) {
+    const int width = ListView_GetColumnWidth(list, c);
+    ListView_SetColumnWidth(list, c, MulDiv(width, toDpi, fromDpi));
+  }
 }
 
 void FillFunctionGrid(GridControl& grid, const FunctionRows& table) {
@@ -277,7 +290,7 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
       if (text.empty()) return 0;
       record.text = std::move(text);
       record.value = 1;  // the information icon before the title
-      record.x1 = kRowTipWidth;
+      record.x1 = Scale(static_cast<int>(kRowTipWidth), grid->GetDpi());
       // The tip reads like the cells it explains.
       if (grid->listWindow)
         record.font = reinterpret_cast<HFONT>(SendMessageW(grid->listWindow, WM_GETFONT, 0, 0));

@@ -16,7 +16,9 @@ inline constexpr std::int64_t kTicked = 2;
 inline constexpr std::int64_t kUnticked = 1;
 
 // Adds the six columns, the last with width 0 (stretched after every fill).
-void AddFunctionGridColumns(GridControl& grid);
+void AddFunctionGridColumns(GridControl& grid, int dpi = 96);
+// Every column's width taken from fromDpi to toDpi, in proportion.
+void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi);
 
 // Replaces every grid row with one row per table row, in table order: grid
 // row r shows table row r. The grid keeps its own copy of the texts.

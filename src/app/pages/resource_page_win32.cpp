@@ -1,5 +1,7 @@
 #include "app/pages/resource_page_win32.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "analysis/version_info.h"
+#include "platform/dpi.h"
 #include "platform/readable_memory_win32.h"
 #include "platform/text_win32.h"
 #include "resources/hex_dump.h"
@@ -15,6 +18,10 @@
 #include "resources/resource_names.h"
 
 namespace vantorel {
+
+namespace {
+constexpr wchar_t kHexAddressTitle[] = L"Adress:";
+}  // namespace
 
 namespace {
 
@@ -147,9 +154,18 @@ void ShowOnly(const ResourceViews& views, HWND visible) {
   if (views.textView) ShowWindow(views.textView, visible == views.textView ? SW_SHOW : SW_HIDE);
 }
 
-void PrepareTree(const ResourceViews& views) {
+}  // namespace
+
+void SetTreeImages(const ResourceViews& views) {
   ResourceState& s = State();
-  if (!s.treeImages) s.treeImages = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 2, 0);
+  int side = 0, unused = 0;
+  if (s.treeImages && ImageList_GetIconSize(s.treeImages, &side, &unused) && side != views.iconSide) {
+    if (views.tree) TreeView_SetImageList(views.tree, nullptr, TVSIL_NORMAL);
+    ImageList_Destroy(s.treeImages);
+    s.treeImages = nullptr;
+  }
+  // The shell's icons are 32 pixels: each size is drawn down from them.
+  if (!s.treeImages) s.treeImages = ImageList_Create(views.iconSide, views.iconSide, ILC_COLOR32 | ILC_MASK, 2, 0);
   // The shell icons may come later than the first fill (a window built
   // before start-up has extracted them).
   if (s.treeImages && ImageList_GetImageCount(s.treeImages) < 2) {
@@ -158,7 +174,13 @@ void PrepareTree(const ResourceViews& views) {
       for (const auto& icon : *Source().treeIcons) ImageList_AddIcon(s.treeImages, icon.get());
     }
   }
-  TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
+  if (views.tree) TreeView_SetImageList(views.tree, s.treeImages, TVSIL_NORMAL);
+}
+
+namespace {
+
+void PrepareTree(const ResourceViews& views) {
+  SetTreeImages(views);
   if (views.hexGrid) {
     // Nothing in the dump can be edited.
     views.hexGrid->SetCallback([](GridControl*, GridEvent event, CellEvent& record) -> std::int64_t {
@@ -340,16 +362,21 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
   return std::nullopt;
 }
 
-void AddHexDumpColumns(GridControl& grid) {
+namespace {
+
+struct HexDumpWidths {
+  int address = 0;
+  int hex = 0;
+  int characters = 0;
+};
+
+// The columns' widths measured with the grid's font, which is made for dpi.
+HexDumpWidths MeasureHexDumpColumns(GridControl& grid, const std::wstring& hexTitle, int dpi) {
   // What the grid's drawing keeps free beside a cell's text (4 pixels each
   // side, a grid line and a current-cell frame) and beside a title's (6
-  // pixels each side and the pushed-in offset of a pressed one).
-  constexpr int kCellPadding = 2 * 4 + 1 + 2;
-  constexpr int kTitlePadding = 2 * 6 + 2 + 2;
-  constexpr wchar_t kAddressTitle[] = L"Adress:";
-  // Each digit over its byte: the title keeps the cells' rhythm of three
-  // characters a byte.
-  const std::wstring hexTitle = ToWide(HexDumpBytesTitle());
+  // pixels each side and the pushed-in offset of a pressed one), at 96 DPI.
+  const int cellPadding = Scale(2 * 4 + 1 + 2, dpi);
+  const int titlePadding = Scale(2 * 6 + 2 + 2, dpi);
   HDC dc = GetDC(grid.listWindow);
   auto font = reinterpret_cast<HFONT>(SendMessageW(grid.listWindow, WM_GETFONT, 0, 0));
   HGDIOBJ old = dc && font ? SelectObject(dc, font) : nullptr;
@@ -372,15 +399,34 @@ void AddHexDumpColumns(GridControl& grid) {
   const int rowBytes = static_cast<int>(kHexDumpRowBytes);
   const int labelText = 8 * digit + extent(L"H:");
   const int hexText = rowBytes * 2 * digit + (rowBytes - 1) * extent(L" ");
-  const int address = std::max(labelText + kCellPadding, extent(kAddressTitle) + kTitlePadding);
-  const int hex = std::max(hexText + kCellPadding, extent(hexTitle) + kTitlePadding);
-  const int characters = rowBytes * character + kCellPadding;
+  HexDumpWidths widths;
+  widths.address = std::max(labelText + cellPadding, extent(kHexAddressTitle) + titlePadding);
+  widths.hex = std::max(hexText + cellPadding, extent(hexTitle) + titlePadding);
+  widths.characters = rowBytes * character + cellPadding;
   if (old) SelectObject(dc, old);
   if (dc) ReleaseDC(grid.listWindow, dc);
+  return widths;
+}
 
-  grid.AddColumn(0, kAddressTitle, address);
-  grid.AddColumn(1, hexTitle, hex);
-  grid.AddColumn(2, L"", characters);
+}  // namespace
+
+void AddHexDumpColumns(GridControl& grid, int dpi) {
+  // Each digit over its byte: the title keeps the cells' rhythm of three
+  // characters a byte.
+  const std::wstring hexTitle = ToWide(HexDumpBytesTitle());
+  const HexDumpWidths widths = MeasureHexDumpColumns(grid, hexTitle, dpi);
+  grid.AddColumn(0, kHexAddressTitle, widths.address);
+  grid.AddColumn(1, hexTitle, widths.hex);
+  grid.AddColumn(2, L"", widths.characters);
+}
+
+void FitHexDumpColumns(GridControl& grid, int dpi) {
+  if (!grid.listWindow || grid.GetColumnCount() < 3) return;
+  const HexDumpWidths widths = MeasureHexDumpColumns(grid, ToWide(HexDumpBytesTitle()), dpi);
+  // Grid column c is list column c + 1.
+  ListView_SetColumnWidth(grid.listWindow, 1, widths.address);
+  ListView_SetColumnWidth(grid.listWindow, 2, widths.hex);
+  ListView_SetColumnWidth(grid.listWindow, 3, widths.characters);
 }
 
 void ShowHexDump(GridControl& grid, std::span<const std::uint8_t> bytes, std::size_t maxBytes) {

@@ -38,6 +38,7 @@ struct ResourceViews {
   GridControl* hexGrid = nullptr;
   HWND imageView = nullptr;
   HWND textView = nullptr;
+  int iconSide = 16;  // of the tree's icons, for the window's DPI
 };
 
 // What a language item of the tree stands for.
@@ -77,8 +78,12 @@ std::optional<std::span<const std::uint8_t>> GetResourceData(const ResourceKey& 
 // Adds the dump's three columns (address, bytes in hex, characters) to the
 // hex grid, each as wide as its widest content and its title in the grid's
 // font as set now, so that every row shows all 16 bytes and characters and
-// every title fits on one line.
-void AddHexDumpColumns(GridControl& grid);
+// every title fits on one line. The paddings are scaled for dpi.
+void AddHexDumpColumns(GridControl& grid, int dpi = 96);
+// The tree's icons at views.iconSide pixels (made again when that changed).
+void SetTreeImages(const ResourceViews& views);
+// The three columns measured again, after the font changed for a new DPI.
+void FitHexDumpColumns(GridControl& grid, int dpi);
 
 // A dump stops after this many bytes (two million rows). Rows cost their
 // record only (texts are formatted when shown), but a hostile library can

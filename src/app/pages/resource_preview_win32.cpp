@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dpi_win32.h"
 #include "platform/readable_memory_win32.h"
 #include "resources/image_decode_win32.h"
 #include "resources/image_format.h"
@@ -18,6 +19,7 @@ namespace vantorel {
 namespace {
 
 constexpr wchar_t kMenuPreviewClass[] = L"VantorelMenuPreview";
+// Its client area at 96 DPI.
 constexpr int kMenuPreviewWidth = 450;
 constexpr int kMenuPreviewHeight = 50;
 constexpr UINT kBringToFront = WM_APP + 1;
@@ -288,7 +290,8 @@ void PreviewMenu(const ResourceKey& key, HWND owner) {
   ClosePreviews();  // at most one: a direct call must not leave one behind
   HMENU empty = CreateMenu();
   constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-  RECT frame{0, 0, kMenuPreviewWidth, kMenuPreviewHeight};
+  const int dpi = owner ? WindowDpi(owner) : SystemDpi();
+  RECT frame{0, 0, Scale(kMenuPreviewWidth, dpi), Scale(kMenuPreviewHeight, dpi)};
   AdjustWindowRectEx(&frame, style, TRUE, 0);
   HWND window = nullptr;
   if (RegisterMenuPreviewClass()) {
