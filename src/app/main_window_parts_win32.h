@@ -49,6 +49,8 @@ void ShowCurrentPage();
 
 // The command table: menu and toolbar, their icons and tooltips.
 HMENU BuildMenu();
+// Ctrl+F for Find.
+HACCEL BuildAccelerators();
 HWND BuildToolbar(HWND parent);
 // The tooltip of a command's toolbar button (Save's changes with the page).
 const wchar_t* CommandTooltip(int id);

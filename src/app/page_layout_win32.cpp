@@ -173,7 +173,11 @@ void LayoutMainWindow() {
   const int innerWidth = std::max(panelWidth - 20, 0);
   const int innerHeight = std::max(panelHeight - TabHeight() - 15, 0);
   if (m.functionGrid) {
-    m.functionGrid->Resize(5, 5, innerWidth, innerHeight);
+    // The filter bar, while shown, takes its height from the grid's bottom.
+    const bool bar = m.filterBar && m.filterBar->Shown();
+    const int gridHeight = bar ? std::max(innerHeight - kFilterBarHeight, 0) : innerHeight;
+    m.functionGrid->Resize(5, 5, innerWidth, gridHeight);
+    if (bar) m.filterBar->Move(5, 5 + gridHeight, innerWidth);
     StretchLastColumn(*m.functionGrid);
   }
   if (m.editor) MoveWindow(m.editor, 5, 5, innerWidth, innerHeight, TRUE);

@@ -239,4 +239,15 @@ std::size_t TickShownRows(std::span<FunctionRow> rows, const RowView& view, bool
   return changed;
 }
 
+void TickOnlyAndExcept(std::span<FunctionRow> rows, const RowFilter& only, const RowFilter& except,
+                       std::span<const std::u16string> undecorated) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    FunctionRow& row = rows[i];
+    if (!row.ticked) continue;
+    const std::u16string_view plain = i < undecorated.size() ? std::u16string_view(undecorated[i]) : u"";
+    if (!only.ShowsAll() && !only.Matches(row, plain)) row.ticked = false;
+    if (!except.ShowsAll() && except.Matches(row, plain)) row.ticked = false;
+  }
+}
+
 }  // namespace vantorel

@@ -94,4 +94,10 @@ std::u16string ShownCountText(std::size_t shown, std::size_t total);
 // Ticks or unticks exactly the rows the view shows; how many changed.
 std::size_t TickShownRows(std::span<FunctionRow> rows, const RowView& view, bool ticked);
 
+// The command line's choice of rows: with `only` given, a row stays ticked
+// only when it matches it; then every row `except` matches is unticked.
+// The rows' own ticks are the start (all ticked for a fresh library).
+void TickOnlyAndExcept(std::span<FunctionRow> rows, const RowFilter& only, const RowFilter& except,
+                       std::span<const std::u16string> undecorated);
+
 }  // namespace vantorel

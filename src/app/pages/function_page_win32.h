@@ -5,8 +5,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codegen/function_table.h"
+#include "codegen/row_filter.h"
 #include "grid/grid_win32.h"
 
 namespace vantorel {
@@ -18,9 +20,39 @@ inline constexpr std::int64_t kUnticked = 1;
 // Adds the six columns, the last with width 0 (stretched after every fill).
 void AddFunctionGridColumns(GridControl& grid);
 
-// Replaces every grid row with one row per table row, in table order: grid
-// row r shows table row r. The grid keeps its own copy of the texts.
-void FillFunctionGrid(GridControl& grid, const FunctionRows& rows);
+// Replaces every grid row with one row per table row the view shows (null,
+// or a view of another table: every row), in table order; each shows its
+// number in the table. The grid keeps its own copy of the texts.
+void FillFunctionGrid(GridControl& grid, const FunctionRows& rows, const RowView* view = nullptr);
+
+// What the Functions page shows while its filter is open: the rows the
+// filter matches, which the grid's rows map to. Closed, grid row r is table
+// row r.
+struct FunctionFilter {
+  bool open = false;
+  RowFilter filter;
+  RowView view;
+  // The rows' undecorated C++ names, made on the first filter of a table.
+  std::vector<std::u16string> undecorated;
+  bool undecoratedMade = false;
+  const RowView* Shown() const { return open ? &view : nullptr; }
+};
+
+// Opens the filter (if closed) and shows the rows `text` matches; the
+// current row stays current when it is still shown. An edit still open is
+// written into its row first.
+void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text);
+// Closes the filter: every row shown again, the current row kept current
+// and in view, the grid focused.
+void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter);
+// The rows were replaced (a library or project opened): what was made from
+// the old ones is dropped.
+void ForgetFunctionRows(FunctionFilter& filter);
+// Fills the grid anew from the rows, through the filter when it is open.
+void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter);
+// Ticks or unticks exactly the rows shown (every row with the filter
+// closed), in the rows and in the grid; how many changed.
+std::size_t TickShownFunctionRows(GridControl& grid, FunctionRows& rows, const FunctionFilter& filter, bool ticked);
 
 // Stretches the last column over the rest of the grid's width.
 void StretchLastColumn(GridControl& grid);
@@ -38,9 +70,11 @@ inline constexpr std::int64_t kRowTipWidth = 450;
 // ticked rows after every change of ticks; rowTip answers the tips of the
 // Alias and Function cells (none without it). The Alias tip of a row that the
 // source of the library at libraryPath declares under another name adds a
-// line with that name and why.
+// line with that name and why. With a view, grid row r shows the table row
+// the view shows at r.
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record, FunctionRows& rows,
                                  const std::function<void(std::int64_t)>& selectionChanged,
-                                 const RowTipProvider& rowTip = {}, std::u16string_view libraryPath = {});
+                                 const RowTipProvider& rowTip = {}, std::u16string_view libraryPath = {},
+                                 const RowView* view = nullptr);
 
 }  // namespace vantorel
