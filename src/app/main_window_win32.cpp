@@ -478,10 +478,11 @@ void TickShownFunctions(bool ticked) {
 void CloseFunctionFilter() {
   MainWindow& m = mainWindow;
   if (!m.functionGrid || !m.filterBar || (!m.functionFilter.open && !m.filterBar->Shown())) return;
+  const FunctionGridPlace place = CurrentFunctionRow(*m.functionGrid, m.functionFilter);
   m.filterBar->Show(false);
   m.filterBar->ClearText();
   LayoutMainWindow();
-  ShowAllFunctionRows(*m.functionGrid, App().Session.rows, m.functionFilter);
+  ShowAllFunctionRows(*m.functionGrid, App().Session.rows, m.functionFilter, place);
 }
 
 void OpenFunctionFilter() {
@@ -492,9 +493,12 @@ void OpenFunctionFilter() {
     OnTabSwitched();
   }
   if (!m.filterBar->Shown()) {
+    const FunctionGridPlace place = CurrentFunctionRow(*m.functionGrid, m.functionFilter);
     m.filterBar->Show(true);
     LayoutMainWindow();
-    FilterFunctions(m.filterBar->Text());
+    FilterFunctionGrid(*m.functionGrid, App().Session.rows, m.functionFilter, ToU16(m.filterBar->Text()), place);
+    m.filterBar->SetCount(
+        ToWide(ShownCountText(m.functionFilter.view.Shown(), App().Session.rows.size())));
   } else {
     m.filterBar->Show(true);
   }

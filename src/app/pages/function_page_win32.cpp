@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 
 #include "analysis/export_tip_win32.h"
@@ -202,27 +203,32 @@ void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowVie
 namespace {
 
 // The grid shows `next` instead of what `filter` showed; the current row
-// stays current (and in view) when it is still shown.
+// (`place`) stays current and in view when it is still shown.
 void ShowView(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, RowView next, bool open,
-              bool focusGrid) {
+              bool focusGrid, const FunctionGridPlace& place) {
   // An open edit is written into the row it belongs to before the rows move.
   grid.EndEdit();
-  const RowView* before = filter.Shown();
-  const std::int64_t column = grid.GetCurrentColumn();
-  const std::int64_t current = before ? before->RowAt(grid.GetCurrentRow()) : grid.GetCurrentRow();
   filter.view = std::move(next);
   filter.open = open;
   FillFunctionGrid(grid, rows, filter.Shown());
-  const std::int64_t position = filter.open ? filter.view.PositionOf(current) : current;
+  const std::int64_t position = filter.open ? filter.view.PositionOf(place.row) : place.row;
+  const std::int64_t column = place.column >= 0 ? place.column : 1;
   if (position >= 0 && position < grid.GetRowCount()) {
-    grid.SetCurrentCell(column >= 0 ? column : 1, position, focusGrid ? 1 : 0);
-    grid.EnsureCellVisible(column >= 0 ? column : 1, position);
+    grid.SetCurrentCell(column, position, focusGrid ? 1 : 0);
+    grid.EnsureCellVisible(column, position);
   }
 }
 
 }  // namespace
 
-void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text) {
+FunctionGridPlace CurrentFunctionRow(GridControl& grid, const FunctionFilter& filter) {
+  const std::int64_t row = grid.GetCurrentRow();
+  return {filter.Shown() ? filter.view.RowAt(row) : row, grid.GetCurrentColumn()};
+}
+
+void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text,
+                        std::optional<FunctionGridPlace> place) {
+  const FunctionGridPlace current = place ? *place : CurrentFunctionRow(grid, filter);
   if (!filter.undecoratedMade) {
     filter.undecorated = UndecoratedNames(rows, UndecorateMsvcName);
     filter.undecoratedMade = true;
@@ -233,12 +239,13 @@ void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFil
   RowView view = narrows ? RowView::Narrowed(filter.view, rows, next, filter.undecorated)
                          : RowView::Filtered(rows, next, filter.undecorated);
   filter.filter = std::move(next);
-  ShowView(grid, rows, filter, std::move(view), true, false);
+  ShowView(grid, rows, filter, std::move(view), true, false, current);
 }
 
-void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter) {
+void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
+                         const FunctionGridPlace& place) {
   filter.filter = RowFilter();
-  ShowView(grid, rows, filter, RowView::All(rows.size()), false, true);
+  ShowView(grid, rows, filter, RowView::All(rows.size()), false, true, place);
 }
 
 void ForgetFunctionRows(FunctionFilter& filter) {

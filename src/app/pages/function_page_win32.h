@@ -3,6 +3,7 @@
 // ticks, colours, the fill, and the answers to the grid's notifications,
 // which write every edit and tick the user makes back into the rows.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,13 +39,23 @@ struct FunctionFilter {
   const RowView* Shown() const { return open ? &view : nullptr; }
 };
 
+// The current cell by table row and grid column (-1: none). Taken before
+// the grid is resized, which ends the edit and forgets it.
+struct FunctionGridPlace {
+  std::int64_t row = -1;
+  std::int64_t column = -1;
+};
+FunctionGridPlace CurrentFunctionRow(GridControl& grid, const FunctionFilter& filter);
+
 // Opens the filter (if closed) and shows the rows `text` matches; the
-// current row stays current when it is still shown. An edit still open is
-// written into its row first.
-void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text);
-// Closes the filter: every row shown again, the current row kept current
-// and in view, the grid focused.
-void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter);
+// current row (`place`, or the grid's) stays current when it is still
+// shown. An edit still open is written into its row first.
+void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text,
+                        std::optional<FunctionGridPlace> place = std::nullopt);
+// Closes the filter: every row shown again, the row at `place` current and
+// in view, the grid focused.
+void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
+                         const FunctionGridPlace& place);
 // The rows were replaced (a library or project opened): what was made from
 // the old ones is dropped.
 void ForgetFunctionRows(FunctionFilter& filter);
