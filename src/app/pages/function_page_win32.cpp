@@ -93,6 +93,27 @@ class FunctionGridTexts {
   std::vector<std::uint32_t> numbers_;  // the table row of each grid row; empty: the same
 };
 
+// A cell of grid row `row` read from the table row the view shows there:
+// column 0 its number in the table, 1-5 its texts. Empty for a row the
+// table no longer has.
+GridText RowCell(const FunctionRows& table, const RowView& view, std::int64_t row, std::int64_t column) {
+  const std::int64_t index = view.RowAt(row);
+  if (index < 0 || static_cast<std::uint64_t>(index) >= table.size()) return {};
+  const FunctionRow& r = table[static_cast<std::size_t>(index)];
+  switch (column) {
+    case 0: {
+      std::array<char16_t, 20> number;
+      return GridText(RowNumberText(static_cast<std::size_t>(index) + 1, number));
+    }
+    case 1: return r.alias;
+    case 2: return r.exportName;
+    case 3: return r.parameters;
+    case 4: return r.convention;
+    case 5: return r.comment;
+    default: return {};
+  }
+}
+
 // Row by row, each text stored in the grid: the way when the texts cannot
 // be copied in one piece.
 void FillCellByCell(GridControl& grid, const FunctionRows& rows, const RowView& view) {
@@ -175,23 +196,28 @@ void AddFunctionGridColumns(GridControl& grid) {
 
 void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown) {
   // A view made for another table shows it whole.
-  const RowView view = shown && shown->Total() == table.size() ? *shown : RowView::All(table.size());
-  grid.ClearRows();
-  // A bulk fill with redraw on is quadratic in Wine's list view. After
-  // ClearRows, which switches redraw back on when it is done.
+  const bool viewed = shown && shown->Total() == table.size();
+  auto view = std::make_shared<const RowView>(viewed ? *shown : RowView::All(table.size()));
+  // A bulk fill with redraw on is quadratic in Wine's list view.
   grid.SetRedraw(false, false);
   // The grid asks for a row's texts when it shows them, until the row is
   // written: storing 65,535 x 6 cells one call at a time cost more than
-  // everything else between ClearRows and the first paint.
-  const auto rows = static_cast<std::int64_t>(view.Shown());
-  auto texts = FunctionGridTexts::Copy(table, view);
-  if (texts && grid.AddSourceRows(rows, 1, [texts](std::int64_t row, std::int64_t column) {
-        return texts->Cell(row, column);
-      })) {
-    for (std::int64_t row = 0; row < rows; ++row)
-      SetTick(grid, row, table[static_cast<std::size_t>(view.RowAt(row))].ticked ? kTicked : kUnticked);
-  } else {
-    FillCellByCell(grid, table, view);
+  // everything else between ClearRows and the first paint. Filtered, the
+  // texts are read from the rows themselves: a copy of 65,535 rows at every
+  // keystroke cost more than the rest of the refill.
+  const auto rows = static_cast<std::int64_t>(view->Shown());
+  GridCellSource source;
+  if (viewed) {
+    source = [&table, view](std::int64_t row, std::int64_t column) { return RowCell(table, *view, row, column); };
+  } else if (auto texts = FunctionGridTexts::Copy(table, *view)) {
+    source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
+  }
+  const auto tickOf = [&table, view](std::int64_t row) {
+    return table[static_cast<std::size_t>(view->RowAt(row))].ticked ? kTicked : kUnticked;
+  };
+  if (!source || !grid.ReplaceSourceRows(rows, 1, std::move(source), tickOf)) {
+    grid.ClearRows();
+    FillCellByCell(grid, table, *view);
   }
   // The last column is stretched once the rows' scroll bar is there, and
   // before the paint, so the first paint is the only one.

@@ -23,7 +23,10 @@ void AddFunctionGridColumns(GridControl& grid);
 
 // Replaces every grid row with one row per table row the view shows (null,
 // or a view of another table: every row), in table order; each shows its
-// number in the table. The grid keeps its own copy of the texts.
+// number in the table. Without a view the grid keeps its own copy of the
+// texts; with one it reads them from `rows` as it shows them, so `rows`
+// must stay until the grid is filled again (the session's rows, refilled
+// whenever they are replaced).
 void FillFunctionGrid(GridControl& grid, const FunctionRows& rows, const RowView* view = nullptr);
 
 // What the Functions page shows while its filter is open: the rows the
