@@ -131,7 +131,10 @@ LRESULT CALLBACK FilterBar::BarProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       case kIdTick:
       case kIdUntick:
-        if (HIWORD(wp) == BN_CLICKED && bar->events_.tickShown) bar->events_.tickShown(LOWORD(wp) == kIdTick);
+        if (HIWORD(wp) != BN_CLICKED) return 0;
+        // The box keeps the keyboard: typing goes on, Escape closes.
+        SetFocus(bar->edit);
+        if (bar->events_.tickShown) bar->events_.tickShown(LOWORD(wp) == kIdTick);
         return 0;
       case kIdClose:
         if (HIWORD(wp) == BN_CLICKED && bar->events_.closed) bar->events_.closed();
