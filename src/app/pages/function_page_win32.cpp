@@ -41,29 +41,21 @@ std::u16string_view RowNumberText(std::size_t number, std::span<char16_t, 20> bu
 // and owned, so the application may change or drop its list afterwards.
 class FunctionGridTexts {
  public:
-  // Null when the texts do not fit in memory or in 32-bit places. Only the
-  // rows the view shows are copied, each with its number in the table.
-  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionRows& rows, const RowView& view) {
-    const auto shown = static_cast<std::int64_t>(view.Shown());
+  // Null when the texts do not fit in memory or in 32-bit places.
+  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionRows& rows) {
     std::size_t total = 0;
-    for (std::int64_t i = 0; i < shown; ++i) {
-      const FunctionRow& r = rows[static_cast<std::size_t>(view.RowAt(i))];
+    for (const FunctionRow& r : rows)
       total += r.alias.size() + r.exportName.size() + r.parameters.size() + r.convention.size() + r.comment.size();
-    }
     if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
     try {
       auto texts = std::make_shared<FunctionGridTexts>();
       texts->pool_.reserve(total);
-      texts->ends_.reserve(static_cast<std::size_t>(shown) * kStored);
-      if (!view.ShowsAll()) texts->numbers_.reserve(static_cast<std::size_t>(shown));
-      for (std::int64_t i = 0; i < shown; ++i) {
-        const std::int64_t row = view.RowAt(i);
-        const FunctionRow& r = rows[static_cast<std::size_t>(row)];
+      texts->ends_.reserve(rows.size() * kStored);
+      for (const FunctionRow& r : rows) {
         for (const std::u16string* text : {&r.alias, &r.exportName, &r.parameters, &r.convention, &r.comment}) {
           texts->pool_ += *text;
           texts->ends_.push_back(static_cast<std::uint32_t>(texts->pool_.size()));
         }
-        if (!view.ShowsAll()) texts->numbers_.push_back(static_cast<std::uint32_t>(row));
       }
       return texts;
     } catch (const std::bad_alloc&) {
@@ -71,15 +63,14 @@ class FunctionGridTexts {
     }
   }
 
-  // Grid column 0 is the row's number in the table, 1-5 the row's texts;
-  // the hidden column is empty.
+  // Grid column 0 is the row's number, 1-5 the row's texts; the hidden
+  // column is empty.
   GridText Cell(std::int64_t row, std::int64_t column) const {
     const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
     if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
     if (column == 0) {
       std::array<char16_t, 20> number;
-      const std::size_t index = numbers_.empty() ? static_cast<std::size_t>(row) : numbers_[static_cast<std::size_t>(row)];
-      return GridText(RowNumberText(index + 1, number));
+      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
     }
     const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
     const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
@@ -89,8 +80,7 @@ class FunctionGridTexts {
  private:
   static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
   std::u16string pool_;
-  std::vector<std::uint32_t> ends_;     // where each text ends in the pool, kStored a row
-  std::vector<std::uint32_t> numbers_;  // the table row of each grid row; empty: the same
+  std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
 };
 
 // A cell of grid row `row` read from the table row the view shows there:
@@ -209,7 +199,7 @@ void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowVie
   GridCellSource source;
   if (viewed) {
     source = [&table, view](std::int64_t row, std::int64_t column) { return RowCell(table, *view, row, column); };
-  } else if (auto texts = FunctionGridTexts::Copy(table, *view)) {
+  } else if (auto texts = FunctionGridTexts::Copy(table)) {
     source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
   }
   const auto tickOf = [&table, view](std::int64_t row) {
