@@ -235,6 +235,15 @@ void ShowView(GridControl& grid, const FunctionRows& rows, FunctionFilter& filte
   }
 }
 
+// The rows' undecorated names, made on the first filter of a table.
+std::span<const std::u16string> UndecoratedOf(const FunctionRows& rows, FunctionFilter& filter) {
+  if (!filter.undecoratedMade) {
+    filter.undecorated = UndecoratedNames(rows, UndecorateMsvcName);
+    filter.undecoratedMade = true;
+  }
+  return filter.undecorated;
+}
+
 }  // namespace
 
 FunctionGridPlace CurrentFunctionRow(GridControl& grid, const FunctionFilter& filter) {
@@ -245,15 +254,12 @@ FunctionGridPlace CurrentFunctionRow(GridControl& grid, const FunctionFilter& fi
 void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text,
                         std::optional<FunctionGridPlace> place) {
   const FunctionGridPlace current = place ? *place : CurrentFunctionRow(grid, filter);
-  if (!filter.undecoratedMade) {
-    filter.undecorated = UndecoratedNames(rows, UndecorateMsvcName);
-    filter.undecoratedMade = true;
-  }
+  const auto undecorated = UndecoratedOf(rows, filter);
   RowFilter next = RowFilter::FromText(text);
   // Typing on narrows what is shown: only the rows shown so far are tested.
   const bool narrows = filter.open && filter.view.Total() == rows.size() && next.Narrows(filter.filter);
-  RowView view = narrows ? RowView::Narrowed(filter.view, rows, next, filter.undecorated)
-                         : RowView::Filtered(rows, next, filter.undecorated);
+  RowView view = narrows ? RowView::Narrowed(filter.view, rows, next, undecorated)
+                         : RowView::Filtered(rows, next, undecorated);
   filter.filter = std::move(next);
   ShowView(grid, rows, filter, std::move(view), true, false, current);
 }
@@ -271,15 +277,7 @@ void ForgetFunctionRows(FunctionFilter& filter) {
 }
 
 void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter) {
-  if (filter.open) {
-    filter.view = RowView::Filtered(rows, filter.filter, [&] {
-      if (!filter.undecoratedMade) {
-        filter.undecorated = UndecoratedNames(rows, UndecorateMsvcName);
-        filter.undecoratedMade = true;
-      }
-      return std::span<const std::u16string>(filter.undecorated);
-    }());
-  }
+  if (filter.open) filter.view = RowView::Filtered(rows, filter.filter, UndecoratedOf(rows, filter));
   FillFunctionGrid(grid, rows, filter.Shown());
 }
 
