@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state_win32.h"
@@ -149,6 +150,29 @@ TEST_F(FilterTest, FindTypeTickCloseAndSaveCoverExactlyTheMatchingRows) {
   EXPECT_EQ(Occurrences(text, "Prototype"), 9u);
   for (int n = 120; n <= 129; ++n)
     EXPECT_EQ(Occurrences(text, "Prototype Function_00" + std::to_string(n) + "("), n == 129 ? 0u : 1u) << n;
+}
+
+std::wstring MenuText(HMENU menu, UINT position) {
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+  return text;
+}
+
+TEST_F(FilterTest, EditMenuStandsBetweenFileAndHelp) {
+  HMENU bar = Main().menu;
+  ASSERT_EQ(GetMenuItemCount(bar), 3);
+  EXPECT_EQ(MenuText(bar, 0), L"&File");
+  EXPECT_EQ(MenuText(bar, 1), L"&Edit");
+  EXPECT_EQ(MenuText(bar, 2), L"&Help");
+  HMENU edit = GetSubMenu(bar, 1);
+  const std::vector<std::pair<UINT, std::wstring>> items{
+      {CmdFind, L"&Find\u2026\tCtrl+F"}, {0, L""}, {CmdTickShown, L"Tick Shown"}, {CmdUntickShown, L"Untick Shown"},
+      {CmdShowAll, L"Show All"}};
+  ASSERT_EQ(GetMenuItemCount(edit), static_cast<int>(items.size()));
+  for (UINT i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(GetMenuItemID(edit, static_cast<int>(i)), items[i].first == 0 ? 0u : items[i].first) << i;
+    EXPECT_EQ(MenuText(edit, i), items[i].second) << i;
+  }
 }
 
 TEST_F(FilterTest, FindWorksFromEveryTabAndShowAllCloses) {
