@@ -1,6 +1,7 @@
 #include "analysis/msvc_decoration.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace vantorel {
 
@@ -271,6 +272,52 @@ class DecorationReader {
 std::optional<MsvcParameters> ReadMsvcParameters(std::string_view name) {
   if (name.size() > kMaxDecoratedNameLength) return std::nullopt;
   return DecorationReader(name).Function();
+}
+
+}  // namespace vantorel
+
+namespace vantorel {
+
+std::string MsvcQualifiedName(std::string_view name) {
+  if (name.size() < 2 || name.size() > kMaxDecoratedNameLength || name.front() != '?') return {};
+  std::size_t pos = 1;
+  // ??0 and ??1 name the class's constructor and destructor; other "??"
+  // forms are operators and compiler-made symbols.
+  char special = '\0';
+  if (name[pos] == '?') {
+    if (pos + 1 >= name.size() || (name[pos + 1] != '0' && name[pos + 1] != '1')) return {};
+    special = name[pos + 1];
+    pos += 2;
+  }
+  // Fragments up to "@@", innermost first; a digit refers back to one of
+  // the first ten fragments.
+  std::vector<std::string_view> fragments;
+  while (pos < name.size() && name[pos] != '@') {
+    if (name[pos] >= '0' && name[pos] <= '9') {
+      const auto index = static_cast<std::size_t>(name[pos] - '0');
+      if (index >= fragments.size()) return {};
+      fragments.push_back(fragments[index]);
+      ++pos;
+      continue;
+    }
+    if (name[pos] == '?') return {};  // templates and nested special names
+    const std::size_t end = name.find('@', pos);
+    if (end == std::string_view::npos) return {};
+    fragments.push_back(name.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  if (pos >= name.size() || fragments.empty()) return {};
+  std::string text;
+  for (std::size_t i = fragments.size(); i-- > 0;) {
+    text += fragments[i];
+    if (i > 0) text += "::";
+  }
+  if (special != '\0') {
+    text += "::";
+    if (special == '1') text += '~';
+    text += fragments.front();
+  }
+  return text;
 }
 
 }  // namespace vantorel

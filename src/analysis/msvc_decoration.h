@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace vantorel {
@@ -27,5 +28,12 @@ struct MsvcParameters {
 // not decorated functions (variables, vtables, plain names) and for anything
 // the reader does not follow to the end.
 std::optional<MsvcParameters> ReadMsvcParameters(std::string_view name);
+
+// The qualified name a decorated name declares, scopes outermost first:
+// "?Open@Archive@Vt@@QEAAHPEBD@Z" gives "Vt::Archive::Open", a constructor
+// "??0Archive@@..." "Archive::Archive", a destructor "Archive::~Archive".
+// What the system's undecorator would call the symbol, for where there is
+// none; empty for operators, templates and anything else it does not read.
+std::string MsvcQualifiedName(std::string_view name);
 
 }  // namespace vantorel

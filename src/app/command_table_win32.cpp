@@ -81,11 +81,11 @@ void DrawDisabledIcon(HDC dc, int x, int y, HICON icon, int side) {
 HMENU BuildMenu() {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();
+  HMENU edit = CreatePopupMenu();
   HMENU help = CreatePopupMenu();
-  if (!bar || !file || !help) {
-    if (bar) DestroyMenu(bar);
-    if (file) DestroyMenu(file);
-    if (help) DestroyMenu(help);
+  if (!bar || !file || !edit || !help) {
+    for (HMENU menu : {bar, file, edit, help})
+      if (menu) DestroyMenu(menu);
     return nullptr;
   }
   AppendCommand(file, CmdNewInstance);
@@ -99,10 +99,21 @@ HMENU BuildMenu() {
   AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
   AppendCommand(file, CmdExit);
   AppendCommand(help, CmdAbout);
+  AppendMenuW(edit, MF_STRING, CmdFind, L"&Find\u2026\tCtrl+F");
+  AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(edit, MF_STRING, CmdTickShown, L"Tick Shown");
+  AppendMenuW(edit, MF_STRING, CmdUntickShown, L"Untick Shown");
+  AppendMenuW(edit, MF_STRING, CmdShowAll, L"Show All");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), L"&Edit");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
   EnableMenuItem(bar, CmdSave, MF_BYCOMMAND | MF_GRAYED);
   return bar;
+}
+
+HACCEL BuildAccelerators() {
+  ACCEL keys[] = {{FCONTROL | FVIRTKEY, 'F', CmdFind}};
+  return CreateAcceleratorTableW(keys, 1);
 }
 
 HWND BuildToolbar(HWND parent) {
@@ -211,6 +222,16 @@ void RunCommand(int id) {
       break;
     case CmdExit:
       EndLoop();
+      break;
+    case CmdFind:
+      OpenFunctionFilter();
+      break;
+    case CmdTickShown:
+    case CmdUntickShown:
+      TickShownFunctions(id == CmdTickShown);
+      break;
+    case CmdShowAll:
+      CloseFunctionFilter();
       break;
     default:
       break;

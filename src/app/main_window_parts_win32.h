@@ -77,6 +77,8 @@ void ShowCurrentPage();
 
 // The command table: menu and toolbar, their icons and tooltips.
 HMENU BuildMenu();
+// Ctrl+F for Find.
+HACCEL BuildAccelerators();
 HWND BuildToolbar(HWND parent);
 // The toolbar's images made anew at the command icons' current size.
 void SetToolbarImages(HWND bar);

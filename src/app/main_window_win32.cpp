@@ -21,6 +21,7 @@
 #include "app/splitter_win32.h"
 #include "app/startup_trace.h"
 #include "app/status_text.h"
+#include "codegen/row_filter.h"
 #include "editor/editor_win32.h"
 #include "editor/preview_editor_win32.h"
 #include "platform/dpi_win32.h"
@@ -95,6 +96,7 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       if (id >= 0 && id < kCommandCount && (!from || from == m.toolbar)) RunCommand(id);
+      if (id >= CmdFind && id <= CmdShowAll && !from) RunCommand(id);
       return 0;
     }
     case WM_NOTIFY: {
@@ -259,12 +261,15 @@ bool BuildVisibleWindow() {
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
       return OnFunctionGridEvent(grid, event, record, App().Session.rows, UpdateSelectionCount, FunctionRowTip,
-                                 App().Session.library.path);
+                                 App().Session.library.path, mainWindow.functionFilter.Shown());
     });
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
     ScaleGridLook(*m.functionGrid, true);
     AddFunctionGridColumns(*m.functionGrid, m.dpi);
+    m.filterBar = FilterBar::Create(m.pages[kFunctionsTab], {FilterFunctions, TickShownFunctions, CloseFunctionFilter});
+    if (m.filterBar) m.filterBar->SetDpi(m.dpi, UiFont());
   }
+  m.accelerators = BuildAccelerators();
   RefreshMainView();
   if (m.functionGrid) StretchLastColumn(*m.functionGrid);
   ShowCurrentPage();
@@ -342,7 +347,10 @@ void RefreshMainView() {
   MainWindow& m = mainWindow;
   AppState& app = App();
   const Session& session = app.Session;
-  if (m.functionGrid) FillFunctionGrid(*m.functionGrid, session.rows);
+  ForgetFunctionRows(m.functionFilter);
+  if (m.functionGrid) RefillFunctionGrid(*m.functionGrid, session.rows, m.functionFilter);
+  if (m.filterBar && m.functionFilter.open)
+    m.filterBar->SetCount(ToWide(ShownCountText(m.functionFilter.view.Shown(), session.rows.size())));
   UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(session.rows)));
   if (m.window) SetWindowTextW(m.window, ToWide(MainTitle(session.library.path)).c_str());
   if (session.library.path.empty()) {
@@ -455,8 +463,61 @@ void RunEventLoop() {
       if (HWND previous = GetNextDlgTabItem(m.window, GetFocus(), TRUE)) SetFocus(previous);
       continue;
     }
+    if (TranslateMainWindowKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
+  }
+}
+
+bool TranslateMainWindowKey(MSG& msg) {
+  MainWindow& m = mainWindow;
+  if (!m.accelerators || !m.window || CurrentTab() != kFunctionsTab) return false;
+  if (msg.hwnd != m.window && !IsChild(m.window, msg.hwnd)) return false;
+  return TranslateAcceleratorW(m.window, m.accelerators, &msg) != 0;
+}
+
+void FilterFunctions(const std::wstring& text) {
+  MainWindow& m = mainWindow;
+  if (!m.functionGrid || !m.filterBar) return;
+  const FunctionRows& rows = App().Session.rows;
+  FilterFunctionGrid(*m.functionGrid, rows, m.functionFilter, ToU16(text));
+  m.filterBar->SetCount(ToWide(ShownCountText(m.functionFilter.view.Shown(), rows.size())));
+}
+
+void TickShownFunctions(bool ticked) {
+  MainWindow& m = mainWindow;
+  if (!m.functionGrid) return;
+  FunctionRows& rows = App().Session.rows;
+  TickShownFunctionRows(*m.functionGrid, rows, m.functionFilter, ticked);
+  UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(rows)));
+}
+
+void CloseFunctionFilter() {
+  MainWindow& m = mainWindow;
+  if (!m.functionGrid || !m.filterBar || (!m.functionFilter.open && !m.filterBar->Shown())) return;
+  const FunctionGridPlace place = CurrentFunctionRow(*m.functionGrid, m.functionFilter);
+  m.filterBar->Show(false);
+  m.filterBar->ClearText();
+  LayoutMainWindow();
+  ShowAllFunctionRows(*m.functionGrid, App().Session.rows, m.functionFilter, place);
+}
+
+void OpenFunctionFilter() {
+  MainWindow& m = mainWindow;
+  if (!m.functionGrid || !m.filterBar) return;
+  if (CurrentTab() != kFunctionsTab && m.tabPanel) {
+    TabCtrl_SetCurSel(m.tabPanel, kFunctionsTab);
+    OnTabSwitched();
+  }
+  if (!m.filterBar->Shown()) {
+    const FunctionGridPlace place = CurrentFunctionRow(*m.functionGrid, m.functionFilter);
+    m.filterBar->Show(true);
+    LayoutMainWindow();
+    FilterFunctionGrid(*m.functionGrid, App().Session.rows, m.functionFilter, ToU16(m.filterBar->Text()), place);
+    m.filterBar->SetCount(
+        ToWide(ShownCountText(m.functionFilter.view.Shown(), App().Session.rows.size())));
+  } else {
+    m.filterBar->Show(true);
   }
 }
 
@@ -470,8 +531,10 @@ void TearDownMainWindow() {
   FreeEditor(kPreviewEditor);
   if (m.tabPanel) RevokeDragDrop(m.tabPanel);
   if (m.dropTarget) m.dropTarget->Release();
+  m.filterBar.reset();
   m.functionGrid.reset();
   m.hexGrid.reset();
+  if (m.accelerators) DestroyAcceleratorTable(m.accelerators);
   App().ResourceTree = nullptr;
   if (m.window) DestroyWindow(m.window);  // takes the menu and every child with it
   if (m.toolbarImages) ImageList_Destroy(m.toolbarImages);

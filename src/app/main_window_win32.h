@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "app/app_state_win32.h"
+#include "app/filter_bar_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "grid/grid_win32.h"
 #include "platform/dpi.h"
 
@@ -25,6 +27,11 @@ enum CommandId : int {
   CmdExit = 5,
   CmdImportHeader = 6,
   CmdIncludeFolders = 7,
+  // The Edit menu's commands: no icons, no toolbar buttons.
+  CmdFind = 100,
+  CmdTickShown = 101,
+  CmdUntickShown = 102,
+  CmdShowAll = 103,
 };
 
 enum MainTab : int { kFunctionsTab = 0, kPreviewTab = 1, kResourcesTab = 2 };
@@ -50,6 +57,10 @@ struct MainWindow {
   HWND tabPanel = nullptr;
   std::array<HWND, 3> pages{};
   std::unique_ptr<GridControl> functionGrid;
+  // Below the function grid while the filter is open.
+  std::unique_ptr<FilterBar> filterBar;
+  FunctionFilter functionFilter;
+  HACCEL accelerators = nullptr;  // Ctrl+F
   HWND editor = nullptr;
   HWND resourceTree = nullptr;
   HWND hexContainer = nullptr;
@@ -126,6 +137,15 @@ void QueueDroppedFiles(std::vector<std::wstring> paths);
 void OnResourceTreeClick(POINT screen);
 // Runs one command of the menu or toolbar.
 void RunCommand(int id);
+// A key the main window takes before the focused control (Ctrl+F on the
+// Functions tab); true when taken.
+bool TranslateMainWindowKey(MSG& msg);
+// The filter bar's events: the pattern typed, Tick/Untick shown, closed.
+void FilterFunctions(const std::wstring& text);
+void TickShownFunctions(bool ticked);
+void CloseFunctionFilter();
+// Edit > Find: the Functions tab current, the filter bar shown and focused.
+void OpenFunctionFilter();
 // The layout formulas for the current client size.
 void LayoutMainWindow();
 // Everything sized in pixels made for another DPI and laid out again: what

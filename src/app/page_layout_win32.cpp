@@ -280,7 +280,12 @@ void LayoutMainWindow() {
   const int innerHeight = std::max(panelHeight - TabHeight() - Px(15), 0);
   const int margin = Px(kPageMargin);
   if (m.functionGrid) {
-    m.functionGrid->Resize(margin, margin, innerWidth, innerHeight);
+    // The filter bar, while shown, takes its height from the grid's bottom.
+    const bool bar = m.filterBar && m.filterBar->Shown();
+    const int barHeight = bar ? m.filterBar->Height() : 0;
+    const int gridHeight = bar ? std::max(innerHeight - barHeight, 0) : innerHeight;
+    m.functionGrid->Resize(margin, margin, innerWidth, gridHeight);
+    if (bar) m.filterBar->Move(margin, margin + gridHeight, innerWidth);
     StretchLastColumn(*m.functionGrid);
   }
   if (m.editor) MoveWindow(m.editor, margin, margin, innerWidth, innerHeight, TRUE);
@@ -329,6 +334,7 @@ void ApplyMainWindowDpi(int dpi) {
     ScaleGridLook(*m.functionGrid, true);
     ScaleColumnWidths(*m.functionGrid, old, dpi);
   }
+  if (m.filterBar) m.filterBar->SetDpi(dpi, UiFont());
   if (m.hexGrid) {
     HFONT hexFont = CreateHexFont(dpi);
     m.hexGrid->SetFont(hexFont);

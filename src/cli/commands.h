@@ -1,7 +1,11 @@
 // The four commands, each over one run of the command line.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "cli/run.h"
+#include "codegen/row_filter.h"
 
 namespace vantorel::cli {
 
@@ -13,5 +17,8 @@ void RunSource(CommandRun& run);
 void RunProject(CommandRun& run);
 // The PE check's verdict, machine, size, SHA-1 and version strings.
 void RunInfo(CommandRun& run);
+
+// The filter of --filter, --only or --except patterns (none: every row).
+RowFilter PatternFilter(const std::vector<std::string>& patterns);
 
 }  // namespace vantorel::cli

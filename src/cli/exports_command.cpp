@@ -8,6 +8,8 @@
 #include "cli/commands.h"
 #include "cli/library_file.h"
 #include "cli/output.h"
+#include "codegen/row_filter.h"
+#include "platform/utf8.h"
 
 namespace vantorel::cli {
 
@@ -86,9 +88,29 @@ void AppendExportsJson(std::string& out, const CommandRun& run, const LibraryFil
   out += first ? "]" : "\n]";
 }
 
+// Keeps the slots the filter shows, in slot order: a slot is matched as the
+// row the window makes of it (name, alias, undecorated name).
+void KeepMatchingSlots(const CommandRun& run, LibraryFile& library, const RowFilter& filter) {
+  const FunctionRows rows =
+      MakeFunctionRows(library.exports, [&run](std::string_view bytes) { return run.Decode(bytes); });
+  const RowView view = RowView::Filtered(rows, filter, UndecoratedNames(rows, nullptr));
+  std::vector<ExportEntry> kept;
+  kept.reserve(view.Shown());
+  for (std::int64_t i = 0; i < static_cast<std::int64_t>(view.Shown()); ++i)
+    kept.push_back(library.exports[static_cast<std::size_t>(view.RowAt(i))]);
+  library.exports = std::move(kept);
+}
+
 }  // namespace
 
+RowFilter PatternFilter(const std::vector<std::string>& patterns) {
+  std::vector<RowPattern> compiled;
+  for (const std::string& p : patterns) compiled.emplace_back(Utf16FromUtf8(p));
+  return RowFilter(std::move(compiled));
+}
+
 void RunExports(CommandRun& run) {
+  const RowFilter filter = PatternFilter(run.options().filters);
   const bool several = run.options().files.size() > 1;
   std::string json;
   std::string out;  // one library's text at a time, its room kept for the next
@@ -97,6 +119,7 @@ void RunExports(CommandRun& run) {
   for (const std::string& file : run.options().files) {
     auto library = OpenLibraryFile(run, file, true);
     if (!library) continue;
+    if (!filter.ShowsAll()) KeepMatchingSlots(run, *library, filter);
     if (run.options().json) {
       if (!several) {
         out.clear();

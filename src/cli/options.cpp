@@ -32,19 +32,23 @@ constexpr std::string_view kMainHelp =
     "(the other files are still processed).\n";
 
 constexpr std::string_view kExportsHelp =
-    "Usage: vantorel exports [--json] [--codepage N] FILE...\n"
+    "Usage: vantorel exports [--json] [--filter PATTERN]... [--codepage N] FILE...\n"
     "Lists every slot of each library's export address table in slot order:\n"
     "ordinal, RVA, name (the last of several names wins; empty for slots without\n"
     "one) and, for a slot that forwards to another library, its target.\n"
     "\n"
     "  --json        JSON: an array per library; with several files, an object\n"
     "                keyed by file name\n"
+    "  --filter P    only the slots whose name, alias or undecorated C++ name\n"
+    "                contains P, case ignored; with * or ? P is a wildcard\n"
+    "                pattern for the whole text (repeatable: any match counts)\n"
     "  --codepage N  the ANSI code page of the names (default 1252)\n"
     "  -h, --help    this text\n";
 
 constexpr std::string_view kSourceHelp =
     "Usage: vantorel source [-o OUT | -d DIR] [--project PRJ] [--header H]...\n"
-    "                       [--include DIR]... [--codepage N] FILE...\n"
+    "                       [--include DIR]... [--only P]... [--except P]...\n"
+    "                       [--codepage N] FILE...\n"
     "Writes the PureBasic loader source of each library exactly as the window's\n"
     "Save Source does (UTF-8 with BOM, CR LF), with every export ticked. Names\n"
     "follow PureBasic's rules; the rows renamed or left out for them are told\n"
@@ -56,6 +60,12 @@ constexpr std::string_view kSourceHelp =
     "                     project file; FILE, when given, is where the library is\n"
     "                     now; a moved or changed library is reported as a warning\n"
     HEADER_HELP
+    "  --only P           leave ticked only the rows whose name, alias, comment\n"
+    "                     or undecorated C++ name contains P, case ignored; with\n"
+    "                     * or ? P is a wildcard pattern for the whole text\n"
+    "                     (repeatable: any match counts)\n"
+    "  --except P         then untick the rows P matches (repeatable); with\n"
+    "                     --project both start from the project's ticks\n"
     "  --codepage N       the ANSI code page of the names (default 1252)\n"
     "  -h, --help         this text\n";
 
@@ -172,6 +182,11 @@ std::optional<UsageError> ParseOptions(std::span<const std::string> args, Option
       error = needsValue(options.dir);
     } else if (name == "--project" && c == Command::Source) {
       error = needsValue(options.project);
+    } else if ((name == "--filter" && c == Command::Exports) ||
+               ((name == "--only" || name == "--except") && c == Command::Source)) {
+      auto v = takeValue();
+      if (!v || v->empty()) return UsageError{"option " + name + " needs a pattern"};
+      (name == "--filter" ? options.filters : name == "--only" ? options.only : options.except).push_back(std::move(*v));
     } else if ((name == "--header" || name == "--include") && takesOutput) {
       auto v = takeValue();
       if (!v || v->empty()) return UsageError{"option " + name + " needs a value"};

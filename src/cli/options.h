@@ -25,6 +25,9 @@ struct Options {
   std::optional<std::string> project;  // --project
   std::vector<std::string> headers;      // --header, each in turn
   std::vector<std::string> includeDirs;  // --include, searched in turn
+  std::vector<std::string> filters;  // exports --filter: any match lists a slot
+  std::vector<std::string> only;     // source --only: the rows left ticked
+  std::vector<std::string> except;   // source --except: rows unticked after that
   std::vector<std::string> files;
 };
 

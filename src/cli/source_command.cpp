@@ -13,6 +13,7 @@
 #include "cli/library_file.h"
 #include "cli/output.h"
 #include "codegen/project_file.h"
+#include "codegen/row_filter.h"
 #include "codegen/session.h"
 #include "codegen/source_file.h"
 #include "codegen/source_generator.h"
@@ -47,8 +48,13 @@ void RunSource(CommandRun& run) {
   FileWriter writer(run);
   std::set<fs::path> written;  // -d: two libraries of one base name must not overwrite each other
   const std::vector<CFunction> declared = ImportRunHeaders(run);
+  const RowFilter only = PatternFilter(run.options().only);
+  const RowFilter except = PatternFilter(run.options().except);
   auto emit = [&](const std::string& file, Session session) {
     ApplyDeclarations(session.rows, declared, session.typed);
+    // After the header: its comments are there to be matched.
+    if (!only.ShowsAll() || !except.ShowsAll())
+      TickOnlyAndExcept(session.rows, only, except, UndecoratedNames(session.rows, nullptr));
     const std::u16string& libraryPath = session.library.path;
     const FunctionRows& rows = session.rows;
     const LoaderNames names = NameLoaderRows(rows, libraryPath);

@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "grid/grid_geometry.h"
+
 namespace vantorel {
 
 GridCore::GridCore(GridListView& list, GridEditorView& editors)
@@ -59,6 +61,29 @@ bool GridCore::ClearRows() {
   BeforeShapeChange();
   if (!list_.Alive()) return false;
   model.ClearRows();
+  return true;
+}
+
+bool GridCore::ReplaceSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source,
+                                 const std::function<std::int64_t(std::int64_t row)>& iconA) {
+  if (count < 0 || count > INT_MAX) return false;
+  BeforeShapeChange();
+  if (!list_.Alive()) return false;
+  model.ClearRows(true);
+  const auto base = static_cast<std::uint64_t>(flag) << 31;
+  if (!model.AppendSourceRows(count, base, std::move(source))) return false;
+  if (!iconA) return true;
+  // Rows mostly share a few states: each is worked out once per run of it.
+  std::int64_t lastIcon = -1;
+  std::uint64_t lastState = base;
+  for (std::int64_t row = 0; row < count; ++row) {
+    const std::int64_t icon = iconA(row);
+    if (icon != lastIcon) {
+      lastState = ApplyRowStateChange(base, RowStateChange{icon, -1, -1, -1});
+      lastIcon = icon;
+    }
+    model.Row(row)->state = lastState;
+  }
   return true;
 }
 

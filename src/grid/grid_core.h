@@ -5,6 +5,7 @@
 // row-header strip, wired to the views the window side gives it. The window
 // side turns messages into calls on these parts and shows what they decide.
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "grid/grid_edit_session.h"
@@ -59,6 +60,10 @@ class GridCore {
   bool AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source);
   bool RemoveRow(std::int64_t row);
   bool ClearRows();
+  // Every row replaced by `count` source rows in the room of the old ones,
+  // row r's first strip icon iconA(r).
+  bool ReplaceSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source,
+                         const std::function<std::int64_t(std::int64_t row)>& iconA);
   // SetCellText: the cell shows its new text and an edit of it starts over
   // from there; false when there is no such cell.
   template <typename Char>

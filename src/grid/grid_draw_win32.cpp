@@ -116,8 +116,8 @@ class CellImage {
 
 class GdiCanvas final : public GridCanvas {
  public:
-  GdiCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics)
-      : screen_(dc), dc_(dc), listFont_(listFont), images_(images), metrics_(metrics) {}
+  GdiCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics, StripImageCache* cache)
+      : screen_(dc), dc_(dc), listFont_(listFont), images_(images), metrics_(metrics), cache_(cache) {}
 
   void BeginCell(const CellBox& cell, bool offscreen) override {
     auto& frame = frames_.emplace_back(std::make_unique<Frame>(dc_));
@@ -231,7 +231,9 @@ class GdiCanvas final : public GridCanvas {
     draw(reinterpret_cast<std::intptr_t>(owner.dc()));
   }
   int ImageCount() override { return images_ ? ImageList_GetImageCount(images_) : 0; }
-  void StripImage(int index, int x, int y) override { ImageList_Draw(images_, index, dc_, x, y, ILD_TRANSPARENT); }
+  void StripImage(int index, int x, int y) override {
+    if (!cache_ || !cache_->Draw(dc_, images_, index, x, y)) ImageList_Draw(images_, index, dc_, x, y, ILD_TRANSPARENT);
+  }
   bool Classic() override { return SharedGridState().commonControlsMajor < 6; }
   std::int64_t FaceColour() override { return GetSysColor(COLOR_BTNFACE); }
 
@@ -241,6 +243,7 @@ class GdiCanvas final : public GridCanvas {
   HFONT listFont_;
   HIMAGELIST images_;
   GridFontMetrics& metrics_;
+  StripImageCache* cache_;
   HFONT font_ = nullptr;
   // The cells begun: the DC drawn on before, the image drawn into instead,
   // and the state to restore (destroyed in that order, restore first).
@@ -255,8 +258,83 @@ class GdiCanvas final : public GridCanvas {
 
 }  // namespace
 
-std::unique_ptr<GridCanvas> MakeGridCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics) {
-  return std::make_unique<GdiCanvas>(dc, listFont, images, metrics);
+std::unique_ptr<GridCanvas> MakeGridCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics,
+                                           StripImageCache* cache) {
+  return std::make_unique<GdiCanvas>(dc, listFont, images, metrics, cache);
+}
+
+void StripImageCache::Forget() {
+  selected_.reset();
+  bitmap_.reset();
+  dc_.reset();
+  blended_.clear();
+  source_ = nullptr;
+  count_ = -1;
+}
+
+bool StripImageCache::Build(HIMAGELIST images, int count) {
+  Forget();
+  int width = 0, height = 0;
+  if (!ImageList_GetIconSize(images, &width, &height) || width <= 0 || height <= 0 || count <= 0) return false;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width * count;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  dc_.reset(CreateCompatibleDC(nullptr));
+  bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dc_ || !bitmap_ || !bits) {
+    Forget();
+    return false;
+  }
+  auto* all = static_cast<std::uint32_t*>(bits);
+  std::vector<std::uint32_t> image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  BITMAPINFO one = info;
+  one.bmiHeader.biWidth = width;
+  for (int i = 0; i < count; ++i) {
+    ICONINFO parts{};
+    const HICON icon = ImageList_GetIcon(images, i, ILD_NORMAL);
+    const bool read = icon && GetIconInfo(icon, &parts) && parts.hbmColor &&
+                      [&] {
+                        HDC screen = GetDC(nullptr);
+                        const int lines = GetDIBits(screen, parts.hbmColor, 0, static_cast<UINT>(height), image.data(), &one,
+                                                    DIB_RGB_COLORS);
+                        ReleaseDC(nullptr, screen);
+                        return lines == height;
+                      }();
+    if (parts.hbmColor) DeleteObject(parts.hbmColor);
+    if (parts.hbmMask) DeleteObject(parts.hbmMask);
+    if (icon) DestroyIcon(icon);
+    // An image with any alpha is blended by the image list, premultiplied
+    // the way it does it; the others it draws through their mask.
+    const bool alpha = read && std::any_of(image.begin(), image.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+    blended_.push_back(alpha);
+    if (!alpha) continue;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint32_t p = image[static_cast<std::size_t>(y * width + x)];
+        const std::uint32_t a = p >> 24;
+        all[static_cast<std::size_t>(y) * static_cast<std::size_t>(width * count) + static_cast<std::size_t>(i * width + x)] =
+            (p & 0xFF000000u) | (((p & 0x00FF00FFu) * a / 255) & 0x00FF00FFu) | (((p & 0x0000FF00u) * a / 255) & 0x0000FF00u);
+      }
+    }
+  }
+  selected_.emplace(dc_.get(), bitmap_.get());
+  source_ = images;
+  count_ = count;
+  size_ = SIZE{width, height};
+  return true;
+}
+
+bool StripImageCache::Draw(HDC dc, HIMAGELIST images, int index, int x, int y) {
+  if (!images || index < 0) return false;
+  const int count = ImageList_GetImageCount(images);
+  if ((images != source_ || count != count_) && !Build(images, count)) return false;
+  if (index >= count_ || !blended_[static_cast<std::size_t>(index)]) return false;
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  return GdiAlphaBlend(dc, x, y, size_.cx, size_.cy, dc_.get(), index * size_.cx, 0, size_.cx, size_.cy, blend) != FALSE;
 }
 
 COLORREF GridPainter::EmptyAreaColour() const {

@@ -7,8 +7,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "grid/grid_handles_win32.h"
 #include "grid/grid_paint.h"
 
 namespace vantorel {
@@ -23,7 +26,31 @@ struct GridFontMetrics {
   int height = 0;
   int smallHeight = 0;
 };
-std::unique_ptr<GridCanvas> MakeGridCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics);
+// The strip's images made ready for blending once: the image list's own
+// drawing makes a bitmap and a DC for every image it draws, which cost more
+// than everything else in a repaint of the strip. Draws the same pixels.
+class StripImageCache {
+ public:
+  // Image `index` at (x, y) as ImageList_Draw with ILD_TRANSPARENT draws it;
+  // false when the cache cannot (the caller lets the image list draw).
+  bool Draw(HDC dc, HIMAGELIST images, int index, int x, int y);
+  // The images changed.
+  void Forget();
+
+ private:
+  bool Build(HIMAGELIST images, int count);
+  HIMAGELIST source_ = nullptr;
+  int count_ = -1;
+  SIZE size_{};
+  grid_handles::UniqueDc dc_;
+  grid_handles::UniqueBitmap bitmap_;
+  std::optional<grid_handles::SelectedObject> selected_;
+  std::vector<bool> blended_;  // per image: it has alpha, so the image list blends it
+};
+
+// `cache`, when given, draws the strip's images.
+std::unique_ptr<GridCanvas> MakeGridCanvas(HDC dc, HFONT listFont, HIMAGELIST images, GridFontMetrics& metrics,
+                                           StripImageCache* cache = nullptr);
 
 // Paints what the list view shows of the grid, asking the application for
 // each cell's format and type.

@@ -110,11 +110,17 @@ bool GridModel::RemoveRow(std::int64_t row) {
   return true;
 }
 
-void GridModel::ClearRows() {
-  // Given back at once: a dump of megabytes should not stay behind.
-  std::vector<StoredRow>().swap(rows_);
-  std::vector<CellRef>().swap(cells_);
-  std::u16string().swap(pool_);
+void GridModel::ClearRows(bool keepRoom) {
+  if (keepRoom) {
+    rows_.clear();
+    cells_.clear();
+    pool_.clear();
+  } else {
+    // Given back at once: a dump of megabytes should not stay behind.
+    std::vector<StoredRow>().swap(rows_);
+    std::vector<CellRef>().swap(cells_);
+    std::u16string().swap(pool_);
+  }
   livePool_ = 0;
   source_ = nullptr;
   ++shape_;

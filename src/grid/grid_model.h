@@ -73,7 +73,9 @@ class GridModel {
   // Appends `count` rows whose texts come from `source` until written.
   bool AppendSourceRows(std::int64_t count, std::uint64_t state, GridCellSource source);
   bool RemoveRow(std::int64_t row);
-  void ClearRows();
+  // keepRoom: the memory stays for rows about to come (a refill of the same
+  // table); else it is given back at once.
+  void ClearRows(bool keepRoom = false);
   // Row -1 is the strip header's record; null when the row does not exist.
   GridRow* Row(std::int64_t row);
   const GridRow* Row(std::int64_t row) const;

@@ -86,7 +86,7 @@ void GridControl::PaintStrip(HDC dc, const RECT& update) {
     if (row == -1 && headerFont) format.font = headerFont;
     return format;
   };
-  const auto canvas = MakeGridCanvas(dc, list->ListFont(), images.get(), stripMetrics);
+  const auto canvas = MakeGridCanvas(dc, list->ListFont(), images.get(), stripMetrics, &stripImages);
   vantorel::PaintStrip(list->core, *canvas, paint);
 }
 

@@ -212,10 +212,22 @@ bool GridControl::AddSourceRows(std::int64_t count, std::int64_t flag, GridCellS
   return true;
 }
 
+bool GridControl::ReplaceSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source,
+                                    const std::function<std::int64_t(std::int64_t row)>& iconA) {
+  if (!Alive()) return false;
+  const bool replaced = list->core.ReplaceSourceRows(count, flag, std::move(source), iconA);
+  if (!Alive()) return false;
+  list->SyncItemCount();
+  if (!redrawOff) InvalidateRect(listWindow, nullptr, TRUE);
+  RefreshStrip();
+  return replaced;
+}
+
 std::int64_t GridControl::SetImage(std::int64_t index, HICON icon) {
   if (!Alive() || !images) return -1;
   if (index >= ImageList_GetImageCount(images.get())) return -1;  // nothing there to replace
   const int result = ImageList_ReplaceIcon(images.get(), index < 0 ? -1 : static_cast<int>(index), icon);
+  stripImages.Forget();
   if (index >= 0 && result >= 0) RefreshStrip();
   return result;
 }
@@ -297,6 +309,7 @@ void GridControl::Free() {
   stripBrush = nullptr;
   ownEmptyAreaBrush.reset();
   ownStripBrush.reset();
+  stripImages.Forget();
   images.reset();
 }
 

@@ -77,6 +77,7 @@ struct GridControl final : GridOperations, GridStripView {
   bool redrawOff = false;    // the application filling with redraw off
   int stripTopIndex = -1;    // list top row the strip was last painted for
   GridFontMetrics stripMetrics;
+  StripImageCache stripImages;  // the images' pixels ready for the strip's paint
   // An engine freed while its callback ran stays until the grid goes, so
   // the procedures still on the stack find it intact.
   std::vector<std::unique_ptr<GridList>> retiredLists;
@@ -138,6 +139,13 @@ struct GridControl final : GridOperations, GridStripView {
   // come from `source` until written, for fills too big to store cell by
   // cell (a hex dump of megabytes). False when out of memory.
   bool AddSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source);
+  // Not in the table: every row replaced by `count` rows whose texts come
+  // from `source` (ClearRows, then AddSourceRows), row r with iconA(r) as
+  // its first strip icon (SetRowState's iconA). The old rows' memory is
+  // kept for the new ones: a filter refills 65,535 rows at every keystroke.
+  // False when out of memory.
+  bool ReplaceSourceRows(std::int64_t count, std::int64_t flag, GridCellSource source,
+                         const std::function<std::int64_t(std::int64_t row)>& iconA);
   // Not in the table: SetRedraw(true, false) after a bulk change, with `layout`
   // (column widths that depend on the new rows) run while the list is still
   // out of sight, so the next paint draws it, its header and its scroll bars once.

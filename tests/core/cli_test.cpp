@@ -335,6 +335,70 @@ TEST(Cli, SourceOfCppAndForwardingLibrariesAsStored) {
   }
 }
 
+// The names a table lists (its last column) or a source declares
+// (its Prototype lines), in order.
+Strings ListedNames(const std::string& out) {
+  Strings names;
+  std::istringstream in(out);
+  std::string line;
+  bool header = true;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with("Prototype ")) {
+      names.push_back(line.substr(10, line.find('(') - 10));
+    } else if (line.find("  RVA  ") != std::string::npos) {
+      header = false;
+    } else if (!header && !line.empty()) {
+      names.push_back(line.substr(line.rfind(' ') + 1));
+    }
+  }
+  return names;
+}
+
+TEST(Cli, FilterOnlyAndExceptChooseRowsByPattern) {
+  TempDir dir;
+  const std::string named = Data("named.dll");
+  ASSERT_EQ(RunCli({"project", named, "-o", dir / "named.prj"}).status, 0);
+  // The project unticks SubtractNumbers, the first row.
+  std::string project = ReadAll(dir / "named.prj");
+  const auto first = project.find("checked = 1");
+  ASSERT_NE(first, std::string::npos);
+  project.replace(first, 11, "checked = 0");
+  WriteAll(dir / "named.prj", project);
+
+  struct Case {
+    Strings args;
+    Strings names;
+  };
+  const Case cases[] = {
+      {{"exports", named, "--filter", "add"}, {"AddNumbers"}},
+      {{"exports", "--filter", "*NUMBERS", "--filter=getanswer", named},
+       {"SubtractNumbers", "AddNumbers", "GetAnswer", "MultiplyNumbers"}},
+      {{"exports", named, "--filter", "nothing"}, {}},
+      {{"exports", Data("many_exports.dll"), "--filter", "function_0001?"},
+       {"Function_00010", "Function_00011", "Function_00012", "Function_00013", "Function_00014", "Function_00015",
+        "Function_00016", "Function_00017", "Function_00018", "Function_00019"}},
+      {{"exports", Data("cpp_exports.dll"), "--filter", "Archive::Open"}, {"_ZN2Vt7Archive4OpenEPKc"}},
+      {{"source", named, "--only", "numbers", "--except", "ADD"}, {"SubtractNumbers", "MultiplyNumbers"}},
+      {{"source", named, "--except", "*r"}, {"SubtractNumbers", "AddNumbers", "MultiplyNumbers"}},
+      {{"source", "--project", dir / "named.prj", "--only", "*numbers"}, {"AddNumbers", "MultiplyNumbers"}},
+      {{"source", "--project", dir / "named.prj", "--except", "negate"},
+       {"AddNumbers", "GetAnswer", "MultiplyNumbers"}},
+  };
+  for (const Case& c : cases) {
+    const Captured run = RunCli(c.args);
+    std::string joined;
+    for (const std::string& a : c.args) joined += a + " ";
+    EXPECT_EQ(run.status, 0) << joined << run.err;
+    EXPECT_EQ(ListedNames(run.out), c.names) << joined;
+  }
+  // Every row unticked leaves no source; a pattern needs a value and a command it belongs to.
+  EXPECT_EQ(RunCli({"source", named, "--only", "none"}).status, 2);
+  EXPECT_EQ(RunCli({"exports", named, "--filter"}).status, 1);
+  EXPECT_EQ(RunCli({"exports", named, "--only", "add"}).status, 1);
+  EXPECT_EQ(RunCli({"source", named, "--filter", "add"}).status, 1);
+}
+
 TEST(CodePage, DecodesAsTheSystemDoes) {
   struct Case {
     unsigned page;

@@ -1,5 +1,6 @@
 // What the grid paints for its cells and header, read back pixel by pixel
 // through WM_PRINTCLIENT.
+#include "grid/strip_icons.h"
 #include "grid_fixture.h"
 
 namespace vantorel {
@@ -260,6 +261,61 @@ TEST(GridDraw, FirstRowTopLineOnlyBeforeCommonControlsSix) {
     EXPECT_EQ(shot.At(first.left + 10, first.top + 1), RGB(0, 0, 200));
   }
   shared.commonControlsMajor = real;
+}
+
+}  // namespace
+}  // namespace vantorel
+
+namespace vantorel {
+namespace {
+
+// 32-bit pixels of a DIB section, drawn into through its DC.
+struct Pixels {
+  explicit Pixels(int size) : width(size) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = size;
+    info.bmiHeader.biHeight = -size;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc = CreateCompatibleDC(nullptr);
+    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    old = SelectObject(dc, bitmap);
+    // A background of every shade, so each blended pixel is tested.
+    for (int i = 0; i < size * size; ++i) bits[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0x00FFFFFFu;
+  }
+  ~Pixels() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  std::vector<std::uint32_t> All() const { return {bits, bits + width * width}; }
+  int width;
+  HDC dc = nullptr;
+  HBITMAP bitmap = nullptr;
+  HGDIOBJ old = nullptr;
+  std::uint32_t* bits = nullptr;
+};
+
+TEST(StripImageCache, DrawsTheImageListsOwnPixels) {
+  grid_handles::UniqueImageList images(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 16));
+  ASSERT_TRUE(AppendStripIcons(images.get(), BuiltInStripIconData()));
+  const int count = ImageList_GetImageCount(images.get());
+  ASSERT_GT(count, 1);
+  StripImageCache cache;
+  int blended = 0;
+  for (int i = 0; i < count; ++i) {
+    Pixels listed(24), cached(24);
+    ASSERT_TRUE(ImageList_Draw(images.get(), i, listed.dc, 3, 5, ILD_TRANSPARENT));
+    if (cache.Draw(cached.dc, images.get(), i, 3, 5))
+      ++blended;
+    else
+      ImageList_Draw(images.get(), i, cached.dc, 3, 5, ILD_TRANSPARENT);
+    GdiFlush();
+    EXPECT_EQ(listed.All(), cached.All()) << "image " << i;
+  }
+  EXPECT_GE(blended, 2) << "the tick boxes have alpha and are drawn from the cache";
+  EXPECT_FALSE(cache.Draw(Pixels(24).dc, images.get(), count, 0, 0)) << "no such image";
 }
 
 }  // namespace

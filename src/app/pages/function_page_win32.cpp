@@ -2,12 +2,15 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 
+#include "analysis/export_tip_win32.h"
 #include "codegen/source_names.h"
 #include "platform/dpi.h"
 #include "platform/text_win32.h"
@@ -81,17 +84,39 @@ class FunctionGridTexts {
   std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
 };
 
+// A cell of grid row `row` read from the table row the view shows there:
+// column 0 its number in the table, 1-5 its texts. Empty for a row the
+// table no longer has.
+GridText RowCell(const FunctionRows& table, const RowView& view, std::int64_t row, std::int64_t column) {
+  const std::int64_t index = view.RowAt(row);
+  if (index < 0 || static_cast<std::uint64_t>(index) >= table.size()) return {};
+  const FunctionRow& r = table[static_cast<std::size_t>(index)];
+  switch (column) {
+    case 0: {
+      std::array<char16_t, 20> number;
+      return GridText(RowNumberText(static_cast<std::size_t>(index) + 1, number));
+    }
+    case 1: return r.alias;
+    case 2: return r.exportName;
+    case 3: return r.parameters;
+    case 4: return r.convention;
+    case 5: return r.comment;
+    default: return {};
+  }
+}
+
 // Row by row, each text stored in the grid: the way when the texts cannot
 // be copied in one piece.
-void FillCellByCell(GridControl& grid, const FunctionRows& rows) {
+void FillCellByCell(GridControl& grid, const FunctionRows& rows, const RowView& view) {
   const std::wstring noText;
   std::array<char16_t, 20> number;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const FunctionRow& r = rows[i];
-    const auto row = static_cast<std::int64_t>(i);
+  const auto shown = static_cast<std::int64_t>(view.Shown());
+  for (std::int64_t row = 0; row < shown; ++row) {
+    const auto index = static_cast<std::size_t>(view.RowAt(row));
+    const FunctionRow& r = rows[index];
     if (!grid.AddRow(row, noText, 1)) return;
     SetTick(grid, row, r.ticked ? kTicked : kUnticked);
-    grid.SetCellText(0, row, RowNumberText(i + 1, number));
+    grid.SetCellText(0, row, RowNumberText(index + 1, number));
     grid.SetCellText(1, row, std::u16string_view(r.alias));
     grid.SetCellText(2, row, std::u16string_view(r.exportName));
     grid.SetCellText(3, row, std::u16string_view(r.parameters));
@@ -99,6 +124,10 @@ void FillCellByCell(GridControl& grid, const FunctionRows& rows) {
     grid.SetCellText(5, row, std::u16string_view(r.comment));
   }
 }
+
+// The table row a grid row shows: the same index, or through the view of a
+// filtered grid; -1 for none.
+std::int64_t TableRowOf(const RowView* view, std::int64_t row) { return view ? view->RowAt(row) : row; }
 
 // The table row a grid row shows; null for a grid row that shows none (rows
 // the grid was given otherwise than by a fill).
@@ -120,15 +149,15 @@ std::u16string* FieldOf(FunctionRow& row, std::int64_t column) {
 
 // The export name of a grid row: its table row's, or for a row without one
 // the grid's Function cell.
-std::wstring ExportNameAt(GridControl& grid, FunctionRows& rows, std::int64_t row) {
-  if (const FunctionRow* r = RowAt(rows, row)) return ToWide(r->exportName);
+std::wstring ExportNameAt(GridControl& grid, FunctionRows& rows, std::int64_t row, std::int64_t tableRow) {
+  if (const FunctionRow* r = RowAt(rows, tableRow)) return ToWide(r->exportName);
   return grid.GetCellText(2, row);
 }
 
 // A tick the grid shows, written into the row too.
-void SetRowTick(GridControl& grid, FunctionRows& rows, std::int64_t row, std::int64_t tick) {
+void SetRowTick(GridControl& grid, FunctionRows& rows, std::int64_t row, std::int64_t tableRow, std::int64_t tick) {
   SetTick(grid, row, tick);
-  if (FunctionRow* r = RowAt(rows, row)) r->ticked = tick == kTicked;
+  if (FunctionRow* r = RowAt(rows, tableRow)) r->ticked = tick == kTicked;
 }
 
 // A ticked row the source declares under another name than its alias says
@@ -168,29 +197,114 @@ void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi) {
   }
 }
 
-void FillFunctionGrid(GridControl& grid, const FunctionRows& table) {
-  grid.ClearRows();
-  // A bulk fill with redraw on is quadratic in Wine's list view. After
-  // ClearRows, which switches redraw back on when it is done.
+void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown) {
+  // A view made for another table shows it whole.
+  const bool viewed = shown && shown->Total() == table.size();
+  auto view = std::make_shared<const RowView>(viewed ? *shown : RowView::All(table.size()));
+  // A bulk fill with redraw on is quadratic in Wine's list view.
   grid.SetRedraw(false, false);
   // The grid asks for a row's texts when it shows them, until the row is
   // written: storing 65,535 x 6 cells one call at a time cost more than
-  // everything else between ClearRows and the first paint.
-  const auto rows = static_cast<std::int64_t>(table.size());
-  auto texts = FunctionGridTexts::Copy(table);
-  if (texts && grid.AddSourceRows(rows, 1, [texts](std::int64_t row, std::int64_t column) {
-        return texts->Cell(row, column);
-      })) {
-    for (std::int64_t row = 0; row < rows; ++row)
-      SetTick(grid, row, table[static_cast<std::size_t>(row)].ticked ? kTicked : kUnticked);
-  } else {
-    FillCellByCell(grid, table);
+  // everything else between ClearRows and the first paint. Filtered, the
+  // texts are read from the rows themselves: a copy of 65,535 rows at every
+  // keystroke cost more than the rest of the refill.
+  const auto rows = static_cast<std::int64_t>(view->Shown());
+  GridCellSource source;
+  if (viewed) {
+    source = [&table, view](std::int64_t row, std::int64_t column) { return RowCell(table, *view, row, column); };
+  } else if (auto texts = FunctionGridTexts::Copy(table)) {
+    source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
+  }
+  const auto tickOf = [&table, view](std::int64_t row) {
+    return table[static_cast<std::size_t>(view->RowAt(row))].ticked ? kTicked : kUnticked;
+  };
+  if (!source || !grid.ReplaceSourceRows(rows, 1, std::move(source), tickOf)) {
+    grid.ClearRows();
+    FillCellByCell(grid, table, *view);
   }
   // The last column is stretched once the rows' scroll bar is there, and
   // before the paint, so the first paint is the only one.
   grid.ResumeRedraw([&grid] { StretchLastColumn(grid); });
   UpdateWindow(grid.listWindow);
   UpdateWindow(grid.containerWindow);
+}
+
+namespace {
+
+// The grid shows `next` instead of what `filter` showed; the current row
+// (`place`) stays current and in view when it is still shown.
+void ShowView(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, RowView next, bool open,
+              bool focusGrid, const FunctionGridPlace& place) {
+  // An open edit is written into the row it belongs to before the rows move.
+  grid.EndEdit();
+  filter.view = std::move(next);
+  filter.open = open;
+  FillFunctionGrid(grid, rows, filter.Shown());
+  const std::int64_t position = filter.open ? filter.view.PositionOf(place.row) : place.row;
+  const std::int64_t column = place.column >= 0 ? place.column : 1;
+  if (position >= 0 && position < grid.GetRowCount()) {
+    grid.SetCurrentCell(column, position, focusGrid ? 1 : 0);
+    grid.EnsureCellVisible(column, position);
+  }
+}
+
+// The rows' undecorated names, made on the first filter of a table.
+std::span<const std::u16string> UndecoratedOf(const FunctionRows& rows, FunctionFilter& filter) {
+  if (!filter.undecoratedMade) {
+    filter.undecorated = UndecoratedNames(rows, UndecorateMsvcName);
+    filter.undecoratedMade = true;
+  }
+  return filter.undecorated;
+}
+
+}  // namespace
+
+FunctionGridPlace CurrentFunctionRow(GridControl& grid, const FunctionFilter& filter) {
+  const std::int64_t row = grid.GetCurrentRow();
+  return {filter.Shown() ? filter.view.RowAt(row) : row, grid.GetCurrentColumn()};
+}
+
+void FilterFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter, std::u16string_view text,
+                        std::optional<FunctionGridPlace> place) {
+  const FunctionGridPlace current = place ? *place : CurrentFunctionRow(grid, filter);
+  const auto undecorated = UndecoratedOf(rows, filter);
+  RowFilter next = RowFilter::FromText(text);
+  // Typing on narrows what is shown: only the rows shown so far are tested.
+  const bool narrows = filter.open && filter.view.Total() == rows.size() && next.Narrows(filter.filter);
+  RowView view = narrows ? RowView::Narrowed(filter.view, rows, next, undecorated)
+                         : RowView::Filtered(rows, next, undecorated);
+  filter.filter = std::move(next);
+  ShowView(grid, rows, filter, std::move(view), true, false, current);
+}
+
+void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
+                         const FunctionGridPlace& place) {
+  filter.filter = RowFilter();
+  ShowView(grid, rows, filter, RowView::All(rows.size()), false, true, place);
+}
+
+void ForgetFunctionRows(FunctionFilter& filter) {
+  filter.undecorated.clear();
+  filter.undecoratedMade = false;
+  filter.view = RowView::All(0);
+}
+
+void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter) {
+  if (filter.open) filter.view = RowView::Filtered(rows, filter.filter, UndecoratedOf(rows, filter));
+  FillFunctionGrid(grid, rows, filter.Shown());
+}
+
+std::size_t TickShownFunctionRows(GridControl& grid, FunctionRows& rows, const FunctionFilter& filter, bool ticked) {
+  grid.EndEdit();
+  const RowView all = RowView::All(rows.size());
+  const RowView& view = filter.Shown() && filter.view.Total() == rows.size() ? filter.view : all;
+  const std::size_t changed = TickShownRows(rows, view, ticked);
+  // The grid's ticks follow without a repaint per row: one for the strip.
+  const std::int64_t tick = ticked ? kTicked : kUnticked;
+  const std::int64_t count = std::min<std::int64_t>(grid.GetRowCount(), static_cast<std::int64_t>(view.Shown()));
+  for (std::int64_t row = 0; row < count; ++row) grid.SetRowState(row, tick, -1, -1, -1, false);
+  grid.RefreshStrip();
+  return changed;
 }
 
 void StretchLastColumn(GridControl& grid) {
@@ -203,7 +317,7 @@ void StretchLastColumn(GridControl& grid) {
 
 std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& record, FunctionRows& rows,
                                  const std::function<void(std::int64_t)>& selectionChanged,
-                                 const RowTipProvider& rowTip, std::u16string_view libraryPath) {
+                                 const RowTipProvider& rowTip, std::u16string_view libraryPath, const RowView* view) {
   if (!grid) return 1;
   switch (event) {
     case GridEvent::CellType:
@@ -235,7 +349,7 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
       std::u16string kept = ToU16(record.text);
       std::int64_t answer = 1;
       if (record.column == 1) {
-        if (kept.empty()) kept = ToU16(ExportNameAt(*grid, rows, record.row));
+        if (kept.empty()) kept = ToU16(ExportNameAt(*grid, rows, record.row, TableRowOf(view, record.row)));
         kept = MakeAlias(kept);
         grid->SetCellText(1, record.row, ToWide(kept));
         answer = 0;
@@ -244,7 +358,7 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
         grid->SetCellText(3, record.row, ToWide(kept));
         answer = 0;
       }
-      if (FunctionRow* row = RowAt(rows, record.row)) {
+      if (FunctionRow* row = RowAt(rows, TableRowOf(view, record.row))) {
         if (std::u16string* field = FieldOf(*row, record.column)) *field = std::move(kept);
       }
       return answer;
@@ -252,13 +366,13 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
     case GridEvent::ChoiceChanged:
       // A list choice shows its option in the cell at once; the row follows,
       // also when Escape brings the old option back.
-      if (FunctionRow* row = RowAt(rows, record.row)) {
+      if (FunctionRow* row = RowAt(rows, TableRowOf(view, record.row))) {
         if (std::u16string* field = FieldOf(*row, record.column)) *field = ToU16(record.text);
       }
       return 1;
     case GridEvent::StripClick: {
       if (record.row < 0) return 0;
-      SetRowTick(*grid, rows, record.row, 3 - TickOf(*grid, record.row));
+      SetRowTick(*grid, rows, record.row, TableRowOf(view, record.row), 3 - TickOf(*grid, record.row));
       for (std::int64_t c = -1; c < kFunctionColumns; ++c) grid->RefreshCell(c, record.row, false);
       if (selectionChanged) selectionChanged(static_cast<std::int64_t>(CountTicked(rows)));
       return 0;
@@ -269,14 +383,15 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
       const std::int64_t count = grid->GetRowCount();
       for (std::int64_t r = 0; r < count; ++r) {
         if (TickOf(*grid, r) == kUnticked) {
-          SetRowTick(*grid, rows, r, kTicked);
+          SetRowTick(*grid, rows, r, TableRowOf(view, r), kTicked);
           ++ticked;
         } else {
-          SetRowTick(*grid, rows, r, kUnticked);
+          SetRowTick(*grid, rows, r, TableRowOf(view, r), kUnticked);
         }
         grid->RefreshCell(-1, r, false);
       }
-      if (selectionChanged) selectionChanged(ticked);
+      // Rows the filter hides keep their ticks and still count.
+      if (selectionChanged) selectionChanged(view ? static_cast<std::int64_t>(CountTicked(rows)) : ticked);
       return 1;
     }
     case GridEvent::TooltipQuery: {
@@ -284,9 +399,10 @@ std::int64_t OnFunctionGridEvent(GridControl* grid, GridEvent event, CellEvent& 
       // the same export.
       if ((record.column != 1 && record.column != 2) || record.row < 0 || record.row >= grid->GetRowCount())
         return 0;
-      const std::wstring function = ExportNameAt(*grid, rows, record.row);
-      std::wstring text = rowTip ? rowTip(record.row, function) : std::wstring();
-      if (record.column == 1) AddLoaderNameLine(text, rows, record.row, function, libraryPath);
+      const std::int64_t tableRow = TableRowOf(view, record.row);
+      const std::wstring function = ExportNameAt(*grid, rows, record.row, tableRow);
+      std::wstring text = rowTip ? rowTip(tableRow, function) : std::wstring();
+      if (record.column == 1) AddLoaderNameLine(text, rows, tableRow, function, libraryPath);
       if (text.empty()) return 0;
       record.text = std::move(text);
       record.value = 1;  // the information icon before the title
