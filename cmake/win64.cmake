@@ -38,12 +38,34 @@ add_library(jpeg_static STATIC IMPORTED)
 set_target_properties(jpeg_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libjpeg.a
   INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_MINGW_LIBS}/include)
 
+# The system libraries the window's first paint does not need are loaded on
+# their first call: a process that imports them pays for loading them (and
+# what they import) before its first line runs. The 64-bit edition only: the
+# i686 linker drops the call stubs of such an import library.
+set(delay_loaded)
+if(NOT VANTOREL_X86)
+  foreach(dll comdlg32 shell32 ole32 dbghelp)
+    set(lib ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${lib}
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL} -DIMPORT_LIB=${MINGW_SYSROOT}/lib/lib${dll}.a
+        -DDLL=${dll}.dll -DOUT=${lib} -P ${CMAKE_SOURCE_DIR}/cmake/delay_import.cmake
+      DEPENDS ${CMAKE_SOURCE_DIR}/cmake/delay_import.cmake VERBATIM)
+    list(APPEND delay_loaded ${lib})
+  endforeach()
+  add_custom_target(delay_import_libs DEPENDS ${delay_loaded})
+endif()
+
 add_library(vantorel_win STATIC ${VANTOREL_WIN32_SOURCES})
 target_include_directories(vantorel_win PUBLIC ${CMAKE_SOURCE_DIR}/src ${VANTOREL_SCINTILLA}/include)
 target_compile_options(vantorel_win PRIVATE ${VANTOREL_WARNINGS})
+# The delay-loading libraries come first, so that they, not the system's
+# import libraries, answer the calls.
 target_link_libraries(vantorel_win PUBLIC vantorel_core png_static jpeg_static
-  ${MINGW_SYSROOT}/lib/libz.a
+  ${MINGW_SYSROOT}/lib/libz.a ${delay_loaded}
   comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32 dbghelp)
+if(delay_loaded)
+  add_dependencies(vantorel_win delay_import_libs)
+endif()
 
 # The editor component travels inside the exe as data and is mapped from there.
 configure_file(${CMAKE_SOURCE_DIR}/src/app/embedded.rc.in ${CMAKE_BINARY_DIR}/embedded.rc @ONLY)

@@ -6,10 +6,12 @@
 // which notes when every start-up step ends. Prints the median of each step
 // (milliseconds since the process was created, and the step's own share
 // since the step before it in that run) and the two start-to-visible ratios.
-//   win_bench_startup_steps.exe [RUNS [VANTOREL_EXE [TRACED_EXE [OTHER_EXE]]]]
+//   win_bench_startup_steps.exe [RUNS [VANTOREL_EXE [TRACED_EXE [OTHER_EXE [OTHER_TRACED_EXE]]]]]
 // RUNS defaults to 20; the two programs to the ones this build made. An
 // OTHER_EXE (another build of Vantorel.exe) is timed to visible in the same
-// turns, for a before and after on one machine load.
+// turns, for a before and after on one machine load, and an
+// OTHER_TRACED_EXE (that build's traced program) has its steps noted in the
+// same turns too.
 #include <windows.h>
 
 #include <algorithm>
@@ -85,6 +87,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring exe = argc > 2 ? argv[2] : VANTOREL_EXE;
   const std::wstring traced = argc > 3 ? argv[3] : VANTOREL_TRACED_EXE;
   const std::wstring other = argc > 4 ? argv[4] : L"";
+  const std::wstring otherTraced = argc > 5 ? argv[5] : L"";
   const bool x86 = vantorel::kEdition == vantorel::Edition::X86;
   const std::wstring few = x86 ? L"Z:\\usr\\lib\\i386-linux-gnu\\wine\\i386-windows\\version.dll"
                                : L"Z:\\usr\\lib\\x86_64-linux-gnu\\wine\\x86_64-windows\\version.dll";
@@ -94,22 +97,40 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring traceFile = std::wstring(temp) + L"vantorel_startup_steps.txt";
 
   std::vector<double> anchor, fewShown, manyShown, otherFew, otherMany;
-  std::vector<Trace> fewTraces, manyTraces;
+  std::vector<Trace> fewTraces, manyTraces, otherFewTraces, otherManyTraces;
   for (int run = 0; run < runs; ++run) {
+    // The two builds swap places every other turn: a start right after
+    // another meets a different machine than one a few starts later.
+    const bool otherFirst = run % 2 == 1;
     anchor.push_back(vantorel::bench::TimeStartToShown(VANTOREL_ANCHOR_EXE, L"", L"Minimal window"));
-    fewShown.push_back(TimeVantorel(exe, few));
-    manyShown.push_back(TimeVantorel(exe, many));
-    if (!other.empty()) {
+    auto timeThis = [&] {
+      fewShown.push_back(TimeVantorel(exe, few));
+      manyShown.push_back(TimeVantorel(exe, many));
+    };
+    auto timeOther = [&] {
+      if (other.empty()) return;
       otherFew.push_back(TimeVantorel(other, few));
       otherMany.push_back(TimeVantorel(other, many));
-    }
-    Trace f = TraceOnce(traced, few, traceFile), m = TraceOnce(traced, many, traceFile);
-    if (f.empty() || m.empty()) {
+    };
+    if (otherFirst) timeOther();
+    timeThis();
+    if (!otherFirst) timeOther();
+    auto trace = [&](const std::wstring& program, std::vector<Trace>& fews, std::vector<Trace>& manys) {
+      if (program.empty()) return true;
+      Trace f = TraceOnce(program, few, traceFile), m = TraceOnce(program, many, traceFile);
+      if (f.empty() || m.empty()) return false;
+      fews.push_back(std::move(f));
+      manys.push_back(std::move(m));
+      return true;
+    };
+    const bool traced1 = otherFirst ? trace(otherTraced, otherFewTraces, otherManyTraces)
+                                    : trace(traced, fewTraces, manyTraces);
+    const bool traced2 = otherFirst ? trace(traced, fewTraces, manyTraces)
+                                    : trace(otherTraced, otherFewTraces, otherManyTraces);
+    if (!traced1 || !traced2) {
       std::printf("run %d: a traced start gave no times\n", run + 1);
       return 1;
     }
-    fewTraces.push_back(std::move(f));
-    manyTraces.push_back(std::move(m));
     std::printf("run %2d: visible after: anchor %.3f s, 16 exports %.3f s, 65535 exports %.3f s\n", run + 1,
                 anchor.back(), fewShown.back(), manyShown.back());
     std::fflush(stdout);
@@ -119,6 +140,12 @@ int wmain(int argc, wchar_t** argv) {
   PrintTable("16 exports (version.dll)", fewTraces);
   std::printf("\n");
   PrintTable("65,535 exports (many_exports.dll)", manyTraces);
+  if (!otherTraced.empty()) {
+    std::printf("\n");
+    PrintTable("other build, 16 exports (version.dll)", otherFewTraces);
+    std::printf("\n");
+    PrintTable("other build, 65,535 exports (many_exports.dll)", otherManyTraces);
+  }
   const double a = Median(anchor), f = Median(fewShown), m = Median(manyShown);
   std::printf("\nstart to visible, medians: anchor %.3f s, 16 exports %.3f s, 65535 exports %.3f s\n", a, f, m);
   if (a <= 0 || f <= 0 || m <= 0) {

@@ -23,8 +23,6 @@ namespace {
 
 // What the window's first paint needs.
 void PrepareWindowFacilities() {
-  // OLE rather than COM alone: the main window accepts dropped files.
-  OleInitialize(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
   ReportStartupStep(StartupStep::Facilities);
@@ -39,8 +37,14 @@ void PrepareWindowFacilities() {
   app.GeneratedSource.clear();
 }
 
-// What only the hidden pages use: the Resources page's text view and tree.
+bool oleReady = false;
+
+// What the first paint does not use: OLE (the window accepts dropped files,
+// and its drop target is registered after the first paint), the Resources
+// page's text view and tree.
 void PrepareHiddenFacilities() {
+  // OLE rather than COM alone, for the drop target.
+  if (!oleReady) oleReady = SUCCEEDED(OleInitialize(nullptr));
   AppState& app = App();
   if (!app.RichEdit) app.RichEdit.reset(LoadLibraryW(L"riched20.dll"));
   app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
@@ -89,7 +93,8 @@ void ReleaseProcess() {
   app.RichEdit.reset();
   app.Session = {};
   app.GeneratedSource.clear();
-  OleUninitialize();
+  if (oleReady) OleUninitialize();
+  oleReady = false;
 }
 
 int RunVantorel(const std::wstring& commandLine) {
