@@ -11,16 +11,7 @@ wine_dir=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-now_us() { echo $(($(date +%s%N) / 1000)); }
-# Runs a command once with its output discarded; prints microseconds.
-time_us() {
-  local start end
-  start=$(now_us)
-  "$@" >/dev/null 2>&1 || true
-  end=$(now_us)
-  echo $((end - start))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source "$(dirname "$0")/timing.sh"
 ms() { awk -v us="$1" 'BEGIN { printf "%.1f ms", us / 1000 }'; }
 
 # 1. 65,535 exports, whole process, side by side.

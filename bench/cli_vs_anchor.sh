@@ -41,15 +41,7 @@ for f in "$wine_dir"/*.dll; do
 done
 total=$(ls "$wine_dir"/*.dll | wc -l)
 
-now_us() { echo $(($(date +%s%N) / 1000)); }
-time_us() {
-  local start end
-  start=$(now_us)
-  "$@" >/dev/null 2>&1 || true
-  end=$(now_us)
-  echo $((end - start))
-}
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+source "$(dirname "$0")/timing.sh"
 
 # One round unmeasured, so every program starts from a warm cache.
 "$vantorel" exports "${files[@]}" >/dev/null 2>&1 || true

@@ -23,6 +23,7 @@
 #include "codegen/function_table.h"
 #include "grid/grid_win32.h"
 #include "app/pages/resource_page_win32.h"
+#include "start_to_shown.h"
 
 namespace {
 
@@ -159,42 +160,8 @@ double TimeBareFill(HWND parent, const vantorel::FunctionRows& list) {
 }
 
 // 2. The real program, from its start to the shown window titled with the library.
-struct Search {
-  DWORD pid;
-  std::wstring title;
-  HWND found;
-};
-
-BOOL CALLBACK FindShown(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<Search*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t text[1024] = {};
-  if (pid == s->pid && IsWindowVisible(hwnd) && GetWindowTextW(hwnd, text, 1024) && s->title == text) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 double TimeOpen(const std::wstring& library) {
-  std::wstring command = L"\"" + std::wstring(VANTOREL_EXE) + L"\" \"" + library + L"\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  const auto start = Clock::now();
-  if (!CreateProcessW(VANTOREL_EXE, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  Search search{pi.dwProcessId, L"Vantorel - " + library, nullptr};
-  while (!search.found && Since(start) < 60) {
-    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Sleep(1);
-  }
-  const double elapsed = Since(start);
-  if (search.found) PostMessageW(search.found, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 30000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  return search.found ? elapsed : -1;
+  return vantorel::bench::TimeStartToShown(VANTOREL_EXE, library, L"Vantorel - " + library);
 }
 
 // 3. Live GDI and USER objects. GetGuiResources is a stub on Wine, where the

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/dpi.h"
+#include "platform/window_class_win32.h"
 
 namespace vantorel {
 
@@ -23,19 +24,6 @@ constexpr int kTickWidth = 88;
 constexpr int kUntickWidth = 96;
 constexpr int kCloseWidth = 22;
 
-bool RegisterBarClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    WNDCLASSEXW bar{};
-    bar.cbSize = sizeof bar;
-    bar.lpfnWndProc = proc;
-    bar.hInstance = GetModuleHandleW(nullptr);
-    bar.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    bar.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    bar.lpszClassName = kBarClass;
-    return RegisterClassExW(&bar) != 0;
-  }();
-  return registered;
-}
 
 HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD exStyle = 0) {
   HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
@@ -47,7 +35,8 @@ HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style
 }  // namespace
 
 std::unique_ptr<FilterBar> FilterBar::Create(HWND parent, FilterBarEvents events) {
-  if (!RegisterBarClass(BarProc)) return nullptr;
+  static const bool registered = RegisterFaceClass(kBarClass, BarProc);
+  if (!registered) return nullptr;
   std::unique_ptr<FilterBar> bar(new FilterBar());
   bar->events_ = std::move(events);
   bar->window = CreateWindowExW(WS_EX_CONTROLPARENT, kBarClass, L"", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 10,

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/dpi.h"
+#include "platform/window_class_win32.h"
 
 namespace vantorel {
 
@@ -135,16 +136,7 @@ LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void RegisterOnce() {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = SplitterProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
+  static const bool registered = RegisterFaceClass(kClass, SplitterProc);
   (void)registered;
 }
 

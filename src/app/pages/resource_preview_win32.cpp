@@ -10,6 +10,7 @@
 
 #include "platform/dpi_win32.h"
 #include "platform/readable_memory_win32.h"
+#include "platform/window_class_win32.h"
 #include "resources/image_decode_win32.h"
 #include "resources/image_format.h"
 #include "resources/resource_template.h"
@@ -76,16 +77,7 @@ LRESULT CALLBACK MenuPreviewProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 bool RegisterMenuPreviewClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW window{};
-    window.cbSize = sizeof window;
-    window.lpfnWndProc = MenuPreviewProc;
-    window.hInstance = GetModuleHandleW(nullptr);
-    window.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window.lpszClassName = kMenuPreviewClass;
-    return RegisterClassExW(&window) != 0;
-  }();
+  static const bool registered = RegisterFaceClass(kMenuPreviewClass, MenuPreviewProc);
   return registered;
 }
 
