@@ -9,11 +9,13 @@
 
 #include "app/app_state_win32.h"
 #include "app/header_import_win32.h"
+#include "app/icons_win32.h"
 #include "app/link_label_win32.h"
 #include "app/main_window_parts_win32.h"
 #include "app/pages/preview_page_win32.h"
 #include "app/pages/resource_page_win32.h"
 #include "app/project_win32.h"
+#include "platform/icon_strip_win32.h"
 #include "platform/launcher_win32.h"
 
 namespace vantorel {
@@ -145,7 +147,11 @@ void SetToolbarImages(HWND bar) {
   MainWindow& m = Main();
   const int side = CommandIconSide();
   HIMAGELIST images = ImageList_Create(side, side, ILC_COLOR32 | ILC_MASK, kCommandCount, 0);
-  for (int id = 0; id < kCommandCount; ++id) ImageList_AddIcon(images, CommandIcon(id));
+  // One strip when every command has a 32-bit image of this side.
+  const auto strip = CommandIconPixels(side);
+  if (!strip || !AddIconStrip(images, *strip)) {
+    for (int id = 0; id < kCommandCount; ++id) ImageList_AddIcon(images, CommandIcon(id));
+  }
   SendMessageW(bar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
   // The buttons grow with their images; the old list goes once it is let go.
   SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));

@@ -255,9 +255,11 @@ bool BuildVisibleWindow() {
   }
   const int innerWidth = panelWidth - Px(20);
   const int innerHeight = panelHeight - TabHeight() - Px(15);
-  // The hex grid's flags, and the rows' tips are asked for.
+  // The hex grid's flags, and the rows' tips are asked for. Its editors
+  // show only once a cell is edited: they are made after the first paint.
   m.functionGrid = GridControl::Create(m.pages[kFunctionsTab], Px(kPageMargin), Px(kPageMargin), innerWidth,
-                                       innerHeight, Px(kGridRowHeight), 0x22045 | grid_flags::kTooltips);
+                                       innerHeight, Px(kGridRowHeight),
+                                       0x22045 | grid_flags::kTooltips | grid_flags::kEditorsLater);
   if (m.functionGrid) {
     m.functionGrid->SetCallback([](GridControl* grid, GridEvent event, CellEvent& record) {
       return OnFunctionGridEvent(grid, event, record, App().Session.rows, UpdateSelectionCount, FunctionRowTip,
@@ -266,8 +268,6 @@ bool BuildVisibleWindow() {
     m.functionGrid->SetColour(5, GetSysColor(COLOR_GRADIENTACTIVECAPTION));
     ScaleGridLook(*m.functionGrid, true);
     AddFunctionGridColumns(*m.functionGrid, m.dpi);
-    m.filterBar = FilterBar::Create(m.pages[kFunctionsTab], {FilterFunctions, TickShownFunctions, CloseFunctionFilter});
-    if (m.filterBar) m.filterBar->SetDpi(m.dpi, UiFont());
   }
   m.accelerators = BuildAccelerators();
   RefreshMainView();
@@ -287,12 +287,18 @@ bool BuildVisibleWindow() {
   return true;
 }
 
-// What the first paint does not show: the drop target, the Preview page's
+// What the first paint does not show: the function grid's editors and the
+// filter bar (both hidden until used), the drop target, the Preview page's
 // editor, the Resources page and its tree. Each goes onto a page that is
 // hidden until its tab is chosen. Events are left to the loop: once the
 // window shows, a close or a click may already wait among them.
 void CompleteMainWindow() {
   MainWindow& m = mainWindow;
+  if (m.functionGrid) {
+    m.functionGrid->MakeEditors();
+    m.filterBar = FilterBar::Create(m.pages[kFunctionsTab], {FilterFunctions, TickShownFunctions, CloseFunctionFilter});
+    if (m.filterBar) m.filterBar->SetDpi(m.dpi, UiFont());
+  }
   // COM reference counting owns the target from here; Release frees it.
   m.dropTarget = std::make_unique<FileDropTarget>().release();
   RegisterDragDrop(m.tabPanel, m.dropTarget);

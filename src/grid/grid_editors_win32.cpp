@@ -45,7 +45,15 @@ std::wstring ComboItemText(HWND combo, LRESULT index) {
   return text;
 }
 
-bool GridEditors::Create(HWND lv) {
+bool GridEditors::Create(HWND lv, bool later) {
+  listWindow_ = lv;
+  return later || Make();
+}
+
+bool GridEditors::Make() {
+  if (editBox) return true;
+  HWND lv = listWindow_;
+  if (!lv) return false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const int away = grid_pixels::kOutOfSight;
   editBox = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, away, away, 10, 10, lv, nullptr,
@@ -58,7 +66,13 @@ bool GridEditors::Create(HWND lv) {
                                WS_CHILD | WS_VISIBLE | CBS_DROPDOWN | CBS_HASSTRINGS | CBS_AUTOHSCROLL | WS_VSCROLL |
                                    WS_BORDER,
                                away, away, 100, grid_pixels::kChoiceDroppedHeight, lv, nullptr, instance, nullptr);
-  if (!editBox || !listChoice || !editChoice) return false;
+  if (!editBox || !listChoice || !editChoice) {
+    for (HWND* made : {&editBox, &listChoice, &editChoice}) {
+      if (*made) DestroyWindow(*made);
+      *made = nullptr;
+    }
+    return false;
+  }
   SendMessageW(editBox, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
   SendMessageW(listChoice, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), grid_pixels::kChoiceItemHeight);
   COMBOBOXINFO info{};
@@ -115,6 +129,7 @@ void GridEditors::HideEditors() {
 }
 
 void GridEditors::LoadEditor(GridEditor editor, const GridText& text, const std::vector<GridText>& options) {
+  Make();
   HWND window = WindowOf(editor);
   if (!window) return;
   const std::wstring shown = WideOf(text);
@@ -138,6 +153,7 @@ void GridEditors::LoadEditor(GridEditor editor, const GridText& text, const std:
 }
 
 void GridEditors::PlaceEditor(GridEditor kind, GridCell at) {
+  Make();
   HWND editor = WindowOf(kind);
   HWND lv = list_.listWindow;
   if (!editor || !lv) return;
@@ -176,6 +192,7 @@ void GridEditors::PlaceEditor(GridEditor kind, GridCell at) {
 }
 
 void GridEditors::FocusEditor(GridEditor editor) {
+  Make();
   HWND window = WindowOf(editor);
   SetFocus(window ? window : list_.listWindow);
 }

@@ -90,6 +90,8 @@ inline constexpr std::int64_t kBorderFlat = 0x20000;
 inline constexpr std::int64_t kBorderRaised = 0x40000;
 inline constexpr std::int64_t kBorderSingle = 0x80000;
 inline constexpr std::int64_t kBorderDouble = 0x100000;
+// The in-place editors are made on first use or by MakeEditors.
+inline constexpr std::int64_t kEditorsLater = 0x200000;
 }  // namespace grid_flags
 
 // The values EditDelete carries as its key: the Delete key's code, and for a

@@ -94,7 +94,7 @@ GridShared& SharedGridState() {
 }
 
 std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, int width, int height, int rowHeight,
-                                           DWORD extraStyle, std::int64_t engineFlags) {
+                                           DWORD extraStyle, std::int64_t engineFlags, bool editorsLater) {
   static const bool initialised = [] {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     return InitCommonControlsEx(&icc) != FALSE;
@@ -149,7 +149,7 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   }
 
   // The in-place editors, out of sight until a cell of their type is current.
-  if (!list->editors.Create(lv)) return nullptr;
+  if (!list->editors.Create(lv, editorsLater)) return nullptr;
   SetGridProperty(lv, kListPointerProp, list.get());
   list->oldListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));

@@ -49,7 +49,7 @@ class GridList final : public GridListView {
   // many engines it holds) with the given row height; engineFlags are taken
   // as they are. Null when a window cannot be made.
   static std::unique_ptr<GridList> Create(HWND parent, int id, int x, int y, int width, int height, int rowHeight,
-                                          DWORD extraStyle, std::int64_t engineFlags);
+                                          DWORD extraStyle, std::int64_t engineFlags, bool editorsLater = false);
   // Destroys the list view when it is still there.
   ~GridList() override;
   GridList(const GridList&) = delete;

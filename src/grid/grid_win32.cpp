@@ -10,6 +10,7 @@
 #include "grid/grid_rules.h"
 #include "grid/strip_icons.h"
 #include "platform/dpi.h"
+#include "platform/icon_strip_win32.h"
 
 namespace vantorel {
 namespace {
@@ -84,14 +85,15 @@ void RelayoutList(HWND list) {
 bool AppendStripIcons(HIMAGELIST images, std::span<const std::uint8_t> data, int side) {
   const auto icons = SplitLengthPrefixed(data);
   if (!icons || icons->empty()) return false;
+  std::vector<IconPixels> pixels;
+  pixels.reserve(icons->size());
   for (const auto ico : *icons) {
     const auto image = FindIcoImage(ico, side, 32);
-    if (!image) return false;
-    UniqueIcon icon(CreateIconFromResourceEx(const_cast<PBYTE>(image->data()), static_cast<DWORD>(image->size()),
-                                             TRUE, 0x00030000, side, side, LR_DEFAULTCOLOR));
-    if (!icon || ImageList_AddIcon(images, icon.get()) < 0) return false;
+    auto decoded = image ? DecodeIconImage32(*image, side) : std::nullopt;
+    if (!decoded) return false;
+    pixels.push_back(std::move(*decoded));
   }
-  return true;
+  return AddIconStrip(images, pixels);
 }
 
 std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int width, int height, int rowHeight,
@@ -128,7 +130,8 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
   if (flags & grid_flags::kShowSelAlways) listStyle |= LVS_SHOWSELALWAYS;
   grid->listId = NextControlId();
   grid->list = GridList::Create(grid->containerWindow, grid->listId, 0, 0, client.right, client.bottom, rowHeight,
-                                listStyle, (flags & grid_flags::kEngineMask) | grid_flags::kChoiceWritesAtOnce);
+                                listStyle, (flags & grid_flags::kEngineMask) | grid_flags::kChoiceWritesAtOnce,
+                                (flags & grid_flags::kEditorsLater) != 0);
   if (!grid->list) return nullptr;
   grid->listWindow = grid->list->listWindow;
   grid->headerWindow = grid->list->header;
@@ -160,6 +163,10 @@ std::unique_ptr<GridControl> GridControl::Create(HWND parent, int x, int y, int 
 }
 
 GridControl::GridControl(Key) {}
+
+void GridControl::MakeEditors() {
+  if (list) list->editors.Make();
+}
 
 GridControl::~GridControl() { Free(); }
 

@@ -52,6 +52,9 @@ struct GridControl final : GridOperations, GridStripView {
   // list or memory cannot be had (whatever was made is released).
   static std::unique_ptr<GridControl> Create(HWND parent, int x, int y, int width, int height, int rowHeight,
                                              std::int64_t flags);
+  // Makes the in-place editors of a grid created with kEditorsLater now
+  // rather than when a cell is first edited.
+  void MakeEditors();
   // Runs Free.
   ~GridControl() override;
   GridControl(const GridControl&) = delete;

@@ -47,3 +47,38 @@ std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::u
 }
 
 }  // namespace vantorel
+
+namespace vantorel {
+
+std::optional<IconPixels> DecodeIconImage32(std::span<const std::uint8_t> image, int side) {
+  constexpr std::size_t kHeader = 40;
+  if (side <= 0 || side > 256 || image.size() < kHeader || Le(image, 0, 4) != kHeader) return std::nullopt;
+  const auto width = static_cast<std::int32_t>(Le(image, 4, 4));
+  const auto height = static_cast<std::int32_t>(Le(image, 8, 4));
+  if (width != side || height != 2 * side || Le(image, 12, 2) != 1 || Le(image, 14, 2) != 32 ||
+      Le(image, 16, 4) != 0)
+    return std::nullopt;
+  const auto n = static_cast<std::size_t>(side);
+  const std::size_t colourBytes = n * n * 4;
+  if (image.size() - kHeader < colourBytes) return std::nullopt;
+  IconPixels out;
+  out.side = side;
+  out.argb.resize(n * n);
+  out.transparent.assign(n * n, 0);
+  // Both the colours and the mask are stored bottom row first.
+  for (std::size_t row = 0; row < n; ++row) {
+    const std::size_t from = kHeader + (n - 1 - row) * n * 4;
+    for (std::size_t x = 0; x < n; ++x) out.argb[row * n + x] = Le(image, from + x * 4, 4);
+  }
+  const std::size_t maskStride = (n + 31) / 32 * 4;
+  const std::size_t maskAt = kHeader + colourBytes;
+  if (image.size() - maskAt >= maskStride * n) {
+    for (std::size_t row = 0; row < n; ++row) {
+      const std::size_t from = maskAt + (n - 1 - row) * maskStride;
+      for (std::size_t x = 0; x < n; ++x) out.transparent[row * n + x] = (image[from + x / 8] >> (7 - x % 8)) & 1;
+    }
+  }
+  return out;
+}
+
+}  // namespace vantorel

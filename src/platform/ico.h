@@ -29,3 +29,20 @@ std::optional<std::span<const std::uint8_t>> FindIcoImage(std::span<const std::u
                                                           int bitCount);
 
 }  // namespace vantorel
+
+namespace vantorel {
+
+// A 32-bit icon image as pixels: side x side, top row first, each 0xAARRGGBB,
+// and its AND mask, one byte a pixel, 1 where the pixel is transparent.
+struct IconPixels {
+  int side = 0;
+  std::vector<std::uint32_t> argb;
+  std::vector<std::uint8_t> transparent;
+};
+
+// The pixels of an icon image (BITMAPINFOHEADER onwards) that is 32 bits a
+// pixel, uncompressed and side x side; none for any other image. A missing
+// AND mask leaves every pixel opaque, as the system reads such an image.
+std::optional<IconPixels> DecodeIconImage32(std::span<const std::uint8_t> image, int side);
+
+}  // namespace vantorel
