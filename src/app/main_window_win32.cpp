@@ -193,7 +193,7 @@ void DiscardPendingEvents() {
 // The part of the window its first paint shows: the frame with menu,
 // toolbar and status bar, the tab panel with the filled Functions page, and
 // the link label.
-bool BuildVisibleWindow() {
+bool BuildVisibleWindow(const std::function<void()>& beforeFill) {
   if (!RegisterClasses()) return false;
   MainWindow& m = mainWindow;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -224,8 +224,6 @@ bool BuildVisibleWindow() {
   // 3-4. Toolbar and status bar; the window goes on without either.
   m.toolbar = BuildToolbar(m.window);
   m.status = BuildStatusBar(m.window);
-  AppState& app = App();
-  if (m.status && !app.Session.library.path.empty()) SetStatusText(2, ToWide(FileSizeField(app.Session.library.size)));
   ReportStartupStep(StartupStep::WindowBuilt);
 
   // 5. The tab panel with the Functions page and its grid.
@@ -270,6 +268,7 @@ bool BuildVisibleWindow() {
     AddFunctionGridColumns(*m.functionGrid, m.dpi);
   }
   m.accelerators = BuildAccelerators();
+  if (beforeFill) beforeFill();
   RefreshMainView();
   if (m.functionGrid) StretchLastColumn(*m.functionGrid);
   ShowCurrentPage();
@@ -334,7 +333,7 @@ void ShowMainWindow() {
 MainWindow& Main() { return mainWindow; }
 
 HWND BuildMainWindow() {
-  if (!BuildVisibleWindow()) return nullptr;
+  if (!BuildVisibleWindow({})) return nullptr;
   CompleteMainWindow();
   DiscardPendingEvents();
   return mainWindow.window;
@@ -550,8 +549,8 @@ void TearDownMainWindow() {
   m = MainWindow{};
 }
 
-void RunMainWindow(const std::function<void()>& beforeHiddenParts) {
-  if (!BuildVisibleWindow()) return;
+void RunMainWindow(const std::function<void()>& beforeHiddenParts, const std::function<void()>& beforeFill) {
+  if (!BuildVisibleWindow(beforeFill)) return;
   // The rest is made once the window shows, and before it handles a single
   // event: nobody can see or reach it earlier.
   ShowMainWindow();

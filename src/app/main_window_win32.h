@@ -108,10 +108,13 @@ void RunEventLoop();
 // After the loop: destroys the hand cursor, frees the preview editor and
 // destroys the window and what it owns.
 void TearDownMainWindow();
-// Build, loop, teardown. The window shows as soon as what its first paint
-// shows is built; beforeHiddenParts then runs, the hidden pages are built,
-// and only then does the loop handle the first event.
-void RunMainWindow(const std::function<void()>& beforeHiddenParts = {});
+// Build, loop, teardown. beforeFill runs once the window's controls are
+// made and before anything of the session is shown (the title, the rows,
+// the status fields): the session may still be in the making until then.
+// The window shows as soon as what its first paint shows is built;
+// beforeHiddenParts then runs, the hidden pages are built, and only then
+// does the loop handle the first event.
+void RunMainWindow(const std::function<void()>& beforeHiddenParts = {}, const std::function<void()>& beforeFill = {});
 
 // Rebuilds grid, selection count, title, status fields, preview source and
 // the Save command after a library or project was opened.

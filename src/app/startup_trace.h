@@ -6,14 +6,14 @@
 namespace vantorel {
 
 enum class StartupStep : int {
-  Facilities,      // OLE and the common controls
-  Icons,           // the command icons
+  Facilities,      // the common controls
   Argument,        // the command line read and a library argument checked
-  FileOpened,      // the library or project of the command line opened
   WindowBuilt,     // the main window with menu, toolbar and status bar
+  FileOpened,      // the library or project of the command line opened: a
+                   // library beside the window's build, a project before it
   FunctionsFilled, // the function grid made and filled
   Shown,           // the window shown and painted
-  HiddenFacilities,// the rich-edit library and the shell icons
+  HiddenFacilities,// the rich-edit library, the menus' and the shell icons
   EditorMapped,    // the editor component mapped from the program's data
   PreviewBuilt,    // the Preview page's editor
   ResourcesBuilt,  // the Resources page's controls

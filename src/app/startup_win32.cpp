@@ -5,12 +5,14 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include "analysis/library_win32.h"
 #include "analysis/pe_check.h"
 #include "analysis/pe_check_win32.h"
 #include "app/app_state_win32.h"
 #include "app/command_line.h"
 #include "app/icons_win32.h"
 #include "app/main_window_win32.h"
+#include "app/open_library_win32.h"
 #include "app/startup_trace.h"
 #include "editor/editor_component_win32.h"
 #include "platform/full_path_win32.h"
@@ -28,9 +30,6 @@ void PrepareWindowFacilities() {
   ReportStartupStep(StartupStep::Facilities);
 
   AppState& app = App();
-  for (int id = 0; id < kCommandCount; ++id) app.CommandIcons[id].reset(LoadCommandIcon(id));
-  ReportStartupStep(StartupStep::Icons);
-
   app.LibraryHandle = nullptr;
   app.ModuleBase = 0;
   app.Session = {};
@@ -40,12 +39,16 @@ void PrepareWindowFacilities() {
 bool oleReady = false;
 
 // What the first paint does not use: OLE (the window accepts dropped files,
-// and its drop target is registered after the first paint), the Resources
-// page's text view and tree.
+// and its drop target is registered after the first paint), the menus'
+// icons, the Resources page's text view and tree.
 void PrepareHiddenFacilities() {
   // OLE rather than COM alone, for the drop target.
   if (!oleReady) oleReady = SUCCEEDED(OleInitialize(nullptr));
   AppState& app = App();
+  // The menus' icons: the toolbar takes its images from the program's data.
+  for (int id = 0; id < kCommandCount; ++id) {
+    if (!app.CommandIcons[id]) app.CommandIcons[id].reset(LoadCommandIcon(id));
+  }
   if (!app.RichEdit) app.RichEdit.reset(LoadLibraryW(L"riched20.dll"));
   app.ShellIcons[0].reset(ExtractIconW(nullptr, L"shell32.dll", 0));
   app.ShellIcons[1].reset(ExtractIconW(nullptr, L"shell32.dll", 4));
@@ -84,6 +87,55 @@ void OpenStartupFile() {
   LoadLibraryFile(path);
 }
 
+namespace {
+
+// A library named on the command line is opened beside the window's build:
+// mapping it, walking its exports and making its rows need no window, and
+// for a large library they take as long as making the controls. The thread
+// fills a library and a session of its own; the window takes them over
+// before it shows anything of them.
+struct StartupOpening {
+  std::wstring path;
+  LibraryState library;
+  Session session;
+  HANDLE thread = nullptr;
+
+  static DWORD WINAPI Run(void* self) {
+    auto* opening = static_cast<StartupOpening*>(self);
+    OpenLibrary(opening->library, opening->session, opening->path, nullptr);
+    return 0;
+  }
+};
+
+// Starts opening the command line's library on a thread of its own; a
+// project (which may ask questions) or a thread that cannot be had opens
+// here and now, as OpenStartupFile does.
+void BeginStartupFile(StartupOpening& opening) {
+  const std::wstring path = CurrentPath();
+  if (!path.empty() && !IsProjectPath(ToU16(path))) {
+    opening.path = path;
+    opening.thread = CreateThread(nullptr, 0, &StartupOpening::Run, &opening, 0, nullptr);
+    if (opening.thread) return;
+  }
+  OpenStartupFile();
+  ReportStartupStep(StartupStep::FileOpened);
+}
+
+void FinishStartupFile(StartupOpening& opening) {
+  if (!opening.thread) return;
+  WaitForSingleObject(opening.thread, INFINITE);
+  CloseHandle(opening.thread);
+  opening.thread = nullptr;
+  AppState& app = App();
+  // The resource tree does not exist yet: there is nothing to forget.
+  ReleaseLibrary(app);
+  static_cast<LibraryState&>(app) = opening.library;
+  app.Session = std::move(opening.session);
+  ReportStartupStep(StartupStep::FileOpened);
+}
+
+}  // namespace
+
 void ReleaseProcess() {
   ReleaseEditorComponent();
   AppState& app = App();
@@ -101,16 +153,20 @@ int RunVantorel(const std::wstring& commandLine) {
   PrepareWindowFacilities();
   ReadStartupArgument(commandLine);
   ReportStartupStep(StartupStep::Argument);
-  OpenStartupFile();
-  ReportStartupStep(StartupStep::FileOpened);
-  // After the file is open, so that the window's first display shows it.
-  // The editor component and what else only the hidden pages use are made
-  // ready once the window shows, before it handles its first event.
-  RunMainWindow([] {
-    PrepareHiddenFacilities();
-    MapEditorComponent();
-    ReportStartupStep(StartupStep::EditorMapped);
-  });
+  // The file is open before the window's first display, so that it shows
+  // it. The editor component and what else only the hidden pages use are
+  // made ready once the window shows, before it handles its first event.
+  StartupOpening opening;
+  BeginStartupFile(opening);
+  RunMainWindow(
+      [] {
+        PrepareHiddenFacilities();
+        MapEditorComponent();
+        ReportStartupStep(StartupStep::EditorMapped);
+      },
+      [&opening] { FinishStartupFile(opening); });
+  // A window that could not be made never asked for the library.
+  FinishStartupFile(opening);
   ReleaseProcess();
   return 0;
 }

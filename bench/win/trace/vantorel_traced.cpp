@@ -20,8 +20,8 @@ using vantorel::StartupStep;
 
 constexpr int kSteps = static_cast<int>(StartupStep::Count);
 const std::array<const char*, kSteps> kNames = {
-    "facilities_and_OLE", "command_icons",  "argument_checked", "library_opened", "window_menu_bars",
-    "function_grid",      "shown_painted",  "richedit_shell_icons", "editor_mapped", "preview_page",
+    "common_controls", "argument_checked", "window_menu_bars", "library_opened",
+    "function_grid",      "shown_painted",  "richedit_and_icons", "editor_mapped", "preview_page",
     "resources_page",     "resource_tree",  "ready_for_events",
 };
 // -1: the step did not happen.
