@@ -32,7 +32,7 @@ enum : int {
 // to the main window wherever they were moved, the Resources page with its
 // splitters, and the sizes the layout works from.
 LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-HWND CreateContainer(HWND parent, int id, int x, int y, int width, int height);
+HWND CreateContainer(HWND parent, int id, int x, int y, int width, int height, bool visible = true);
 // Shift+Tab walks the controls of the current page: every container lets
 // the focus search through it, and the controls a user works in are stops
 // (a hidden page is skipped with its controls).

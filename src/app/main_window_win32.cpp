@@ -247,10 +247,10 @@ bool BuildVisibleWindow(const std::function<void()>& beforeFill) {
   }
   RECT display{0, 0, panelWidth, panelHeight};
   TabCtrl_AdjustRect(m.tabPanel, FALSE, &display);
-  for (int i = 0; i < 3; ++i) {
-    m.pages[i] = CreateContainer(m.tabPanel, kIdPage + i, display.left, display.top, display.right - display.left,
-                                 display.bottom - display.top);
-  }
+  // The other pages are made hidden once the window shows.
+  const int functionsPage = kIdPage + static_cast<int>(kFunctionsTab);
+  m.pages[kFunctionsTab] = CreateContainer(m.tabPanel, functionsPage, display.left, display.top,
+                                           display.right - display.left, display.bottom - display.top);
   const int innerWidth = panelWidth - Px(20);
   const int innerHeight = panelHeight - TabHeight() - Px(15);
   // The hex grid's flags, and the rows' tips are asked for. Its editors
@@ -305,6 +305,13 @@ void CompleteMainWindow() {
   RECT client, panel;
   GetClientRect(m.window, &client);
   GetClientRect(m.tabPanel, &panel);
+  RECT display = panel;
+  TabCtrl_AdjustRect(m.tabPanel, FALSE, &display);
+  for (int i : {kPreviewTab, kResourcesTab}) {
+    if (m.pages[i]) continue;
+    m.pages[i] = CreateContainer(m.tabPanel, kIdPage + i, display.left, display.top, display.right - display.left,
+                                 display.bottom - display.top, i == CurrentTab());
+  }
   const int innerWidth = std::max<int>(panel.right - Px(20), 0);
   const int innerHeight = std::max<int>(panel.bottom - TabHeight() - Px(15), 0);
 

@@ -49,7 +49,7 @@ void FillGradient(HDC dc, const RECT& r, std::int64_t top, std::int64_t bottom) 
   };
   TRIVERTEX vertices[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
   GRADIENT_RECT rect{0, 1};
-  GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+  GdiGradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }
 
 UINT TextFlags(const GridTextLayout& layout) {
@@ -209,8 +209,8 @@ class GdiCanvas final : public GridCanvas {
     if (!keyed)
       BitBlt(dc_, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, SRCAND);
     else
-      TransparentBlt(dc_, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, facts.bmWidth, facts.bmHeight,
-                     static_cast<UINT>(keyColour));
+      GdiTransparentBlt(dc_, x, y, facts.bmWidth, facts.bmHeight, source.get(), 0, 0, facts.bmWidth, facts.bmHeight,
+                        static_cast<UINT>(keyColour));
   }
   void Icon(std::int64_t icon, int x, int y, int width, int height) override {
     DrawIconEx(dc_, x, y, reinterpret_cast<HICON>(static_cast<std::intptr_t>(icon)), width, height, 0, nullptr,
