@@ -74,7 +74,11 @@ add_executable(Vantorel WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win32.cpp
   ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
 target_compile_options(Vantorel PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(Vantorel PRIVATE vantorel_win)
-target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode)
+# Sections on page boundaries in the file as in memory: the loader can then
+# map them as they are instead of reading a copy of the whole program (the
+# editor component's data among it) before the first instruction.
+set(VANTOREL_PAGE_ALIGNED -Wl,--file-alignment=0x1000)
+target_link_options(Vantorel PRIVATE ${WIN_LINK_STATIC} -municode ${VANTOREL_PAGE_ALIGNED})
 set_target_properties(Vantorel PROPERTIES OUTPUT_NAME ${VANTOREL_EXE_NAME})
 # The resource compiler tells nobody what it read: the files the script
 # takes in are named here, so a changed icon or manifest rebuilds it.
@@ -166,7 +170,7 @@ add_executable(bench_vantorel_traced WIN32 ${CMAKE_SOURCE_DIR}/bench/win/trace/v
   ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
 target_compile_options(bench_vantorel_traced PRIVATE ${VANTOREL_WARNINGS})
 target_link_libraries(bench_vantorel_traced PRIVATE vantorel_win)
-target_link_options(bench_vantorel_traced PRIVATE ${WIN_LINK_STATIC} -municode)
+target_link_options(bench_vantorel_traced PRIVATE ${WIN_LINK_STATIC} -municode ${VANTOREL_PAGE_ALIGNED})
 add_dependencies(win_bench_startup_steps bench_vantorel_traced Vantorel)
 target_compile_definitions(win_bench_startup_steps PRIVATE
   VANTOREL_TRACED_EXE=L"Z:${CMAKE_BINARY_DIR}/bench_vantorel_traced.exe")
