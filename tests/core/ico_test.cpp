@@ -73,5 +73,58 @@ TEST(IcoDirectory, CommandIconsHoldAnImageForEveryDpi) {
   }
 }
 
+// A 32-bit image of side x side: pixel (x, y) is 0xFF000000 | y << 8 | x,
+// the mask marks the top-left pixel transparent. Both stored bottom row first.
+Bytes Image32(int side, bool withMask) {
+  Bytes b(40, 0);
+  auto put = [&b](std::size_t at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put(0, 40, 4);
+  put(4, static_cast<std::uint32_t>(side), 4);
+  put(8, static_cast<std::uint32_t>(2 * side), 4);
+  put(12, 1, 2);
+  put(14, 32, 2);
+  for (int y = side - 1; y >= 0; --y) {
+    for (int x = 0; x < side; ++x) {
+      b.resize(b.size() + 4);
+      put(b.size() - 4, 0xFF000000u | static_cast<std::uint32_t>(y) << 8 | static_cast<std::uint32_t>(x), 4);
+    }
+  }
+  if (withMask) {
+    const std::size_t stride = (static_cast<std::size_t>(side) + 31) / 32 * 4;
+    const std::size_t at = b.size();
+    b.resize(at + stride * static_cast<std::size_t>(side), 0);
+    b[at + stride * static_cast<std::size_t>(side - 1)] = 0x80;  // the top row is stored last
+  }
+  return b;
+}
+
+TEST(IcoImage, DecodesOnly32BitImagesOfTheAskedSide) {
+  for (const bool mask : {true, false}) {
+    const auto pixels = DecodeIconImage32(Image32(20, mask), 20);
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(pixels->argb[0], 0xFF000000u);
+    EXPECT_EQ(pixels->argb[3 * 20 + 5], 0xFF000305u) << "top row first";
+    EXPECT_EQ(pixels->transparent[0], mask ? 1 : 0) << "no mask: every pixel opaque";
+    EXPECT_EQ(pixels->transparent[1], 0);
+  }
+  struct Case {
+    const char* what;
+    std::size_t at;
+    std::uint8_t value;
+  };
+  for (const Case c : {Case{"another side", 4, 16}, Case{"not twice as high", 8, 20}, Case{"8 bits", 14, 8},
+                       Case{"compressed", 16, 3}, Case{"another header", 0, 12}}) {
+    Bytes image = Image32(20, true);
+    image[c.at] = c.value;
+    EXPECT_FALSE(DecodeIconImage32(image, 20)) << c.what;
+  }
+  Bytes truncated = Image32(20, false);
+  truncated.pop_back();
+  EXPECT_FALSE(DecodeIconImage32(truncated, 20));
+  EXPECT_FALSE(DecodeIconImage32({}, 20));
+}
+
 }  // namespace
 }  // namespace vantorel
