@@ -45,12 +45,8 @@ inline double TimeStartToShown(const std::wstring& exe, const std::wstring& argu
   const auto start = Clock::now();
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
   ShownSearch search{pi.dwProcessId, title, nullptr};
-  // Only the program's first thread's windows are asked about: every
-  // question goes through the server the starting program talks to as
-  // well, and asking about every window of the desktop each time slowed it
-  // down the more the longer it took to show.
   while (!search.found && Seconds(Clock::now() - start) < 60) {
-    EnumThreadWindows(pi.dwThreadId, FindShown, reinterpret_cast<LPARAM>(&search));
+    EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
     if (!search.found) Sleep(2);
   }
   const double elapsed = Seconds(Clock::now() - start);
