@@ -44,7 +44,7 @@ set_target_properties(jpeg_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_
 # i686 linker drops the call stubs of such an import library.
 set(delay_loaded)
 if(NOT VANTOREL_X86)
-  foreach(dll comdlg32 shell32 ole32 dbghelp)
+  foreach(dll comctl32 comdlg32 shell32 ole32 dbghelp)
     set(lib ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${lib}
       COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL} -DIMPORT_LIB=${MINGW_SYSROOT}/lib/lib${dll}.a

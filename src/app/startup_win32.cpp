@@ -25,8 +25,11 @@ namespace {
 
 // What the window's first paint needs.
 void PrepareWindowFacilities() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
-  InitCommonControlsEx(&controls);
+  // The common controls load beside the start of the window's build, which
+  // needs them from the toolbar on (and asks for them there itself).
+  if (HANDLE thread = CreateThread(
+          nullptr, 0, [](void*) -> DWORD { return LoadLibraryW(L"comctl32.dll") ? 0 : 1; }, nullptr, 0, nullptr))
+    CloseHandle(thread);
   ReportStartupStep(StartupStep::Facilities);
 
   AppState& app = App();
