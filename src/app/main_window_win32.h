@@ -60,6 +60,9 @@ struct MainWindow {
   // Below the function grid while the filter is open.
   std::unique_ptr<FilterBar> filterBar;
   FunctionFilter functionFilter;
+  // The grid's texts of the session's rows, made beside the window's build
+  // at start-up; the next fill takes them.
+  std::shared_ptr<const FunctionGridTexts> readyTexts;
   HACCEL accelerators = nullptr;  // Ctrl+F
   HWND editor = nullptr;
   HWND resourceTree = nullptr;

@@ -101,11 +101,13 @@ struct StartupOpening {
   std::wstring path;
   LibraryState library;
   Session session;
+  std::shared_ptr<const FunctionGridTexts> texts;
   HANDLE thread = nullptr;
 
   static DWORD WINAPI Run(void* self) {
     auto* opening = static_cast<StartupOpening*>(self);
     OpenLibrary(opening->library, opening->session, opening->path, nullptr);
+    opening->texts = CopyFunctionGridTexts(opening->session.rows);
     return 0;
   }
 };
@@ -134,6 +136,7 @@ void FinishStartupFile(StartupOpening& opening) {
   ReleaseLibrary(app);
   static_cast<LibraryState&>(app) = opening.library;
   app.Session = std::move(opening.session);
+  Main().readyTexts = std::move(opening.texts);
   ReportStartupStep(StartupStep::FileOpened);
 }
 

@@ -37,53 +37,6 @@ std::u16string_view RowNumberText(std::size_t number, std::span<char16_t, 20> bu
   return {buffer.data() + at, buffer.size() - at};
 }
 
-// A filled table's texts as the grid's source answers them: every text in
-// one buffer, so the copy costs one allocation instead of one per text,
-// and owned, so the application may change or drop its list afterwards.
-class FunctionGridTexts {
- public:
-  // Null when the texts do not fit in memory or in 32-bit places.
-  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionRows& rows) {
-    std::size_t total = 0;
-    for (const FunctionRow& r : rows)
-      total += r.alias.size() + r.exportName.size() + r.parameters.size() + r.convention.size() + r.comment.size();
-    if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
-    try {
-      auto texts = std::make_shared<FunctionGridTexts>();
-      texts->pool_.reserve(total);
-      texts->ends_.reserve(rows.size() * kStored);
-      for (const FunctionRow& r : rows) {
-        for (const std::u16string* text : {&r.alias, &r.exportName, &r.parameters, &r.convention, &r.comment}) {
-          texts->pool_ += *text;
-          texts->ends_.push_back(static_cast<std::uint32_t>(texts->pool_.size()));
-        }
-      }
-      return texts;
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
-  }
-
-  // Grid column 0 is the row's number, 1-5 the row's texts; the hidden
-  // column is empty.
-  GridText Cell(std::int64_t row, std::int64_t column) const {
-    const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
-    if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
-    if (column == 0) {
-      std::array<char16_t, 20> number;
-      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
-    }
-    const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
-    const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
-    return pool_.substr(begin, ends_[at] - begin);
-  }
-
- private:
-  static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
-  std::u16string pool_;
-  std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
-};
-
 // A cell of grid row `row` read from the table row the view shows there:
 // column 0 its number in the table, 1-5 its texts. Empty for a row the
 // table no longer has.
@@ -176,6 +129,59 @@ void AddLoaderNameLine(std::wstring& tip, const FunctionRows& rows, std::int64_t
 
 }  // namespace
 
+// A filled table's texts as the grid's source answers them: every text in
+// one buffer, so the copy costs one allocation instead of one per text,
+// and owned, so the application may change or drop its list afterwards.
+class FunctionGridTexts {
+ public:
+  // Null when the texts do not fit in memory or in 32-bit places.
+  static std::shared_ptr<const FunctionGridTexts> Copy(const FunctionRows& rows) {
+    std::size_t total = 0;
+    for (const FunctionRow& r : rows)
+      total += r.alias.size() + r.exportName.size() + r.parameters.size() + r.convention.size() + r.comment.size();
+    if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    try {
+      auto texts = std::make_shared<FunctionGridTexts>();
+      texts->pool_.reserve(total);
+      texts->ends_.reserve(rows.size() * kStored);
+      for (const FunctionRow& r : rows) {
+        for (const std::u16string* text : {&r.alias, &r.exportName, &r.parameters, &r.convention, &r.comment}) {
+          texts->pool_ += *text;
+          texts->ends_.push_back(static_cast<std::uint32_t>(texts->pool_.size()));
+        }
+      }
+      return texts;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  std::size_t Rows() const { return ends_.size() / kStored; }
+
+  // Grid column 0 is the row's number, 1-5 the row's texts; the hidden
+  // column is empty.
+  GridText Cell(std::int64_t row, std::int64_t column) const {
+    const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
+    if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
+    if (column == 0) {
+      std::array<char16_t, 20> number;
+      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
+    }
+    const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
+    const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
+    return pool_.substr(begin, ends_[at] - begin);
+  }
+
+ private:
+  static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
+  std::u16string pool_;
+  std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
+};
+
+std::shared_ptr<const FunctionGridTexts> CopyFunctionGridTexts(const FunctionRows& rows) {
+  return FunctionGridTexts::Copy(rows);
+}
+
 void AddFunctionGridColumns(GridControl& grid, int dpi) {
   grid.AddColumn(0, L"Nr:", Scale(30, dpi));
   grid.AddColumn(1, L"Alias:", Scale(220, dpi));
@@ -197,7 +203,8 @@ void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi) {
   }
 }
 
-void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown) {
+void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown,
+                      std::shared_ptr<const FunctionGridTexts> texts) {
   // A view made for another table shows it whole.
   const bool viewed = shown && shown->Total() == table.size();
   auto view = std::make_shared<const RowView>(viewed ? *shown : RowView::All(table.size()));
@@ -212,8 +219,10 @@ void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowVie
   GridCellSource source;
   if (viewed) {
     source = [&table, view](std::int64_t row, std::int64_t column) { return RowCell(table, *view, row, column); };
-  } else if (auto texts = FunctionGridTexts::Copy(table)) {
-    source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
+  } else {
+    // Texts made ahead for another table are not this one's.
+    if (!texts || texts->Rows() != table.size()) texts = FunctionGridTexts::Copy(table);
+    if (texts) source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
   }
   const auto tickOf = [&table, view](std::int64_t row) {
     return table[static_cast<std::size_t>(view->RowAt(row))].ticked ? kTicked : kUnticked;
@@ -289,9 +298,10 @@ void ForgetFunctionRows(FunctionFilter& filter) {
   filter.view = RowView::All(0);
 }
 
-void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter) {
+void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
+                        std::shared_ptr<const FunctionGridTexts> texts) {
   if (filter.open) filter.view = RowView::Filtered(rows, filter.filter, UndecoratedOf(rows, filter));
-  FillFunctionGrid(grid, rows, filter.Shown());
+  FillFunctionGrid(grid, rows, filter.Shown(), std::move(texts));
 }
 
 std::size_t TickShownFunctionRows(GridControl& grid, FunctionRows& rows, const FunctionFilter& filter, bool ticked) {
