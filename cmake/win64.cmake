@@ -38,10 +38,12 @@ add_library(jpeg_static STATIC IMPORTED)
 set_target_properties(jpeg_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libjpeg.a
   INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_MINGW_LIBS}/include)
 
-# The system libraries the window's first paint does not need are loaded on
-# their first call: a process that imports them pays for loading them (and
-# what they import) before its first line runs. The 64-bit edition only: the
-# i686 linker drops the call stubs of such an import library.
+# System libraries loaded on their first call: a process that imports them
+# pays for loading them (and what they import) and for their start-up code
+# before its first line runs. The window's first paint needs none of them
+# but the common controls, which load on a thread of their own meanwhile.
+# The 64-bit edition only: the i686 linker drops the call stubs of such an
+# import library.
 set(delay_loaded)
 if(NOT VANTOREL_X86)
   foreach(dll comctl32 comdlg32 shell32 ole32 dbghelp)
@@ -62,7 +64,7 @@ target_compile_options(vantorel_win PRIVATE ${VANTOREL_WARNINGS})
 # import libraries, answer the calls.
 target_link_libraries(vantorel_win PUBLIC vantorel_core png_static jpeg_static
   ${MINGW_SYSROOT}/lib/libz.a ${delay_loaded}
-  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 msimg32 user32 version imm32 dbghelp)
+  comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 uuid gdi32 user32 version imm32 dbghelp)
 if(delay_loaded)
   add_dependencies(vantorel_win delay_import_libs)
 endif()
