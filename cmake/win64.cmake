@@ -38,15 +38,14 @@ add_library(jpeg_static STATIC IMPORTED)
 set_target_properties(jpeg_static PROPERTIES IMPORTED_LOCATION ${VANTOREL_MINGW_LIBS}/lib/libjpeg.a
   INTERFACE_INCLUDE_DIRECTORIES ${VANTOREL_MINGW_LIBS}/include)
 
-# System libraries loaded on their first call: a process that imports them
-# pays for loading them (and what they import) and for their start-up code
-# before its first line runs. The window's first paint needs none of them
-# but the common controls, which load on a thread of their own meanwhile.
+# The system libraries the window's first paint does not need are loaded on
+# their first call: a process that imports them pays for loading them (and
+# what they import) and for their start-up code before its first line runs.
 # The 64-bit edition only: the i686 linker drops the call stubs of such an
 # import library.
 set(delay_loaded)
 if(NOT VANTOREL_X86)
-  foreach(dll comctl32 comdlg32 shell32 ole32 dbghelp)
+  foreach(dll comdlg32 shell32 ole32 dbghelp)
     set(lib ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${lib}
       COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DDLLTOOL=${CMAKE_DLLTOOL} -DIMPORT_LIB=${MINGW_SYSROOT}/lib/lib${dll}.a

@@ -222,8 +222,6 @@ bool BuildVisibleWindow(const std::function<void()>& beforeFill) {
   }
 
   // 3-4. Toolbar and status bar; the window goes on without either.
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
-  InitCommonControlsEx(&controls);
   m.toolbar = BuildToolbar(m.window);
   m.status = BuildStatusBar(m.window);
   ReportStartupStep(StartupStep::WindowBuilt);

@@ -23,15 +23,10 @@ namespace vantorel {
 
 namespace {
 
-// The thread keeps its reference: the library stays loaded while the
-// program runs.
-DWORD WINAPI LoadCommonControls(void*) { return LoadLibraryW(L"comctl32.dll") ? 0 : 1; }
-
 // What the window's first paint needs.
 void PrepareWindowFacilities() {
-  // The common controls load beside the start of the window's build, which
-  // needs them from the toolbar on (and asks for them there itself).
-  if (HANDLE thread = CreateThread(nullptr, 0, &LoadCommonControls, nullptr, 0, nullptr)) CloseHandle(thread);
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
+  InitCommonControlsEx(&controls);
   ReportStartupStep(StartupStep::Facilities);
 
   AppState& app = App();
