@@ -267,6 +267,14 @@ bool BuildVisibleWindow(const std::function<void()>& beforeFill) {
     ScaleGridLook(*m.functionGrid, true);
     AddFunctionGridColumns(*m.functionGrid, m.dpi);
   }
+  // 8. The link label, made in the window and moved into the status bar;
+  // before the fill, which may wait for the session.
+  m.handCursor = LoadCursorW(nullptr, IDC_HAND);
+  m.linkContainer = CreateContainer(m.window, kIdLinkContainer, Px(10), Px(5), Px(140), Px(18));
+  m.linkLabel = CreateLinkLabel(m.linkContainer, kIdLinkLabel, Px(1), Px(1), Px(130), Px(16), m.handCursor);
+  if (m.linkLabel && m.uiFont) SendMessageW(m.linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(m.uiFont), FALSE);
+  if (m.status) SetParent(m.linkContainer, m.status);
+  PlaceLinkLabel();
   m.accelerators = BuildAccelerators();
   if (beforeFill) beforeFill();
   RefreshMainView();
@@ -274,13 +282,6 @@ bool BuildVisibleWindow(const std::function<void()>& beforeFill) {
   ShowCurrentPage();
   ReportStartupStep(StartupStep::FunctionsFilled);
 
-  // 8. The link label, made in the window and moved into the status bar.
-  m.handCursor = LoadCursorW(nullptr, IDC_HAND);
-  m.linkContainer = CreateContainer(m.window, kIdLinkContainer, Px(10), Px(5), Px(140), Px(18));
-  m.linkLabel = CreateLinkLabel(m.linkContainer, kIdLinkLabel, Px(1), Px(1), Px(130), Px(16), m.handCursor);
-  if (m.linkLabel && m.uiFont) SendMessageW(m.linkLabel, WM_SETFONT, reinterpret_cast<WPARAM>(m.uiFont), FALSE);
-  if (m.status) SetParent(m.linkContainer, m.status);
-  PlaceLinkLabel();
   LayoutMainWindow();
   DiscardPendingEvents();
   return true;
