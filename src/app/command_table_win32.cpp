@@ -15,6 +15,7 @@
 #include "app/pages/preview_page_win32.h"
 #include "app/pages/resource_page_win32.h"
 #include "app/project_win32.h"
+#include "platform/dib_win32.h"
 #include "platform/icon_strip_win32.h"
 #include "platform/launcher_win32.h"
 
@@ -50,14 +51,8 @@ void AppendCommand(HMENU menu, int id) {
 
 // A disabled command's icon: its pixels in grey at half strength.
 void DrawDisabledIcon(HDC dc, int x, int y, HICON icon, int side) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = side;
-  info.bmiHeader.biHeight = -side;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP dib = CreateTopDownDib32(dc, side, side, &bits);
   if (!dib) return;
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, dib);

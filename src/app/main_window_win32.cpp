@@ -361,8 +361,8 @@ void RefreshMainView() {
   AppState& app = App();
   const Session& session = app.Session;
   ForgetFunctionRows(m.functionFilter);
+  // Texts made ahead are for this fill only (a moved-from pointer is empty).
   if (m.functionGrid) RefillFunctionGrid(*m.functionGrid, session.rows, m.functionFilter, std::move(m.readyTexts));
-  m.readyTexts.reset();
   if (m.filterBar && m.functionFilter.open)
     m.filterBar->SetCount(ToWide(ShownCountText(m.functionFilter.view.Shown(), session.rows.size())));
   UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(session.rows)));

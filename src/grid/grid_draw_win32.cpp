@@ -15,6 +15,7 @@
 #include "grid/grid_geometry.h"
 #include "grid/grid_list_win32.h"
 #include "grid/grid_rules.h"
+#include "platform/dib_win32.h"
 
 namespace vantorel {
 
@@ -276,23 +277,16 @@ bool StripImageCache::Build(HIMAGELIST images, int count) {
   Forget();
   int width = 0, height = 0;
   if (!ImageList_GetIconSize(images, &width, &height) || width <= 0 || height <= 0 || count <= 0) return false;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width * count;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   dc_.reset(CreateCompatibleDC(nullptr));
-  bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bitmap_.reset(CreateTopDownDib32(nullptr, width * count, height, &bits));
   if (!dc_ || !bitmap_ || !bits) {
     Forget();
     return false;
   }
   auto* all = static_cast<std::uint32_t*>(bits);
   std::vector<std::uint32_t> image(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-  BITMAPINFO one = info;
-  one.bmiHeader.biWidth = width;
+  BITMAPINFO one = TopDownDib32Info(width, height);
   for (int i = 0; i < count; ++i) {
     ICONINFO parts{};
     const HICON icon = ImageList_GetIcon(images, i, ILD_NORMAL);

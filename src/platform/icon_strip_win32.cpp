@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/dib_win32.h"
+
 namespace vantorel {
 
 bool AddIconStrip(HIMAGELIST images, std::span<const IconPixels> icons) {
@@ -15,15 +17,9 @@ bool AddIconStrip(HIMAGELIST images, std::span<const IconPixels> icons) {
   const auto count = icons.size();
   const auto width = static_cast<int>(count * n);
 
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -side;  // top row first, as the pixels are held
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  // Top row first, as the pixels are held.
   void* bits = nullptr;
-  HBITMAP colours = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP colours = CreateTopDownDib32(nullptr, width, side, &bits);
   if (!colours || !bits) {
     if (colours) DeleteObject(colours);
     return false;

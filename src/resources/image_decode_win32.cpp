@@ -10,6 +10,8 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "platform/dib_win32.h"
+
 namespace vantorel {
 
 namespace {
@@ -24,15 +26,8 @@ using OwnedBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiDeleter>;
 HBITMAP CreateTopDownDib(std::uint64_t width, std::uint64_t height, std::uint8_t** bits) {
   *bits = nullptr;
   if (!ImageSizeAllowed(width, height)) return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = static_cast<LONG>(width);
-  info.bmiHeader.biHeight = -static_cast<LONG>(height);
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* pixels = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  HBITMAP bitmap = CreateTopDownDib32(nullptr, static_cast<int>(width), static_cast<int>(height), &pixels);
   if (bitmap && !pixels) {
     DeleteObject(bitmap);
     return nullptr;

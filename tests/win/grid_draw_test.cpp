@@ -2,6 +2,7 @@
 // through WM_PRINTCLIENT.
 #include "grid/strip_icons.h"
 #include "grid_fixture.h"
+#include "platform/dib_win32.h"
 
 namespace vantorel {
 namespace {
@@ -272,14 +273,8 @@ namespace {
 // 32-bit pixels of a DIB section, drawn into through its DC.
 struct Pixels {
   explicit Pixels(int size) : width(size) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = size;
-    info.bmiHeader.biHeight = -size;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    bitmap = CreateTopDownDib32(nullptr, size, size, reinterpret_cast<void**>(&bits));
     old = SelectObject(dc, bitmap);
     // A background of every shade, so each blended pixel is tested.
     for (int i = 0; i < size * size; ++i) bits[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0x00FFFFFFu;

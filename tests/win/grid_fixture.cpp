@@ -1,4 +1,5 @@
 #include "grid_fixture.h"
+#include "platform/dib_win32.h"
 #include "test_support.h"
 
 namespace vantorel::grid_testing {
@@ -121,16 +122,10 @@ ObjectCounts CountObjects() {
 }
 
 Snapshot::Snapshot(HWND window, int width, int height) : width_(width), height_(height) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
   HDC screen = GetDC(nullptr);
   dc_ = CreateCompatibleDC(screen);
   void* bits = nullptr;
-  bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap_ = CreateTopDownDib32(screen, width, height, &bits);
   ReleaseDC(nullptr, screen);
   bits_ = static_cast<std::uint32_t*>(bits);
   old_ = SelectObject(dc_, bitmap_);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/version_info.h"
+#include "platform/dib_win32.h"
 #include "platform/dpi.h"
 #include "platform/readable_memory_win32.h"
 #include "platform/text_win32.h"
@@ -113,15 +114,8 @@ HBITMAP FitInto(HBITMAP bitmap, HWND view) {
   const int fitWidth = std::max(1, static_cast<int>(width * scale));
   const int fitHeight = std::max(1, static_cast<int>(height * scale));
 
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = fitWidth;
-  header.bmiHeader.biHeight = -fitHeight;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  header.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP fitted = CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP fitted = CreateTopDownDib32(nullptr, fitWidth, fitHeight, &bits);
   HDC source = CreateCompatibleDC(nullptr);
   HDC target = CreateCompatibleDC(nullptr);
   if (fitted && source && target) {
