@@ -45,14 +45,11 @@ std::wstring ComboItemText(HWND combo, LRESULT index) {
   return text;
 }
 
-bool GridEditors::Create(HWND lv, bool later) {
-  listWindow_ = lv;
-  return later || Make();
-}
+bool GridEditors::Create(bool later) { return later || Make(); }
 
 bool GridEditors::Make() {
   if (editBox) return true;
-  HWND lv = listWindow_;
+  HWND lv = list_.listWindow;
   if (!lv) return false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const int away = grid_pixels::kOutOfSight;

@@ -39,13 +39,10 @@ class GridEditors final : public GridEditorView {
   // false when one cannot be made. With later, they are made by Make or
   // when an editor is first loaded, placed or focused: a window's first
   // display need not wait for three hidden controls.
-  bool Create(HWND listWindow, bool later = false);
+  bool Create(bool later = false);
   bool Make();
   // The list view is going: the editors go with it.
-  void Forget() {
-    editBox = listChoice = editChoice = editChoiceEdit = nullptr;
-    listWindow_ = nullptr;
-  }
+  void Forget() { editBox = listChoice = editChoice = editChoiceEdit = nullptr; }
   // The window an editor is placed and focused as, and the one holding its
   // text (a combo box's inner edit); which editor a window is.
   HWND WindowOf(GridEditor editor) const;
@@ -74,7 +71,6 @@ class GridEditors final : public GridEditorView {
   static LRESULT CALLBACK ListChoiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
-  HWND listWindow_ = nullptr;
   // The procedure under the grid's own for a text window, which takes text
   // without the grid's checks.
   WNDPROC OriginalProc(HWND window) const { return window == editBox ? oldEditBoxProc : oldChoiceEditProc; }

@@ -149,7 +149,7 @@ std::unique_ptr<GridList> GridList::Create(HWND parent, int id, int x, int y, in
   }
 
   // The in-place editors, out of sight until a cell of their type is current.
-  if (!list->editors.Create(lv, editorsLater)) return nullptr;
+  if (!list->editors.Create(editorsLater)) return nullptr;
   SetGridProperty(lv, kListPointerProp, list.get());
   list->oldListProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(lv, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&GridList::ListProc)));

@@ -19,7 +19,6 @@ using grid_handles::SelectedObject;
 using grid_handles::UniqueBitmap;
 using grid_handles::UniqueBrush;
 using grid_handles::UniqueDc;
-using grid_handles::UniqueIcon;
 
 constexpr wchar_t kContainerClass[] = L"VantorelGridContainer";
 
