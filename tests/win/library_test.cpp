@@ -4,6 +4,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <thread>
 #include <vector>
 
 #include "analysis/exports.h"
@@ -11,6 +13,8 @@
 #include "analysis/library_win32.h"
 #include "analysis/version_resource.h"
 #include "app/app_state_win32.h"
+#include "platform/arena_new_win32.h"
+#include "platform/block_arena.h"
 #include "platform/text_win32.h"
 #include "scripted_prompts.h"
 #include "test_support.h"
@@ -176,6 +180,39 @@ TEST_F(OpenLibrary, OpeningAnotherReleasesTheFirst) {
   // Unmapped (Wine's 32-bit side keeps the range reserved).
   EXPECT_NE(mapping.State, static_cast<DWORD>(MEM_COMMIT));
   EXPECT_EQ(App().Session.library.path, ToU16(testing::OwnLibrary()));
+}
+
+// A large library's row texts come from a region of their own (the heap
+// is slow under Wine), which goes with the rows and with nothing else:
+// not with an edited row, not with a later library's rows.
+TEST_F(OpenLibrary, RowTextsLiveAsLongAsTheRows) {
+  const int held = block_arena::HeldRegions();
+  LoadLibraryFile(testing::OwnTestData(L"many_exports.dll"));
+  const FunctionRows& rows = App().Session.rows;
+  ASSERT_EQ(rows.size(), 65535u);
+  EXPECT_EQ(block_arena::HeldRegions(), held + 1);
+  EXPECT_EQ(rows.back().exportName, u"Function_65535");
+  EXPECT_EQ(rows.back().alias, u"Function_65535");
+  EXPECT_EQ(rows.back().convention, testing::FreshConvention());
+  App().Session.rows[7].alias = u"A longer alias than the region gave it room for";
+  App().Session.rows[8].alias = u"short";
+  LoadLibraryFile(testing::OwnTestData(L"few_exports.dll"));
+  ASSERT_EQ(App().Session.rows.size(), 16u);
+  EXPECT_EQ(block_arena::HeldRegions(), held + 1) << "the few rows' region";
+  App().Session = {};
+  EXPECT_EQ(block_arena::HeldRegions(), held);
+  // A scope's thread takes its blocks from the region; another thread's
+  // blocks are the heap's meanwhile.
+  std::unique_ptr<std::u16string> made, elsewhere;
+  {
+    BlockArenaScope scope(1 << 16);
+    made = std::make_unique<std::u16string>(u"a text of more than seven units");
+    std::thread([&elsewhere] { elsewhere = std::make_unique<std::u16string>(u"a text of more than seven units"); })
+        .join();
+  }
+  EXPECT_EQ(block_arena::HeldRegions(), held + 1) << "held by the block still out";
+  made.reset();
+  EXPECT_EQ(block_arena::HeldRegions(), held);
 }
 
 }  // namespace
