@@ -347,9 +347,16 @@ HWND BuildMainWindow() {
   return mainWindow.window;
 }
 
-void UpdateSelectionCount(std::int64_t ticked) {
-  const auto total = static_cast<std::int64_t>(App().Session.rows.size());
+namespace {
+
+void ShowSelectionCount(std::int64_t ticked, std::int64_t total) {
   SetStatusText(1, ToWide(SelectionCountText(ticked, total)));
+}
+
+}  // namespace
+
+void UpdateSelectionCount(std::int64_t ticked) {
+  ShowSelectionCount(ticked, static_cast<std::int64_t>(App().Session.rows.size()));
 }
 
 void EndFunctionGridEdit() {
@@ -361,11 +368,20 @@ void RefreshMainView() {
   AppState& app = App();
   const Session& session = app.Session;
   ForgetFunctionRows(m.functionFilter);
-  // Texts made ahead are for this fill only (a moved-from pointer is empty).
-  if (m.functionGrid) RefillFunctionGrid(*m.functionGrid, session.rows, m.functionFilter, std::move(m.readyTexts));
+  // At start-up the rows of the library named on the command line may still
+  // be in the making: the grid shows its texts, all rows ticked as a fresh
+  // library's are, and the rows come before the first event.
+  if (m.freshTexts && session.rows.empty()) {
+    const auto rows = static_cast<std::int64_t>(FunctionGridTextRows(*m.freshTexts));
+    if (m.functionGrid) FillFreshFunctionGrid(*m.functionGrid, m.freshTexts);
+    ShowSelectionCount(rows, rows);
+  } else {
+    if (m.functionGrid) RefillFunctionGrid(*m.functionGrid, session.rows, m.functionFilter);
+    UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(session.rows)));
+  }
+  m.freshTexts.reset();
   if (m.filterBar && m.functionFilter.open)
     m.filterBar->SetCount(ToWide(ShownCountText(m.functionFilter.view.Shown(), session.rows.size())));
-  UpdateSelectionCount(static_cast<std::int64_t>(CountTicked(session.rows)));
   if (m.window) SetWindowTextW(m.window, ToWide(MainTitle(session.library.path)).c_str());
   if (session.library.path.empty()) {
     SetStatusText(2, L"");
@@ -558,7 +574,8 @@ void TearDownMainWindow() {
   m = MainWindow{};
 }
 
-void RunMainWindow(const std::function<void()>& beforeHiddenParts, const std::function<void()>& beforeFill) {
+void RunMainWindow(const std::function<void()>& beforeHiddenParts, const std::function<void()>& beforeFill,
+                   const std::function<void()>& beforeEvents) {
   if (!BuildVisibleWindow(beforeFill)) return;
   // The rest is made once the window shows, and before it handles a single
   // event: nobody can see or reach it earlier.
@@ -569,6 +586,7 @@ void RunMainWindow(const std::function<void()>& beforeHiddenParts, const std::fu
   // Wired here rather than in the build: a window built for a test must not
   // open a modal dialog on a click.
   SetResourcePreviews(MenuAndDialogPreviews(mainWindow.window));
+  if (beforeEvents) beforeEvents();
   ReportStartupStep(StartupStep::Ready);
   RunEventLoop();
   SetResourcePreviews({});

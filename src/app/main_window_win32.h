@@ -60,9 +60,10 @@ struct MainWindow {
   // Below the function grid while the filter is open.
   std::unique_ptr<FilterBar> filterBar;
   FunctionFilter functionFilter;
-  // The grid's texts of the session's rows, made beside the window's build
-  // at start-up; the next fill takes them.
-  std::shared_ptr<const FunctionGridTexts> readyTexts;
+  // The grid's texts of a library whose rows are still being made (beside
+  // the window, at start-up): the next fill shows them while the session
+  // has no rows.
+  std::shared_ptr<const FunctionGridTexts> freshTexts;
   HACCEL accelerators = nullptr;  // Ctrl+F
   HWND editor = nullptr;
   HWND resourceTree = nullptr;
@@ -115,9 +116,11 @@ void TearDownMainWindow();
 // made and before anything of the session is shown (the title, the rows,
 // the status fields): the session may still be in the making until then.
 // The window shows as soon as what its first paint shows is built;
-// beforeHiddenParts then runs, the hidden pages are built, and only then
+// beforeHiddenParts then runs, the hidden pages are built, beforeEvents
+// runs (the session's rows may be in the making until then), and only then
 // does the loop handle the first event.
-void RunMainWindow(const std::function<void()>& beforeHiddenParts = {}, const std::function<void()>& beforeFill = {});
+void RunMainWindow(const std::function<void()>& beforeHiddenParts = {}, const std::function<void()>& beforeFill = {},
+                   const std::function<void()>& beforeEvents = {});
 
 // Rebuilds grid, selection count, title, status fields, preview source and
 // the Save command after a library or project was opened.

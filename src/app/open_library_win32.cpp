@@ -53,18 +53,24 @@ void OpenLibrary(LibraryState& library, Session& session, const std::wstring& re
 
   EnterFolderOf(path);
   if (forgetResources) forgetResources();
+  session = SessionOf(WalkLibrary(library, path));
+}
+
+WalkedLibrary WalkLibrary(LibraryState& library, const std::wstring& path) {
   MapLibrary(library, path);
   // The rows are made from this walk, one per slot in slot order; the
-  // walked table stays for the tips.
-  // A library the mapping refused keeps its facts: the title and status bar
-  // show the file, with no rows.
+  // walked table stays for the tips. A library the mapping refused keeps
+  // its facts: the title and status bar show the file, with no rows.
   ExportTable exports = WalkMappedExports(library.LibraryHandle, true);
-  LibraryInfo info = ReadLibraryInfo(path);
+  return {ReadLibraryInfo(path), std::move(exports)};
+}
+
+Session SessionOf(WalkedLibrary walked) {
   // A row's texts are small heap blocks of their own, slow to make and free
   // one by one under Wine: made from a region of their own, a library of
   // 65,535 exports makes its rows in two thirds of the time.
-  BlockArenaScope rowBlocks(RowBlocksFor(exports));
-  session = OpenedLibrarySession(std::move(info), std::move(exports), DecodeAnsi);
+  BlockArenaScope rowBlocks(RowBlocksFor(walked.exports));
+  return OpenedLibrarySession(std::move(walked.info), std::move(walked.exports), DecodeAnsi);
 }
 
 bool AcceptDroppedLibrary(const std::wstring& path) {

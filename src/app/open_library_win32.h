@@ -23,6 +23,16 @@ inline constexpr wchar_t kLibraryFilter[] =
 void OpenLibrary(LibraryState& library, Session& session, const std::wstring& path,
                  const std::function<void()>& forgetResources);
 
+// OpenLibrary's two halves once the current directory is the file's folder:
+// the mapping with the file's facts and walked export table, and the
+// session made from them.
+struct WalkedLibrary {
+  LibraryInfo info;
+  ExportTable exports;
+};
+WalkedLibrary WalkLibrary(LibraryState& library, const std::wstring& path);
+Session SessionOf(WalkedLibrary walked);
+
 // Whether a file dropped while no library is open goes to OpenLibrary. The
 // x86 edition tells the user of a 64-bit library where it belongs, with the
 // message of the open requester, and refuses it; anything else (and every

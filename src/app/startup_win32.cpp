@@ -13,9 +13,12 @@
 #include "app/icons_win32.h"
 #include "app/main_window_win32.h"
 #include "app/open_library_win32.h"
+#include "app/pages/function_page_win32.h"
 #include "app/startup_trace.h"
 #include "editor/editor_component_win32.h"
+#include "platform/code_page_win32.h"
 #include "platform/full_path_win32.h"
+#include "platform/handles_win32.h"
 #include "platform/prompts_win32.h"
 #include "platform/text_win32.h"
 
@@ -90,21 +93,32 @@ void OpenStartupFile() {
 namespace {
 
 // A library named on the command line is opened beside the window's build:
-// mapping it, walking its exports and making its rows need no window, and
-// for a large library they take as long as making the controls. The thread
-// fills a library and a session of its own; the window takes them over
-// before it shows anything of them.
+// mapping it and walking its exports need no window. The thread maps and
+// walks it into a state of its own and hands the window the file's facts
+// and its rows' texts (made from the walked names as the grid asks for
+// them), which the window shows; it makes the rows themselves only once the
+// window shows, since for a large library that takes as long as making the
+// controls, and slows them down beside them. The window takes the rows over
+// before it handles its first event.
 struct StartupOpening {
   std::wstring path;
   LibraryState library;
-  Session session;
+  LibraryInfo facts;
   std::shared_ptr<const FunctionGridTexts> texts;
+  Session session;
+  UniqueHandle walked{CreateEventW(nullptr, TRUE, FALSE, nullptr)};  // facts and texts are there
+  UniqueHandle shown{CreateEventW(nullptr, TRUE, FALSE, nullptr)};   // the rows may be made
   HANDLE thread = nullptr;
 
   static DWORD WINAPI Run(void* self) {
     auto* opening = static_cast<StartupOpening*>(self);
-    OpenLibrary(opening->library, opening->session, opening->path, nullptr);
-    opening->texts = CopyFunctionGridTexts(opening->session.rows);
+    EnterFolderOf(opening->path);
+    WalkedLibrary walked = WalkLibrary(opening->library, opening->path);
+    opening->facts = walked.info;
+    opening->texts = FreshFunctionGridTexts(walked.exports.entries(), DecodeAnsi);
+    SetEvent(opening->walked.get());
+    WaitForSingleObject(opening->shown.get(), INFINITE);
+    opening->session = SessionOf(std::move(walked));
     return 0;
   }
 };
@@ -114,7 +128,7 @@ struct StartupOpening {
 // here and now, as OpenStartupFile does.
 void BeginStartupFile(StartupOpening& opening) {
   const std::wstring path = CurrentPath();
-  if (!path.empty() && !IsProjectPath(ToU16(path))) {
+  if (!path.empty() && !IsProjectPath(ToU16(path)) && opening.walked && opening.shown) {
     opening.path = path;
     opening.thread = CreateThread(nullptr, 0, &StartupOpening::Run, &opening, 0, nullptr);
     if (opening.thread) return;
@@ -123,18 +137,33 @@ void BeginStartupFile(StartupOpening& opening) {
   ReportStartupStep(StartupStep::FileOpened);
 }
 
-void FinishStartupFile(StartupOpening& opening) {
+// What the window shows of the library before its rows exist.
+void TakeWalkedLibrary(StartupOpening& opening) {
   if (!opening.thread) return;
-  WaitForSingleObject(opening.thread, INFINITE);
-  CloseHandle(opening.thread);
-  opening.thread = nullptr;
+  const HANDLE either[] = {opening.walked.get(), opening.thread};
+  WaitForMultipleObjects(2, either, FALSE, INFINITE);
   AppState& app = App();
   // The resource tree does not exist yet: there is nothing to forget.
   ReleaseLibrary(app);
   static_cast<LibraryState&>(app) = opening.library;
-  app.Session = std::move(opening.session);
-  Main().readyTexts = std::move(opening.texts);
+  app.Session = {};
+  app.Session.library = opening.facts;
+  Main().freshTexts = std::move(opening.texts);
   ReportStartupStep(StartupStep::FileOpened);
+}
+
+// The rows, once made; `shown`: the window shows what it took so far.
+void FinishStartupFile(StartupOpening& opening, bool shown) {
+  if (!opening.thread) return;
+  SetEvent(opening.shown.get());
+  WaitForSingleObject(opening.thread, INFINITE);
+  CloseHandle(opening.thread);
+  opening.thread = nullptr;
+  Session& session = App().Session;
+  session = std::move(opening.session);
+  // Texts that could not be made showed no rows.
+  GridControl* grid = Main().functionGrid.get();
+  if (shown && grid && grid->GetRowCount() != static_cast<std::int64_t>(session.rows.size())) RefreshMainView();
 }
 
 }  // namespace
@@ -162,14 +191,15 @@ int RunVantorel(const std::wstring& commandLine) {
   StartupOpening opening;
   BeginStartupFile(opening);
   RunMainWindow(
-      [] {
+      [&opening] {
+        SetEvent(opening.shown.get());
         PrepareHiddenFacilities();
         MapEditorComponent();
         ReportStartupStep(StartupStep::EditorMapped);
       },
-      [&opening] { FinishStartupFile(opening); });
+      [&opening] { TakeWalkedLibrary(opening); }, [&opening] { FinishStartupFile(opening, true); });
   // A window that could not be made never asked for the library.
-  FinishStartupFile(opening);
+  FinishStartupFile(opening, false);
   ReleaseProcess();
   return 0;
 }

@@ -11,8 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/library_win32.h"
 #include "grid/grid_clipboard.h"
+#include "platform/code_page_win32.h"
 #include "grid_fixture.h"
+#include "test_support.h"
 
 namespace vantorel {
 namespace {
@@ -98,6 +101,41 @@ TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
   ticked = {true, true};
   check("filled again");
 
+  grid.reset();
+  DestroyWindow(parent);
+}
+
+// A library named on the command line shows before its rows are made: the
+// grid's texts, made from the walked names, are the rows' texts to the unit.
+TEST(FunctionGridFill, FreshTextsAreTheTextsOfTheRowsMadeLater) {
+  HWND parent = grid_testing::MakeParent(800, 300);
+  auto grid = GridControl::Create(parent, 0, 0, 780, 280, 20, 0x22045);
+  ASSERT_TRUE(grid);
+  grid->SetStrip(24, 1);
+  AddFunctionGridColumns(*grid);
+  // Plain, decorated, C++, non-ASCII and forwarded names, unnamed slots.
+  for (const wchar_t* name : {L"few_exports.dll", L"decorated.dll", L"cpp_exports.dll", L"ansi_names.dll",
+                              L"forwarders.dll", L"gaps.dll", L"ordinal_only.dll"}) {
+    LibraryState library;
+    MapLibrary(library, testing::OwnTestData(name));
+    const ExportTable table = WalkMappedExports(library.LibraryHandle, true);
+    const FunctionRows rows = MakeFunctionRows(table.entries(), DecodeAnsi);
+    FillFreshFunctionGrid(*grid, FreshFunctionGridTexts(table.entries(), DecodeAnsi));
+    ReleaseLibrary(library);
+    ASSERT_FALSE(rows.empty()) << name;
+    ASSERT_EQ(grid->GetRowCount(), static_cast<std::int64_t>(rows.size())) << name;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      const auto row = static_cast<std::int64_t>(r);
+      const std::string number = std::to_string(r + 1);
+      const Row expected = Cells(std::u16string(number.begin(), number.end()), rows[r]);
+      for (std::int64_t c = 0; c < kFunctionColumns; ++c) {
+        const std::wstring text = grid->GetCellText(c, row);
+        EXPECT_EQ(std::u16string(text.begin(), text.end()), expected[static_cast<std::size_t>(c)])
+            << name << ", row " << r << ", column " << c;
+      }
+      EXPECT_EQ(grid->GetRowState(row) & 0xFF, static_cast<std::uint64_t>(kTicked)) << name;
+    }
+  }
   grid.reset();
   DestroyWindow(parent);
 }

@@ -129,9 +129,11 @@ void AddLoaderNameLine(std::wstring& tip, const FunctionRows& rows, std::int64_t
 
 }  // namespace
 
-// A filled table's texts as the grid's source answers them: every text in
-// one buffer, so the copy costs one allocation instead of one per text,
-// and owned, so the application may change or drop its list afterwards.
+// A table's texts as the grid's source answers them, owned, so the
+// application may change or drop its rows afterwards. Either copied from
+// the rows, every text in one buffer (one allocation instead of one per
+// text), or, for a freshly opened library whose rows are still to be made,
+// made from its export names as they are asked for.
 class FunctionGridTexts {
  public:
   // Null when the texts do not fit in memory or in 32-bit places.
@@ -156,31 +158,94 @@ class FunctionGridTexts {
     }
   }
 
-  std::size_t Rows() const { return ends_.size() / kStored; }
+  static std::shared_ptr<const FunctionGridTexts> OfExports(std::span<const ExportEntry> exports,
+                                                            ExportNameDecoder decode) {
+    std::size_t total = 0;
+    for (const ExportEntry& e : exports) total += e.name.size();
+    if (total > std::numeric_limits<std::uint32_t>::max()) return nullptr;
+    try {
+      auto texts = std::make_shared<FunctionGridTexts>();
+      texts->names_.reserve(total);
+      texts->nameEnds_.reserve(exports.size());
+      for (const ExportEntry& e : exports) {
+        texts->names_ += e.name;
+        texts->nameEnds_.push_back(static_cast<std::uint32_t>(texts->names_.size()));
+      }
+      texts->decode_ = std::move(decode);
+      return texts;
+    } catch (const std::bad_alloc&) {
+      return nullptr;
+    }
+  }
+
+  std::size_t Rows() const { return decode_ ? nameEnds_.size() : ends_.size() / kStored; }
 
   // Grid column 0 is the row's number, 1-5 the row's texts; the hidden
   // column is empty.
   GridText Cell(std::int64_t row, std::int64_t column) const {
-    const auto rows = static_cast<std::int64_t>(ends_.size() / kStored);
-    if (row < 0 || row >= rows || column < 0 || column > kStored) return {};
+    if (row < 0 || static_cast<std::uint64_t>(row) >= Rows() || column < 0 || column > kStored) return {};
+    const auto at = static_cast<std::size_t>(row);
     if (column == 0) {
       std::array<char16_t, 20> number;
-      return GridText(RowNumberText(static_cast<std::size_t>(row) + 1, number));
+      return GridText(RowNumberText(at + 1, number));
     }
-    const std::size_t at = static_cast<std::size_t>(row) * kStored + static_cast<std::size_t>(column - 1);
-    const std::size_t begin = at == 0 ? 0 : ends_[at - 1];
-    return pool_.substr(begin, ends_[at] - begin);
+    if (decode_) return FreshCell(at, column);
+    const std::size_t cell = at * kStored + static_cast<std::size_t>(column - 1);
+    const std::size_t begin = cell == 0 ? 0 : ends_[cell - 1];
+    return pool_.substr(begin, ends_[cell] - begin);
   }
 
  private:
   static constexpr int kStored = 5;  // Alias, Function, Para, Conv, Comment
+
+  // The text the row made from this export name will hold.
+  GridText FreshCell(std::size_t row, std::int64_t column) const {
+    const std::size_t begin = row == 0 ? 0 : nameEnds_[row - 1];
+    std::u16string name = decode_(std::string_view(names_).substr(begin, nameEnds_[row] - begin));
+    if (column == 2) return name;
+    FunctionRow fresh = MakeFunctionRow(std::move(name));
+    switch (column) {
+      case 1: return std::move(fresh.alias);
+      case 3: return std::move(fresh.parameters);
+      case 4: return std::move(fresh.convention);
+      default: return std::move(fresh.comment);
+    }
+  }
+
   std::u16string pool_;
   std::vector<std::uint32_t> ends_;  // where each text ends in the pool, kStored a row
+  std::string names_;                 // a fresh library's export names, as bytes
+  std::vector<std::uint32_t> nameEnds_;
+  ExportNameDecoder decode_;          // set for texts made from export names
 };
 
-std::shared_ptr<const FunctionGridTexts> CopyFunctionGridTexts(const FunctionRows& rows) {
-  return FunctionGridTexts::Copy(rows);
+std::shared_ptr<const FunctionGridTexts> FreshFunctionGridTexts(std::span<const ExportEntry> exports,
+                                                                ExportNameDecoder decode) {
+  return FunctionGridTexts::OfExports(exports, std::move(decode));
 }
+
+std::size_t FunctionGridTextRows(const FunctionGridTexts& texts) { return texts.Rows(); }
+
+namespace {
+
+// The grid's rows replaced by `rows` rows whose texts come from `source`
+// and whose ticks from `tickOf`; false when the grid could not take them.
+bool ReplaceFunctionGridRows(GridControl& grid, std::int64_t rows, GridCellSource source,
+                             const std::function<std::int64_t(std::int64_t row)>& tickOf) {
+  // A bulk fill with redraw on is quadratic in Wine's list view.
+  grid.SetRedraw(false, false);
+  return source && grid.ReplaceSourceRows(rows, 1, std::move(source), tickOf);
+}
+
+// Once the rows are in: the last column is stretched once the rows' scroll
+// bar is there, and before the paint, so the first paint is the only one.
+void ShowFunctionGridRows(GridControl& grid) {
+  grid.ResumeRedraw([&grid] { StretchLastColumn(grid); });
+  UpdateWindow(grid.listWindow);
+  UpdateWindow(grid.containerWindow);
+}
+
+}  // namespace
 
 void AddFunctionGridColumns(GridControl& grid, int dpi) {
   grid.AddColumn(0, L"Nr:", Scale(30, dpi));
@@ -203,13 +268,10 @@ void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi) {
   }
 }
 
-void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown,
-                      std::shared_ptr<const FunctionGridTexts> texts) {
+void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowView* shown) {
   // A view made for another table shows it whole.
   const bool viewed = shown && shown->Total() == table.size();
   auto view = std::make_shared<const RowView>(viewed ? *shown : RowView::All(table.size()));
-  // A bulk fill with redraw on is quadratic in Wine's list view.
-  grid.SetRedraw(false, false);
   // The grid asks for a row's texts when it shows them, until the row is
   // written: storing 65,535 x 6 cells one call at a time cost more than
   // everything else between ClearRows and the first paint. Filtered, the
@@ -219,23 +281,26 @@ void FillFunctionGrid(GridControl& grid, const FunctionRows& table, const RowVie
   GridCellSource source;
   if (viewed) {
     source = [&table, view](std::int64_t row, std::int64_t column) { return RowCell(table, *view, row, column); };
-  } else {
-    // Texts made ahead for another table are not this one's.
-    if (!texts || texts->Rows() != table.size()) texts = FunctionGridTexts::Copy(table);
-    if (texts) source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
+  } else if (auto texts = FunctionGridTexts::Copy(table)) {
+    source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
   }
   const auto tickOf = [&table, view](std::int64_t row) {
     return table[static_cast<std::size_t>(view->RowAt(row))].ticked ? kTicked : kUnticked;
   };
-  if (!source || !grid.ReplaceSourceRows(rows, 1, std::move(source), tickOf)) {
+  if (!ReplaceFunctionGridRows(grid, rows, std::move(source), tickOf)) {
     grid.ClearRows();
     FillCellByCell(grid, table, *view);
   }
-  // The last column is stretched once the rows' scroll bar is there, and
-  // before the paint, so the first paint is the only one.
-  grid.ResumeRedraw([&grid] { StretchLastColumn(grid); });
-  UpdateWindow(grid.listWindow);
-  UpdateWindow(grid.containerWindow);
+  ShowFunctionGridRows(grid);
+}
+
+void FillFreshFunctionGrid(GridControl& grid, std::shared_ptr<const FunctionGridTexts> texts) {
+  const auto rows = texts ? static_cast<std::int64_t>(texts->Rows()) : 0;
+  GridCellSource source;
+  if (texts) source = [texts](std::int64_t row, std::int64_t column) { return texts->Cell(row, column); };
+  if (!ReplaceFunctionGridRows(grid, rows, std::move(source), [](std::int64_t) { return kTicked; }))
+    grid.ClearRows();
+  ShowFunctionGridRows(grid);
 }
 
 namespace {
@@ -298,10 +363,9 @@ void ForgetFunctionRows(FunctionFilter& filter) {
   filter.view = RowView::All(0);
 }
 
-void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
-                        std::shared_ptr<const FunctionGridTexts> texts) {
+void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter) {
   if (filter.open) filter.view = RowView::Filtered(rows, filter.filter, UndecoratedOf(rows, filter));
-  FillFunctionGrid(grid, rows, filter.Shown(), std::move(texts));
+  FillFunctionGrid(grid, rows, filter.Shown());
 }
 
 std::size_t TickShownFunctionRows(GridControl& grid, FunctionRows& rows, const FunctionFilter& filter, bool ticked) {

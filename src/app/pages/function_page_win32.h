@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,21 +25,24 @@ void AddFunctionGridColumns(GridControl& grid, int dpi = 96);
 // Every column's width taken from fromDpi to toDpi, in proportion.
 void ScaleColumnWidths(GridControl& grid, int fromDpi, int toDpi);
 
-// The rows' texts as an unfiltered grid shows them, copied in one owned
-// piece (the application may change or drop its rows afterwards). A fill
-// makes them itself; made ahead (beside the window's build at start-up)
-// they are handed to the fill. Null when they do not fit in memory.
-class FunctionGridTexts;
-std::shared_ptr<const FunctionGridTexts> CopyFunctionGridTexts(const FunctionRows& rows);
-
 // Replaces every grid row with one row per table row the view shows (null,
 // or a view of another table: every row), in table order; each shows its
 // number in the table. Without a view the grid keeps its own copy of the
 // texts; with one it reads them from `rows` as it shows them, so `rows`
 // must stay until the grid is filled again (the session's rows, refilled
 // whenever they are replaced).
-void FillFunctionGrid(GridControl& grid, const FunctionRows& rows, const RowView* view = nullptr,
-                      std::shared_ptr<const FunctionGridTexts> texts = nullptr);
+void FillFunctionGrid(GridControl& grid, const FunctionRows& rows, const RowView* view = nullptr);
+
+// The texts of a freshly opened library's rows, made from its export names
+// (in slot order, as the session's rows are made from them) when the grid
+// asks for them, so the grid can show the rows before they are made. Owned:
+// nothing else need stay. Null when the names do not fit in memory.
+class FunctionGridTexts;
+std::shared_ptr<const FunctionGridTexts> FreshFunctionGridTexts(std::span<const ExportEntry> exports,
+                                                                ExportNameDecoder decode);
+std::size_t FunctionGridTextRows(const FunctionGridTexts& texts);
+// Fills the grid with such texts, every row ticked as a fresh library's is.
+void FillFreshFunctionGrid(GridControl& grid, std::shared_ptr<const FunctionGridTexts> texts);
 
 // What the Functions page shows while its filter is open: the rows the
 // filter matches, which the grid's rows map to. Closed, grid row r is table
@@ -74,8 +78,7 @@ void ShowAllFunctionRows(GridControl& grid, const FunctionRows& rows, FunctionFi
 // the old ones is dropped.
 void ForgetFunctionRows(FunctionFilter& filter);
 // Fills the grid anew from the rows, through the filter when it is open.
-void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter,
-                        std::shared_ptr<const FunctionGridTexts> texts = nullptr);
+void RefillFunctionGrid(GridControl& grid, const FunctionRows& rows, FunctionFilter& filter);
 // Ticks or unticks exactly the rows shown (every row with the filter
 // closed), in the rows and in the grid; how many changed.
 std::size_t TickShownFunctionRows(GridControl& grid, FunctionRows& rows, const FunctionFilter& filter, bool ticked);
