@@ -26,6 +26,16 @@ Row Cells(const std::u16string& number, const FunctionRow& e) {
   return {number, e.alias, e.exportName, e.parameters, e.convention, e.comment};
 }
 
+// What the grid shows in a row, Nr to Comment.
+Row Shown(GridControl& grid, std::int64_t row) {
+  Row cells;
+  for (std::int64_t c = 0; c < kFunctionColumns; ++c) {
+    const std::wstring text = grid.GetCellText(c, row);
+    cells.emplace_back(text.begin(), text.end());
+  }
+  return cells;
+}
+
 TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
   HWND parent = grid_testing::MakeParent(800, 300);
   auto grid = GridControl::Create(parent, 0, 0, 780, 280, 20, 0x22045);
@@ -39,12 +49,7 @@ TEST(FunctionGridFill, AnswersTheGivenTableThroughChangesAndFitsItsWindow) {
     ASSERT_EQ(grid->GetRowCount(), static_cast<std::int64_t>(expected.size())) << step;
     for (std::size_t r = 0; r < expected.size(); ++r) {
       const auto row = static_cast<std::int64_t>(r);
-      Row cells;
-      for (std::int64_t c = 0; c < kFunctionColumns; ++c) {
-        const std::wstring text = grid->GetCellText(c, row);
-        cells.emplace_back(text.begin(), text.end());
-      }
-      EXPECT_EQ(cells, expected[r]) << step << ", row " << r;
+      EXPECT_EQ(Shown(*grid, row), expected[r]) << step << ", row " << r;
       EXPECT_EQ(grid->GetCellText(-1, row), L"") << step << ", row " << r;
       EXPECT_EQ(grid->GetRowState(row) & 0xFF, static_cast<std::uint64_t>(ticked[r] ? kTicked : kUnticked)) << step;
     }
@@ -127,12 +132,8 @@ TEST(FunctionGridFill, FreshTextsAreTheTextsOfTheRowsMadeLater) {
     for (std::size_t r = 0; r < rows.size(); ++r) {
       const auto row = static_cast<std::int64_t>(r);
       const std::string number = std::to_string(r + 1);
-      const Row expected = Cells(std::u16string(number.begin(), number.end()), rows[r]);
-      for (std::int64_t c = 0; c < kFunctionColumns; ++c) {
-        const std::wstring text = grid->GetCellText(c, row);
-        EXPECT_EQ(std::u16string(text.begin(), text.end()), expected[static_cast<std::size_t>(c)])
-            << name << ", row " << r << ", column " << c;
-      }
+      EXPECT_EQ(Shown(*grid, row), Cells(std::u16string(number.begin(), number.end()), rows[r]))
+          << name << ", row " << r;
       EXPECT_EQ(grid->GetRowState(row) & 0xFF, static_cast<std::uint64_t>(kTicked)) << name;
     }
   }
