@@ -105,11 +105,12 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 if(VANTOREL_X86)
   # The x86 edition runs the tests of what depends on the target: the PE
   # check, opening and listing libraries, the loader, start-up, the program
-  # itself, the source of a library, the corpus, the function grid's tips,
+  # itself, the source of a library, the corpus, the function grid's fill
+  # (a fresh library's texts follow the edition) and tips,
   # the source the window and the command lines write.
   # The rest is the same code as in the 64-bit tree.
   list(FILTER WIN_TEST_SOURCES INCLUDE REGEX
-    "/(main|test_support|pe_check_test|library_test|library_isolation_test|library_sweep_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|cli_test|main_window_fixture|grid_fixture|cheader_test)\\.cpp$")
+    "/(main|test_support|pe_check_test|library_test|library_isolation_test|library_sweep_test|library_data_test|function_tips_test|loader_component_test|loader_crafted_test|startup_test|exe_test|corpus_test|edition_test|cli_test|main_window_fixture|grid_fixture|cheader_test|function_grid_test)\\.cpp$")
 endif()
 # Tests see the same embedded data as the product (icons, manifest, editor image).
 add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/src/app/vantorel.rc ${CMAKE_BINARY_DIR}/embedded.rc)
